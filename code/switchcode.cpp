@@ -1,0 +1,131 @@
+#include "switchcode.h"
+
+#include <clocale>
+#include <cmath>
+#include <cstdlib>
+#include <string>
+
+namespace {
+
+// Weight of switch i is 3^(i-1); every weight and sum is an exact integer.
+constexpr std::array<std::int32_t, SwitchCount> weights = [] {
+    std::array<std::int32_t, SwitchCount> w{};
+    std::int32_t power = 1;
+    for (auto &weight : w) {
+        weight = power;
+        power *= 3;
+    }
+    return w;
+}();
+
+bool isDigit(QChar c)
+{
+    return c >= u'0' && c <= u'9';
+}
+
+// Length of the longest prefix of text that reads as a decimal number:
+// [sign] digits [. digits] [e|E [sign] digits], with at least one digit before the exponent.
+qsizetype numberPrefixLength(QStringView text)
+{
+    qsizetype i = 0;
+    const auto n = text.size();
+    if (i < n && (text[i] == u'+' || text[i] == u'-'))
+        ++i;
+    qsizetype digits = 0;
+    while (i < n && isDigit(text[i])) {
+        ++i;
+        ++digits;
+    }
+    if (i < n && text[i] == u'.') {
+        ++i;
+        while (i < n && isDigit(text[i])) {
+            ++i;
+            ++digits;
+        }
+    }
+    if (digits == 0)
+        return 0;
+    qsizetype end = i;
+    if (i < n && (text[i] == u'e' || text[i] == u'E')) {
+        ++i;
+        if (i < n && (text[i] == u'+' || text[i] == u'-'))
+            ++i;
+        if (i < n && isDigit(text[i])) {
+            while (i < n && isDigit(text[i]))
+                ++i;
+            end = i;
+        }
+    }
+    return end;
+}
+
+} // namespace
+
+SwitchPosition PositionFromText(QStringView text)
+{
+    if (text == u"+")
+        return SwitchPosition::Plus;
+    if (text == u"0")
+        return SwitchPosition::Zero;
+    return SwitchPosition::Minus;
+}
+
+QString TextFromPosition(SwitchPosition position)
+{
+    switch (position) {
+    case SwitchPosition::Plus:
+        return QStringLiteral("+");
+    case SwitchPosition::Zero:
+        return QStringLiteral("0");
+    case SwitchPosition::Minus:
+        break;
+    }
+    return QStringLiteral("-");
+}
+
+std::int32_t CodeFromPositions(const SwitchPositions &positions)
+{
+    std::int32_t code = 0;
+    for (int k = 0; k < SwitchCount; ++k)
+        code += static_cast<std::int32_t>(positions[k]) * weights[k];
+    return code;
+}
+
+SwitchPositions PositionsFromCode(std::int32_t code)
+{
+    SwitchPositions positions{};
+    for (int k = SwitchCount - 1; k >= 0; --k) {
+        const auto w = weights[k];
+        if (2 * w <= code) {
+            code -= 2 * w;
+            positions[k] = SwitchPosition::Plus;
+        } else if (w <= code) {
+            code -= w;
+            positions[k] = SwitchPosition::Zero;
+        } else {
+            positions[k] = SwitchPosition::Minus;
+        }
+    }
+    return positions;
+}
+
+double ReadCodeText(QStringView text)
+{
+    const auto length = numberPrefixLength(text);
+    if (length == 0)
+        return 0.0;
+    // The prefix is plain ASCII and strtod reads it whole: overflow gives infinity, underflow 0.
+    // strtod follows the process locale, so its decimal point stands in for the text's '.'.
+    std::string number = text.first(length).toLatin1().toStdString();
+    if (const auto dot = number.find('.'); dot != std::string::npos)
+        number.replace(dot, 1, std::localeconv()->decimal_point);
+    return std::strtod(number.c_str(), nullptr);
+}
+
+std::int32_t CodeFromText(QStringView text)
+{
+    const double n = std::nearbyint(ReadCodeText(text)); // default rounding: half to even
+    if (!(n >= LowestCode && n <= HighestCode))
+        return -1;
+    return static_cast<std::int32_t>(n);
+}
