@@ -22,7 +22,8 @@ test: build
 	cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure --timeout 300
 
 screenshot: build
-	QT_QPA_PLATFORM=offscreen $(BUILD)/app/k5-dipswitch --screenshot $(BUILD)/form1.png
+	cmake --build $(BUILD) --target form1-screenshot
+	QT_QPA_PLATFORM=offscreen $(BUILD)/app/form1-screenshot $(BUILD)/form1.png
 
 clean:
 	rm -rf $(BUILD)

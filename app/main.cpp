@@ -1,0 +1,15 @@
+#include "form1.h"
+
+#include <QApplication>
+
+int main(int argc, char *argv[])
+{
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("k5-dipswitch"));
+    QApplication::setApplicationDisplayName(QStringLiteral("K5 DIP-switch"));
+    QApplication::setDesktopFileName(QStringLiteral("k5-dipswitch"));
+
+    Form1 form;
+    form.showCentred();
+    return QApplication::exec();
+}

@@ -1,0 +1,50 @@
+#include "picturebutton.h"
+
+#include "virtualkey.h"
+
+#include <QKeyEvent>
+#include <QPainter>
+#include <QStyleOptionFocusRect>
+
+PictureButton::PictureButton(QWidget *parent) : QAbstractButton(parent)
+{
+    setFocusPolicy(Qt::StrongFocus);
+}
+
+void PictureButton::setFace(const QString &face)
+{
+    m_face = face;
+    const QString base = QStringLiteral(":/k5/buttons/") + face;
+    m_normal.load(base + QStringLiteral("_normal.png"));
+    m_pressed.load(base + QStringLiteral("_pressed.png"));
+    m_disabled.load(base + QStringLiteral("_disabled.png"));
+    update();
+}
+
+QSize PictureButton::sizeHint() const
+{
+    return m_normal.isNull() ? QSize(72, 23) : m_normal.deviceIndependentSize().toSize();
+}
+
+void PictureButton::paintEvent(QPaintEvent *)
+{
+    QPainter painter(this);
+    painter.fillRect(rect(), Qt::black);
+    const QPixmap &picture = !isEnabled() ? m_disabled : isDown() ? m_pressed : m_normal;
+    const QSize size = picture.deviceIndependentSize().toSize();
+    painter.drawPixmap((width() - size.width()) / 2, (height() - size.height()) / 2, picture);
+
+    if (hasFocus()) {
+        QStyleOptionFocusRect option;
+        option.initFrom(this);
+        option.rect = rect().adjusted(3, 3, -3, -3);
+        option.backgroundColor = Qt::black;
+        style()->drawPrimitive(QStyle::PE_FrameFocusRect, &option, &painter, this);
+    }
+}
+
+void PictureButton::keyReleaseEvent(QKeyEvent *event)
+{
+    QAbstractButton::keyReleaseEvent(event);
+    Q_EMIT keyUp(VirtualKey::FromEvent(*event));
+}

@@ -1,0 +1,35 @@
+#pragma once
+
+// A button without caption text that shows one of three pictures of its face: normal, pressed
+// or disabled. The picture is centred and clipped to the button.
+
+#include <QAbstractButton>
+#include <QPixmap>
+
+class PictureButton : public QAbstractButton
+{
+    Q_OBJECT
+    Q_PROPERTY(QString face READ face WRITE setFace)
+
+public:
+    explicit PictureButton(QWidget *parent = nullptr);
+
+    QString face() const { return m_face; }
+    // Loads the pictures :/k5/buttons/<face>_normal.png, _pressed.png and _disabled.png.
+    void setFace(const QString &face);
+
+    QSize sizeHint() const override;
+
+Q_SIGNALS:
+    void keyUp(int virtualKey);
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+    void keyReleaseEvent(QKeyEvent *event) override;
+
+private:
+    QString m_face;
+    QPixmap m_normal;
+    QPixmap m_pressed;
+    QPixmap m_disabled;
+};

@@ -1,0 +1,70 @@
+#include "dropdownbox.h"
+
+#include "virtualkey.h"
+
+#include <QKeyEvent>
+#include <QLineEdit>
+
+DropDownBox::DropDownBox(QWidget *parent) : QComboBox(parent)
+{
+    setEditable(true);
+    setInsertPolicy(QComboBox::NoInsert);
+    setCompleter(nullptr);
+    lineEdit()->setReadOnly(true);
+    lineEdit()->setContextMenuPolicy(Qt::NoContextMenu);
+    lineEdit()->setAcceptDrops(false);
+    setAcceptDrops(false);
+}
+
+void DropDownBox::setText(const QString &text)
+{
+    const int index = findText(text, Qt::MatchExactly | Qt::MatchCaseSensitive);
+    if (index >= 0) {
+        setCurrentIndex(index);
+    } else {
+        setCurrentIndex(-1);
+        setEditText(text);
+    }
+}
+
+void DropDownBox::setSelection(int start, int length)
+{
+    lineEdit()->setSelection(start, length);
+}
+
+bool DropDownBox::event(QEvent *event)
+{
+    // Tab moves the focus before keyPressEvent would see it, but it is a key going down here too.
+    if (event->type() == QEvent::KeyPress) {
+        auto *key = static_cast<QKeyEvent *>(event);
+        if (key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab)
+            Q_EMIT keyDown(VirtualKey::FromEvent(*key));
+    }
+    return QComboBox::event(event);
+}
+
+void DropDownBox::keyPressEvent(QKeyEvent *event)
+{
+    if (event->key() != Qt::Key_Tab && event->key() != Qt::Key_Backtab)
+        Q_EMIT keyDown(VirtualKey::FromEvent(*event));
+    if (m_locked) {
+        event->accept();
+        return;
+    }
+    QComboBox::keyPressEvent(event);
+}
+
+void DropDownBox::keyReleaseEvent(QKeyEvent *event)
+{
+    if (m_locked)
+        event->accept();
+    else
+        QComboBox::keyReleaseEvent(event);
+    Q_EMIT keyUp(VirtualKey::FromEvent(*event));
+}
+
+void DropDownBox::focusOutEvent(QFocusEvent *event)
+{
+    QComboBox::focusOutEvent(event);
+    Q_EMIT focusLost();
+}
