@@ -160,6 +160,9 @@ void SwitchPanel::resetCodeBox()
 
 bool SwitchPanel::eventFilter(QObject *watched, QEvent *event)
 {
+    // A disabled control takes no input; filters see its events all the same.
+    if (auto *widget = qobject_cast<QWidget *>(watched); widget && !widget->isEnabled())
+        return QObject::eventFilter(watched, event);
     if (watched == m_c.Text2 && event->type() == QEvent::FocusIn) {
         m_keysDownInText2.clear();
     } else if (watched == m_c.Text2 && event->type() == QEvent::KeyPress) {

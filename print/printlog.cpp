@@ -1,0 +1,3 @@
+#include "printlog.h"
+
+Q_LOGGING_CATEGORY(lcPrint, "k5.print")
