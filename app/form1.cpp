@@ -1,12 +1,16 @@
 #include "form1.h"
 
 #include "dropdownbox.h"
+#include "codesheet.h"
 #include "k5assets.h"
+#include "linkhandlers.h"
+#include "qtprinttarget.h"
 #include "switchpanel.h"
 #include "ui_form1.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QPrinter>
 #include <QScreen>
 
 namespace {
@@ -40,6 +44,20 @@ Form1::Form1(QWidget *parent)
     controls.Label16 = ui->Label16;
     controls.Label17 = ui->Label17;
     m_panel = std::make_unique<SwitchPanel>(controls);
+
+    LinkControls link;
+    link.Text1 = ui->Text1;
+    link.Text2 = ui->Text2;
+    link.Text3 = ui->Text3;
+    link.Check1 = ui->Check1;
+    link.Combo1 = ui->Combo1;
+    link.panel = m_panel.get();
+    link.Command1 = ui->Command1;
+    link.Command6 = ui->Command6;
+    link.Command8 = ui->Command8;
+    m_link = std::make_unique<LinkHandlers>(link);
+
+    connect(ui->Command3, &QAbstractButton::clicked, this, &Form1::Command3_Click);
 
     connect(ui->Command2, &QAbstractButton::clicked, this, &Form1::endProgram);
     connect(ui->Command7, &QAbstractButton::clicked, this, [this] { ui->Text3->setText(QStringLiteral("0")); });
@@ -152,9 +170,29 @@ void Form1::showCentred()
     ui->Command1->setFocus(Qt::OtherFocusReason);
 }
 
+qint16 Form1::LinkBusy() const
+{
+    return m_link->LinkBusy();
+}
+
 void Form1::endProgram()
 {
+    // Also in the middle of an exchange: the port is released before the event loop ends.
+    m_link->link().abandon();
     QCoreApplication::exit(0);
+}
+
+void Form1::Command3_Click()
+{
+    if (LinkBusy() == 1 || !ui->Check1->isChecked())
+        return;
+    QStringList switchTexts;
+    for (const DropDownBox *box : m_combo2)
+        switchTexts << box->text();
+    QPrinter printer(QPrinter::HighResolution);
+    const std::unique_ptr<PrintTarget> target =
+        m_printTarget ? m_printTarget(printer) : std::make_unique<QtPrintTarget>(printer, this);
+    ui->Text1->setText(PrintStatusText(PrintCodeSheet(*target, switchTexts, ui->Text2->text())));
 }
 
 void Form1::closeEvent(QCloseEvent *event)

@@ -352,4 +352,4 @@ void QtPrintTargetTest::dialog()
 }
 
 QTEST_MAIN(QtPrintTargetTest)
-#include "qtprinttargettest.moc"
+#include "tst_qtprinttarget.moc"

@@ -1,0 +1,3 @@
+#include "linklog.h"
+
+Q_LOGGING_CATEGORY(lcLink, "k5.link")

@@ -1,0 +1,78 @@
+#pragma once
+
+// The simulator's end of the serial line: the master side of a pseudo-terminal pair, whose slave
+// device the tool opens as its serial port.
+//
+// Linux tells the master little about the other side: while no process has the slave open, the
+// master's reads fail with EIO and poll reports POLLHUP without end, so a read notifier would
+// fire continuously. The line therefore watches the master with a notifier only while the slave
+// is open and, while it is closed, looks again on a modest timer. The simulator keeps no slave
+// descriptor of its own (that would hide every close). A freshly made pair shows no POLLHUP
+// until its slave has been opened and closed once, so the line does that itself at the start.
+
+#include <QByteArray>
+#include <QByteArrayView>
+#include <QObject>
+#include <QString>
+#include <QTimer>
+#include <chrono>
+
+class QSocketNotifier;
+
+class PtyLine : public QObject
+{
+    Q_OBJECT
+
+public:
+    static constexpr std::chrono::milliseconds ClosedCheckInterval{10};
+    static constexpr std::chrono::milliseconds OutputCheckInterval{5};
+    // Without a look at the slave: how long the other side gets to read, a reader that polls
+    // easily makes it, and still well within the tool's half second for a byte.
+    static constexpr std::chrono::milliseconds OutputReadGrace{150};
+    static constexpr std::chrono::milliseconds OutputReadLimit{500};
+
+    explicit PtyLine(QObject *parent = nullptr);
+    ~PtyLine() override;
+
+    // Makes a fresh pair, raw and waiting for the other side. A pair made before is closed only
+    // after the new one exists, which hangs it up and keeps the new device path a different one.
+    bool open(QString *error);
+    void close();
+
+    bool isOpen() const { return m_master >= 0; }
+    QString devicePath() const { return m_devicePath; }
+    bool isPeerOpen() const { return m_peerOpen; }
+
+    // Writes what the line takes now: the number of bytes written, 0 when the line is full
+    // (writable() follows), -1 on failure. While the other side has the line closed, the bytes
+    // are dropped.
+    qint64 write(QByteArrayView bytes);
+    // Drops the bytes written that the other side has not read yet.
+    void discardOutput();
+    // Emits outputRead() once the other side has read what was written, or after
+    // OutputReadLimit. A hangup discards unread bytes, so it waits for this first.
+    void awaitOutputRead();
+
+Q_SIGNALS:
+    void received(const QByteArray &bytes);
+    void peerOpened();
+    void peerClosed();
+    void writable();
+    void outputRead();
+
+private:
+    void readMaster();
+    void checkClosedLine();
+    void lostPeer();
+    void checkOutputRead();
+
+    int m_master = -1;
+    QString m_devicePath;
+    bool m_peerOpen = false;
+    QSocketNotifier *m_readNotifier = nullptr;
+    QSocketNotifier *m_writeNotifier = nullptr;
+    QTimer m_closedCheck;
+    QTimer m_outputCheck;
+    int m_watchSlave = -1; // a look at the slave's input while awaiting the output's reading
+    std::chrono::steady_clock::time_point m_outputWaitStart;
+};

@@ -1,0 +1,28 @@
+#pragma once
+
+// The simulator's command line.
+
+#include "fault.h"
+#include "transmitter.h"
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+#include <cstdint>
+#include <optional>
+
+struct SimOptions
+{
+    std::uint16_t heldValue = Transmitter::DefaultCode;
+    QByteArray versionText{Transmitter::DefaultVersionText.toByteArray()};
+    QString linkName; // COMn, empty for no link
+    bool pacing = true;
+    bool log = false;
+    bool help = false;
+    Fault fault;
+
+    // Reads the arguments (the program name first). On a bad option gives nullopt and a
+    // one-line message in *error.
+    static std::optional<SimOptions> parse(const QStringList &arguments, QString *error);
+    static QString usage();
+};
