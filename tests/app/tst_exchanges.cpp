@@ -1,0 +1,423 @@
+// Read, write and version exchanges from the window, end to end over a pseudo-terminal against
+// the transmitter simulator: what goes on the line, what the window shows, and that every way
+// out of an exchange closes the port and frees the window.
+
+#include "dropdownbox.h"
+#include "form1.h"
+#include "scriptedprinttarget.h"
+#include "simulatorprocess.h"
+#include "switchcode.h"
+
+#include <QAbstractButton>
+#include <QAbstractItemView>
+#include <QCheckBox>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QSerialPort>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+namespace {
+
+const QString readOk = "Read transmitter DIP-switch code OK!";
+const QString readError = "Read transmitter DIP-switch code error";
+const QString writeOk = "Write transmitter DIP-switch code OK!";
+const QString writeError = "Write transmitter DIP-switch code error";
+const QString versionError = "Read transmitter version error";
+const QString readRequest = "rx 00 FF 01 02 02 03 01 00 02 F5";
+const QString versionRequest = "rx 00 FF 01 01 00 00 FE";
+
+QString switchesOf(int code)
+{
+    QStringList texts;
+    for (SwitchPosition p : PositionsFromCode(code))
+        texts << TextFromPosition(p);
+    return texts.join(u' ');
+}
+
+} // namespace
+
+class ExchangesTest : public QObject
+{
+    Q_OBJECT
+
+    QTemporaryDir config;
+    std::unique_ptr<Form1> form;
+    std::unique_ptr<SimulatorProcess> sim;
+
+    QString portsFolder() const { return config.path() + "/k5-dipswitch/ports"; }
+
+    // Starts a simulator on COM1 with the given options; no pacing, so that tests run fast.
+    bool startSimulator(const QStringList &options = {})
+    {
+        sim = std::make_unique<SimulatorProcess>(QStringList{"--no-pacing", "--log", "--link", "COM1"} + options);
+        return sim->started();
+    }
+
+    template <typename T = QWidget>
+    T *control(const QString &name) const
+    {
+        auto *w = form->findChild<T *>(name);
+        if (!w)
+            qFatal("no control %s", qPrintable(name));
+        return w;
+    }
+    QString status() const { return control<QLineEdit>("Text1")->text(); }
+    QString code() const { return control<QLineEdit>("Text2")->text(); }
+    QString counter() const { return control<QLineEdit>("Text3")->text(); }
+    bool functionOn() const { return control<QCheckBox>("Check1")->isChecked(); }
+    QString switches() const
+    {
+        QStringList texts;
+        for (int i = 1; i <= 10; ++i)
+            texts << form->Combo2(i)->text();
+        return texts.join(u' ');
+    }
+    void click(const char *name) { QTest::mouseClick(control(name), Qt::LeftButton); }
+    void showVersionButton()
+    {
+        click("Command7");
+        QTest::keyClick(control("Command7"), Qt::Key_V);
+    }
+    // Picks a port from the port selector's list with the mouse.
+    void pickPort(int n)
+    {
+        auto *ports = control<DropDownBox>("Combo1");
+        ports->showPopup();
+        QTRY_VERIFY(ports->view()->isVisible());
+        const QModelIndex index = ports->view()->model()->index(n - 1, 0);
+        ports->view()->scrollTo(index);
+        QTest::mouseClick(ports->view()->viewport(), Qt::LeftButton, {},
+                          ports->view()->visualRect(index).center());
+        QTRY_COMPARE(ports->text(), QStringLiteral("COM%1").arg(n));
+    }
+    // Waits until the running exchange has ended and the line is closed again: the simulator saw
+    // the window close it, or hung it up itself.
+    bool exchangeEnded(int closedBefore)
+    {
+        return QTest::qWaitFor([&] { return form->LinkBusy() == 0 && closedCount() > closedBefore; },
+                               SimulatorProcess::PatienceMs);
+    }
+    int closedCount() { return int(sim->log().count("closed") + sim->log().count("hangup")); }
+
+    // Clicks an exchange button and waits for the exchange to end with the port closed.
+    void runExchange(const char *button)
+    {
+        const int closed = closedCount();
+        click(button);
+        QVERIFY2(exchangeEnded(closed), qPrintable(sim->log().join(u'\n')));
+    }
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        QVERIFY(config.isValid());
+        qputenv("XDG_CONFIG_HOME", QFile::encodeName(config.path()));
+    }
+
+    void init()
+    {
+        form = std::make_unique<Form1>();
+        form->showCentred();
+        QVERIFY(QTest::qWaitForWindowExposed(form.get()));
+    }
+    void cleanup()
+    {
+        form.reset();
+        sim.reset();
+    }
+
+    // --- read ---------------------------------------------------------------------------------
+
+    void read_data()
+    {
+        QTest::addColumn<QStringList>("options");
+        QTest::addColumn<bool>("on");
+        QTest::addColumn<QString>("code");
+        QTest::addColumn<int>("switchCode");
+        QTest::newRow("code 12345") << QStringList{"--code", "12345"} << true << "12345" << 12345;
+        QTest::newRow("code 0") << QStringList{"--code", "0"} << true << "0" << 0;
+        QTest::newRow("highest code") << QStringList{"--code", "59048"} << true << "59048" << 59048;
+        QTest::newRow("FF 00 is a code, out of range") << QStringList{"--code", "65280"} << true << "29524" << 29524;
+        QTest::newRow("00 FF is the code 255") << QStringList{"--code", "255"} << true << "255" << 255;
+        QTest::newRow("off marker") << QStringList{"--off"} << false << "" << -1;
+    }
+    void read()
+    {
+        QFETCH(QStringList, options);
+        QFETCH(bool, on);
+        QFETCH(QString, code);
+        QFETCH(int, switchCode);
+        QVERIFY(startSimulator(options));
+        runExchange("Command1");
+        QCOMPARE(status(), readOk);
+        QCOMPARE(sim->log("rx "), QStringList{readRequest});
+        QCOMPARE(functionOn(), on);
+        QCOMPARE(this->code(), code);
+        QCOMPARE(switches(), switchCode < 0 ? QStringList(10, QString()).join(u' ') : switchesOf(switchCode));
+        QCOMPARE(control("Text2")->isEnabled(), on);
+    }
+
+    void readTurnsTheFunctionBackOn()
+    {
+        QVERIFY(startSimulator({"--code", "12"}));
+        click("Check1");
+        QVERIFY(!functionOn());
+        runExchange("Command1");
+        QVERIFY(functionOn());
+        QCOMPARE(code(), "12");
+        QCOMPARE(switches(), switchesOf(12));
+        QVERIFY(form->Combo2(3)->isEnabled());
+    }
+
+    // --- write --------------------------------------------------------------------------------
+
+    void write_data()
+    {
+        QTest::addColumn<QString>("label"); // all switches set by this label, or "" for the off marker
+        QTest::addColumn<QString>("request");
+        QTest::newRow("all -, code 0") << "Label17" << "rx 00 FF 01 02 12 04 01 00 00 00 E6";
+        QTest::newRow("all 0, code 29524") << "Label16" << "rx 00 FF 01 02 12 04 01 00 73 54 1F";
+        QTest::newRow("all +, code 59048") << "Label15" << "rx 00 FF 01 02 12 04 01 00 E6 A8 58";
+        QTest::newRow("function off") << "" << "rx 00 FF 01 02 12 04 01 00 FF FF E8";
+    }
+    void write()
+    {
+        QFETCH(QString, label);
+        QFETCH(QString, request);
+        QVERIFY(startSimulator());
+        if (label.isEmpty())
+            click("Check1");
+        else
+            QTest::mouseClick(control<QLabel>(label), Qt::LeftButton);
+        runExchange("Command6");
+        QCOMPARE(status(), writeOk);
+        QCOMPARE(sim->log("rx "), QStringList{request});
+        QCOMPARE(counter(), "1");
+    }
+
+    void writeTakesTheSwitchesNotATypedCode()
+    {
+        QVERIFY(startSimulator());
+        QTest::mouseClick(control<QLabel>("Label17"), Qt::LeftButton); // switches all "-"
+        // Text that reaches the code box without a key (as a paste) and is out of range.
+        control<QLineEdit>("Text2")->setText("abc");
+        runExchange("Command6");
+        QCOMPARE(code(), "0");
+        QCOMPARE(sim->log("rx "), QStringList{"rx 00 FF 01 02 12 04 01 00 00 00 E6"});
+        QCOMPARE(status(), writeOk);
+    }
+
+    void counterCountsConfirmedWritesOnly()
+    {
+        QVERIFY(startSimulator());
+        for (int n = 1; n <= 3; ++n) {
+            runExchange("Command6");
+            QCOMPARE(counter(), QString::number(n));
+        }
+        click("Command7");
+        QCOMPARE(counter(), "0");
+        runExchange("Command6");
+        QCOMPARE(counter(), "1");
+    }
+
+    void noLostWrite()
+    {
+        QVERIFY(startSimulator({"--code", "0"}));
+        // 12345 is - + - 0 + + 0 + 0 -: typed into the code box.
+        auto *codeBox = control<QLineEdit>("Text2");
+        codeBox->setFocus();
+        codeBox->selectAll();
+        QTest::keyClicks(codeBox, "12345");
+        QCOMPARE(switches(), switchesOf(12345));
+        runExchange("Command6");
+        QCOMPARE(status(), writeOk);
+
+        QTest::mouseClick(control<QLabel>("Label15"), Qt::LeftButton); // the window forgets it
+        runExchange("Command1");
+        QCOMPARE(status(), readOk);
+        QCOMPARE(code(), "12345");
+        QCOMPARE(switches(), switchesOf(12345));
+    }
+
+    // --- version ------------------------------------------------------------------------------
+
+    void version_data()
+    {
+        QTest::addColumn<QStringList>("options");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("default text") << QStringList{} << "K5-SIM 1.0";
+        QTest::newRow("given text") << QStringList{"--version-text", "ABC"} << "ABC";
+        QTest::newRow("empty text empties the status") << QStringList{"--version-text", ""} << "";
+        QTest::newRow("Latin-1 letters") << QStringList{"--version-text", QString::fromLatin1("V\xe9")}
+                                         << QString::fromLatin1("V\xe9");
+    }
+    void version()
+    {
+        QFETCH(QStringList, options);
+        QFETCH(QString, text);
+        QVERIFY(startSimulator(options));
+        QVERIFY(!control("Command8")->isVisible());
+        showVersionButton();
+        QVERIFY(control("Command8")->isVisible());
+        runExchange("Command8");
+        QCOMPARE(sim->log("rx "), QStringList{versionRequest});
+        QCOMPARE(status(), text);
+    }
+
+    // --- faults -------------------------------------------------------------------------------
+
+    void faults_data()
+    {
+        QTest::addColumn<QString>("fault");
+        for (const char *fault : {"no-echo", "short-echo", "no-reply", "cut:1", "cut:5", "late-byte",
+                                  "bad-checksum", "wrong-command", "wrong-group", "overlong",
+                                  "noise", "hangup"})
+            QTest::newRow(fault) << QString::fromLatin1(fault);
+    }
+    void faults()
+    {
+        QFETCH(QString, fault);
+        QVERIFY(startSimulator({"--fault", fault, "--code", "12"}));
+        showVersionButton();
+        struct Case
+        {
+            const char *button;
+            QString error;
+        };
+        const Case cases[] = {{"Command1", readError}, {"Command6", writeError}, {"Command8", versionError}};
+        for (const Case &c : cases) {
+            const QString codeBefore = code();
+            runExchange(c.button);
+            QCOMPARE(status(), c.error);
+            QCOMPARE(form->LinkBusy(), 0);
+            QCOMPARE(counter(), "0");
+            QCOMPARE(code(), codeBefore);
+        }
+        // The window is free again: with a sound transmitter the next exchange works.
+        sim.reset();
+        QVERIFY(startSimulator({"--code", "12"}));
+        runExchange("Command1");
+        QCOMPARE(status(), readOk);
+        QCOMPARE(code(), "12");
+    }
+
+    // --- the port -----------------------------------------------------------------------------
+
+    void missingPort()
+    {
+        QVERIFY(startSimulator());
+        QVERIFY(QFile::link("/nonexistent/ttyUSB9", portsFolder() + "/COM5"));
+        pickPort(5);
+        click("Command1");
+        QCOMPARE(status(), "COM5 not available for use");
+        QCOMPARE(form->LinkBusy(), 0);
+        click("Command1"); // and again: nothing is left locked
+        QCOMPARE(status(), "COM5 not available for use");
+        QFile::remove(portsFolder() + "/COM5");
+        QVERIFY(sim->log("rx ").isEmpty());
+    }
+
+    void portInUse_data()
+    {
+        QTest::addColumn<QString>("button");
+        QTest::newRow("read") << "Command1";
+        QTest::newRow("write") << "Command6";
+        QTest::newRow("version") << "Command8";
+    }
+    void portInUse()
+    {
+        QFETCH(QString, button);
+        QVERIFY(startSimulator());
+        QSerialPort other(sim->device());
+        QVERIFY(other.open(QIODevice::ReadWrite));
+        showVersionButton();
+        QTest::mouseClick(control(button), Qt::LeftButton);
+        QCOMPARE(status(), "COM1 not available for use");
+        QCOMPARE(form->LinkBusy(), 0);
+        QCOMPARE(counter(), "0");
+        other.close();
+        runExchange(qPrintable(button));
+        QVERIFY(status() != "COM1 not available for use");
+    }
+
+    // --- during the wait ----------------------------------------------------------------------
+
+    void secondClicksDuringAnExchangeDoNothing()
+    {
+        QVERIFY(startSimulator({"--fault", "no-reply"}));
+        showVersionButton();
+        int prints = 0;
+        form->setPrintTargetFactory([&](QPrinter &) {
+            ++prints;
+            return std::make_unique<ScriptedTarget>();
+        });
+        const int closed = closedCount();
+        click("Command1");
+        QCOMPARE(form->LinkBusy(), 1);
+        QCOMPARE(status(), "Read transmitter DIP-switch code");
+        for (const char *button : {"Command1", "Command6", "Command8", "Command3"})
+            click(button);
+        QCOMPARE(status(), "Read transmitter DIP-switch code");
+        QCOMPARE(prints, 0);
+        QVERIFY(exchangeEnded(closed));
+        QCOMPARE(status(), readError);
+        QCOMPARE(sim->log("rx "), QStringList{readRequest});
+        QCOMPARE(counter(), "0");
+    }
+
+    void panelAndResetWorkDuringTheWait()
+    {
+        // Paced at the real line speed, a write takes some 70 ms; the user acts in the meantime.
+        sim = std::make_unique<SimulatorProcess>(QStringList{"--log", "--link", "COM1"});
+        QVERIFY(sim->started());
+        runExchange("Command6");
+        QCOMPARE(counter(), "1");
+
+        QTest::mouseClick(control<QLabel>("Label17"), Qt::LeftButton); // code 0
+        const int closed = closedCount();
+        click("Command6");
+        QCOMPARE(form->LinkBusy(), 1);
+        click("Command7");                                              // Reset
+        QCOMPARE(counter(), "0");
+        QTest::mouseClick(control<QLabel>("Label15"), Qt::LeftButton);  // all "+"
+        QCOMPARE(code(), "59048");
+        form->Combo2(1)->setFocus();
+        QTest::keyClick(form->Combo2(1), Qt::Key_0);
+        QCOMPARE(code(), "59047");
+        QVERIFY(exchangeEnded(closed));
+        QCOMPARE(status(), writeOk);
+        QCOMPARE(sim->log("rx ").value(1), "rx 00 FF 01 02 12 04 01 00 00 00 E6");
+        QCOMPARE(counter(), "1");
+        QCOMPARE(code(), "59047");
+
+        runExchange("Command1"); // the transmitter holds the code of the click, not the edits
+        QCOMPARE(code(), "0");
+    }
+
+    void exitDuringAnExchangeEndsTheProgram()
+    {
+        QVERIFY(startSimulator({"--fault", "no-reply"}));
+        click("Command1");
+        QCOMPARE(form->LinkBusy(), 1);
+        QVERIFY(sim->waitForLog(readRequest));
+
+        QTimer::singleShot(0, form.get(), [this] { click("Command2"); });
+        QTimer watchdog;
+        watchdog.setSingleShot(true);
+        connect(&watchdog, &QTimer::timeout, [] { QCoreApplication::exit(1); });
+        watchdog.start(SimulatorProcess::PatienceMs);
+        QCOMPARE(QCoreApplication::exec(), 0);
+        QVERIFY(sim->waitForLog("closed"));
+
+        // The port is free at once for the next program.
+        QSerialPort next(sim->device());
+        QVERIFY(next.open(QIODevice::ReadWrite));
+    }
+};
+
+QTEST_MAIN(ExchangesTest)
+#include "tst_exchanges.moc"
