@@ -1,8 +1,9 @@
-# The two everyday commands: `make run` and `make test`.
+# The everyday commands: `make run` and `make test`; also bench, fuzz, package and screenshot.
 BUILD ?= build
 CMAKE_FLAGS ?= -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
+CTEST = QT_QPA_PLATFORM=offscreen ctest --output-on-failure --timeout 300
 
-.PHONY: all deps build run test screenshot clean
+.PHONY: all deps build run test test-sanitize fuzz fuzz-short bench package screenshot clean
 
 all: build
 
@@ -18,12 +19,30 @@ build: deps $(BUILD)/build.ninja
 run: build
 	@bash scripts/run.sh $(BUILD)
 
+# Every test: the suite, the suite again under the sanitizers, and short fuzzing runs.
 test: build
-	cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure --timeout 300
+	cd $(BUILD) && $(CTEST)
+	@if [ -f scripts/sanitize.sh ]; then $(MAKE) --no-print-directory test-sanitize; fi
+	@if [ -f scripts/fuzz.sh ]; then $(MAKE) --no-print-directory fuzz-short; fi
+
+test-sanitize: deps
+	bash scripts/sanitize.sh
+
+fuzz: deps
+	bash scripts/fuzz.sh
+
+fuzz-short: deps
+	bash scripts/fuzz.sh --short
+
+bench: deps
+	bash scripts/bench.sh
+
+package: build
+	bash scripts/package.sh $(BUILD)
 
 screenshot: build
 	cmake --build $(BUILD) --target form1-screenshot
 	QT_QPA_PLATFORM=offscreen $(BUILD)/app/form1-screenshot $(BUILD)/form1.png
 
 clean:
-	rm -rf $(BUILD)
+	rm -rf $(BUILD) build-*
