@@ -15,8 +15,11 @@ public:
     // Bound on what should happen at once; generous, so that a busy machine fails no test.
     static constexpr int PatienceMs = 5000;
 
-    explicit SimulatorProcess(const QStringList &arguments)
+    explicit SimulatorProcess(const QStringList &arguments,
+                              const QProcessEnvironment &environment =
+                                  QProcessEnvironment::systemEnvironment())
     {
+        m_process.setProcessEnvironment(environment);
         m_process.start(QStringLiteral(K5_SIM_PATH), arguments);
     }
     ~SimulatorProcess() { stop(); }
@@ -24,8 +27,13 @@ public:
     SimulatorProcess &operator=(const SimulatorProcess &) = delete;
 
     // Waits until the simulator offers its first device.
-    bool started() { return QTest::qWaitFor([this] { return !devices().isEmpty(); }, PatienceMs); }
+    bool started() { return waitForDevices(1); }
+    // The first device; a hang-up makes the simulator offer further ones.
     QString device() { return devices().value(0); }
+    bool waitForDevices(int count)
+    {
+        return QTest::qWaitFor([&] { return devices().size() >= count; }, PatienceMs);
+    }
 
     QStringList devices()
     {

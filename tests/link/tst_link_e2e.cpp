@@ -8,6 +8,8 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
+#include "simulatorprocess.h"
+
 #include <QProcess>
 #include <QRegularExpression>
 #include <QSerialPort>
@@ -22,55 +24,11 @@ using namespace std::chrono_literals;
 
 namespace {
 
-// The simulator as a child process: its line's device, and its log of events on stderr.
-class Simulator
+// The simulator on COM3, fast and logging, with the given options.
+QStringList simulatorArguments(const QStringList &options)
 {
-public:
-    ~Simulator() { stop(); }
-
-    bool start(const QStringList &options)
-    {
-        m_process.setProgram(QStringLiteral(K5_SIM_PATH));
-        m_process.setArguments(QStringList{u"--no-pacing"_s, u"--log"_s, u"--link"_s, u"COM3"_s} +
-                               options);
-        QObject::connect(&m_process, &QProcess::readyReadStandardError, &m_process,
-                         [this] { m_log += m_process.readAllStandardError(); });
-        m_process.start();
-        return m_process.waitForStarted(5000) && nextDevice();
-    }
-
-    // Waits for the next line the simulator offers (the first, or a fresh one after a hangup).
-    bool nextDevice()
-    {
-        QElapsedTimer timer;
-        timer.start();
-        while (!m_process.canReadLine()) {
-            if (timer.hasExpired(5000) || m_process.state() != QProcess::Running)
-                return false;
-            m_process.waitForReadyRead(100);
-        }
-        m_device = QString::fromLocal8Bit(m_process.readLine()).trimmed();
-        return !m_device.isEmpty();
-    }
-
-    void stop()
-    {
-        if (m_process.state() != QProcess::NotRunning) {
-            m_process.terminate();
-            if (!m_process.waitForFinished(5000))
-                m_process.kill();
-        }
-    }
-
-    QString device() const { return m_device; }
-    QStringList log() const { return QString::fromLatin1(m_log).split(u'\n', Qt::SkipEmptyParts); }
-    int count(const QString &line) const { return int(log().count(line)); }
-
-private:
-    QProcess m_process;
-    QString m_device;
-    QByteArray m_log;
-};
+    return QStringList{u"--no-pacing"_s, u"--log"_s, u"--link"_s, u"COM3"_s} + options;
+}
 
 // What one exchange handed to the window.
 struct Run
@@ -227,8 +185,8 @@ private Q_SLOTS:
         QFETCH(QByteArray, replyStart);
         QFETCH(int, frameSum);
 
-        Simulator sim;
-        QVERIFY(sim.start(options));
+        SimulatorProcess sim(simulatorArguments(options));
+        QVERIFY(sim.started());
         TransmitterLink link;
         if (QString::fromLatin1(QTest::currentDataTag()) == u"fault hangup") {
             QTest::ignoreMessage(QtWarningMsg,
@@ -260,7 +218,7 @@ private Q_SLOTS:
         QCOMPARE(link.ReplyBytes(), run.reply.ReplyBytes);
         QCOMPARE(link.FrameSum(), run.reply.FrameSum);
         // What went on the line, as the simulator received it.
-        QTRY_COMPARE(sim.count(u"rx "_s + Hex(Frame::Request(body))), 1);
+        QTRY_COMPARE(sim.log().count(u"rx "_s + Hex(Frame::Request(body))), 1);
     }
 
     // Faults that leave the echo incomplete end the exchange 0.5 s after the request.
@@ -274,8 +232,8 @@ private Q_SLOTS:
     void echoFaults()
     {
         QFETCH(QString, fault);
-        Simulator sim;
-        QVERIFY(sim.start({u"--fault"_s, fault}));
+        SimulatorProcess sim(simulatorArguments({u"--fault"_s, fault}));
+        QVERIFY(sim.started());
         TransmitterLink link;
         Run run;
         exchange(link, Frame::ReadVersionBody(), run);
@@ -290,8 +248,8 @@ private Q_SLOTS:
     // The port is opened for the exchange and closed after it, and never held in between.
     void openAndCloseAroundExchange()
     {
-        Simulator sim;
-        QVERIFY(sim.start({}));
+        SimulatorProcess sim(simulatorArguments({}));
+        QVERIFY(sim.started());
         TransmitterLink link;
         QVERIFY(!link.PortOpen());
         for (int round = 1; round <= 2; ++round) {
@@ -300,8 +258,8 @@ private Q_SLOTS:
             if (QTest::currentTestFailed())
                 return;
             QVERIFY(run.portOpenInDone); // done comes before the closing
-            QTRY_COMPARE(sim.count(u"closed"_s), round);
-            QCOMPARE(sim.count(u"open"_s), round);
+            QTRY_COMPARE(sim.log().count(u"closed"_s), round);
+            QCOMPARE(sim.log().count(u"open"_s), round);
         }
         QCOMPARE(link.CommPort(), qint16(3));
         QCOMPARE(link.Settings(), u"2400,N,8,1"_s);
@@ -311,8 +269,8 @@ private Q_SLOTS:
     // A written value is the one read back, the off marker included.
     void writeThenRead()
     {
-        Simulator sim;
-        QVERIFY(sim.start({}));
+        SimulatorProcess sim(simulatorArguments({}));
+        QVERIFY(sim.started());
         TransmitterLink link;
         for (const int value : {12345, 0xFFFF, 0}) {
             Run write;
@@ -369,8 +327,8 @@ private Q_SLOTS:
     void portInUse()
     {
         QFETCH(bool, otherUsesDevicePath);
-        Simulator sim;
-        QVERIFY(sim.start({}));
+        SimulatorProcess sim(simulatorArguments({}));
+        QVERIFY(sim.started());
 
         TransmitterLink first;
         QSerialPort other;
@@ -404,8 +362,8 @@ private Q_SLOTS:
     // the CPU idles.
     void windowRunsDuringWait()
     {
-        Simulator sim;
-        QVERIFY(sim.start({u"--fault"_s, u"no-reply"_s}));
+        SimulatorProcess sim(simulatorArguments({u"--fault"_s, u"no-reply"_s}));
+        QVERIFY(sim.started());
         TransmitterLink link;
         int ticks = 0;
         QTimer ticker;
@@ -447,8 +405,8 @@ private Q_SLOTS:
     // A byte read after its limit is late even though it had arrived in time.
     void lateReadIsLate()
     {
-        Simulator sim;
-        QVERIFY(sim.start({}));
+        SimulatorProcess sim(simulatorArguments({}));
+        QVERIFY(sim.started());
         std::chrono::nanoseconds skew{0};
         TransmitterLink link([&] { return std::chrono::steady_clock::now() + skew; });
         QVERIFY(link.beginExchange());
@@ -459,25 +417,25 @@ private Q_SLOTS:
         skew = 501ms; // from here on, every read looks as if it came after the limit
         QTRY_VERIFY_WITH_TIMEOUT(result.has_value(), 5000);
         QVERIFY(!result->echoComplete);
-        QTRY_COMPARE(sim.count(u"rx "_s + Hex(Frame::Request(Frame::ReadCodeBody()))), 1);
+        QTRY_COMPARE(sim.log().count(u"rx "_s + Hex(Frame::Request(Frame::ReadCodeBody()))), 1);
     }
 
     // The program ends in the middle of an exchange: the port closes, done never runs.
     void abandonDuringWait()
     {
-        Simulator sim;
-        QVERIFY(sim.start({u"--fault"_s, u"no-reply"_s}));
+        SimulatorProcess sim(simulatorArguments({u"--fault"_s, u"no-reply"_s}));
+        QVERIFY(sim.started());
         TransmitterLink link;
         QVERIFY(link.beginExchange());
         link.selectPort(u"COM3");
         QVERIFY(link.openPort());
         int calls = 0;
         link.exchange(Frame::ReadCodeBody(), [&](const ExchangeReply &) { ++calls; });
-        QTRY_COMPARE(sim.count(u"rx "_s + Hex(Frame::Request(Frame::ReadCodeBody()))), 1);
+        QTRY_COMPARE(sim.log().count(u"rx "_s + Hex(Frame::Request(Frame::ReadCodeBody()))), 1);
         link.abandon();
         QVERIFY(!link.PortOpen());
         QVERIFY(!link.exchangeRunning());
-        QTRY_COMPARE(sim.count(u"closed"_s), 1);
+        QTRY_COMPARE(sim.log().count(u"closed"_s), 1);
         QTest::qWait(700); // past every limit
         QCOMPARE(calls, 0);
     }
@@ -485,8 +443,8 @@ private Q_SLOTS:
     // After an unplugged adapter the link gives up the dead line and opens the next one.
     void hangupThenFreshLine()
     {
-        Simulator sim;
-        QVERIFY(sim.start({u"--fault"_s, u"hangup"_s}));
+        SimulatorProcess sim(simulatorArguments({u"--fault"_s, u"hangup"_s}));
+        QVERIFY(sim.started());
         TransmitterLink link;
         const QString firstDevice = sim.device();
         QTest::ignoreMessage(QtWarningMsg, QRegularExpression(u" failed: "_s));
@@ -495,12 +453,13 @@ private Q_SLOTS:
         QCOMPARE(run.reply.FrameSum, qint16(Reception::TimedOut));
         QVERIFY(!run.portOpenInDone); // closed as soon as the line failed
 
-        QVERIFY(sim.nextDevice());
-        QVERIFY(sim.device() != firstDevice);
+        QVERIFY(sim.waitForDevices(2));
+        const QString secondDevice = sim.devices().at(1);
+        QVERIFY(secondDevice != firstDevice);
         QTest::ignoreMessage(QtWarningMsg, QRegularExpression(u" failed: "_s));
         Run again;
         exchange(link, Frame::ReadCodeBody(), again);
-        QCOMPARE(link.devicePath(), sim.device()); // the link now leads to the fresh line
+        QCOMPARE(link.devicePath(), secondDevice); // the link now leads to the fresh line
         QVERIFY(again.reply.echoComplete);
     }
 

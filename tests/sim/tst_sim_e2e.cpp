@@ -1,5 +1,7 @@
 // The simulator as the tool meets it: its own process, a pseudo-terminal device, the log.
 
+#include "simulatorprocess.h"
+
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
@@ -39,78 +41,6 @@ QString portLinkPath(const QString &configHome, const QString &port)
     return configHome + u"/k5-dipswitch/ports/"_s + port;
 }
 
-// The simulator as a process of its own, with the device paths it prints and its log lines.
-class SimProcess
-{
-public:
-    explicit SimProcess(const QStringList &arguments, const QProcessEnvironment &environment =
-                                                          QProcessEnvironment::systemEnvironment())
-    {
-        m_process.setProcessEnvironment(environment);
-        m_process.start(QStringLiteral(K5_SIM_PATH), arguments);
-    }
-
-    ~SimProcess()
-    {
-        if (m_process.state() != QProcess::NotRunning) {
-            m_process.terminate();
-            if (!m_process.waitForFinished(5000))
-                m_process.kill();
-            m_process.waitForFinished(5000);
-        }
-    }
-
-    // Waits for the first device path.
-    bool started() { return waitForPaths(1); }
-    QString devicePath() const { return m_paths.value(0); }
-    QStringList paths()
-    {
-        collect();
-        return m_paths;
-    }
-    QStringList log()
-    {
-        collect();
-        return m_log;
-    }
-    bool waitForPaths(int count)
-    {
-        return QTest::qWaitFor([&] { return paths().size() >= count; }, msecs(Patience));
-    }
-    bool waitForLog(const QString &line, int count = 1)
-    {
-        return QTest::qWaitFor([&] { return log().count(line) >= count; }, msecs(Patience));
-    }
-    QProcess &process() { return m_process; }
-
-private:
-    static int msecs(std::chrono::milliseconds time) { return int(time.count()); }
-
-    static void takeLines(QByteArray &pending, QStringList &lines)
-    {
-        qsizetype end;
-        while ((end = pending.indexOf('\n')) >= 0) {
-            lines.append(QString::fromLocal8Bit(pending.first(end)));
-            pending.remove(0, end + 1);
-        }
-    }
-
-    void collect()
-    {
-        m_out += m_process.readAllStandardOutput();
-        m_err += m_process.readAllStandardError();
-        takeLines(m_out, m_paths);
-        takeLines(m_err, m_log);
-    }
-
-    QProcess m_process;
-    QByteArray m_out;
-    QByteArray m_err;
-    QStringList m_paths;
-    QStringList m_log;
-};
-
-// The tool's end of the line by plain POSIX calls, raw.
 class LineClient
 {
 public:
@@ -265,16 +195,16 @@ void SimEndToEndTest::echoesEveryByteValue()
     for (int value = 255; value >= 0; --value)
         bytes.append(char(value));
 
-    SimProcess sim({u"--no-pacing"_s});
+    SimulatorProcess sim({u"--no-pacing"_s});
     QVERIFY(sim.started());
     if (serialPort) {
         QSerialPort port;
-        QVERIFY2(openSerialPort(port, sim.devicePath()), qPrintable(port.errorString()));
+        QVERIFY2(openSerialPort(port, sim.device()), qPrintable(port.errorString()));
         port.write(bytes);
         QCOMPARE(readSerialPort(port, bytes.size()), bytes);
     } else {
         LineClient line;
-        QVERIFY(line.open(sim.devicePath(), makeRaw));
+        QVERIFY(line.open(sim.device(), makeRaw));
         QVERIFY(line.write(bytes, chunk));
         QCOMPARE(line.read(bytes.size()), bytes);
     }
@@ -332,10 +262,10 @@ void SimEndToEndTest::answersRequests()
     QFETCH(QByteArray, expected);
     QFETCH(QStringList, logLines);
 
-    SimProcess sim(arguments + QStringList{u"--no-pacing"_s, u"--log"_s});
+    SimulatorProcess sim(arguments + QStringList{u"--no-pacing"_s, u"--log"_s});
     QVERIFY(sim.started());
     LineClient line;
-    QVERIFY(line.open(sim.devicePath()));
+    QVERIFY(line.open(sim.device()));
     QVERIFY(line.write(sent, chunk));
     QCOMPARE(line.read(expected.size()), expected);
     QCOMPARE(line.read(1, Silence), QByteArray());
@@ -361,10 +291,10 @@ void SimEndToEndTest::writeThenReadGivesWrittenCode()
     QFETCH(QByteArray, readReply);
     const QByteArray writeReply = hex("FF 00 02 12 00 EC");
 
-    SimProcess sim({u"--no-pacing"_s, u"--log"_s});
+    SimulatorProcess sim({u"--no-pacing"_s, u"--log"_s});
     QVERIFY(sim.started());
     LineClient line;
-    QVERIFY(line.open(sim.devicePath()));
+    QVERIFY(line.open(sim.device()));
     QVERIFY(line.write(writeRequest));
     QCOMPARE(line.read(writeRequest.size() + writeReply.size()), writeRequest + writeReply);
     QVERIFY(line.write(readCode));
@@ -407,10 +337,10 @@ void SimEndToEndTest::faults()
     QFETCH(QByteArray, expected);
     QFETCH(int, leastMilliseconds);
 
-    SimProcess sim({u"--no-pacing"_s, u"--code"_s, u"12345"_s, u"--fault"_s, fault});
+    SimulatorProcess sim({u"--no-pacing"_s, u"--code"_s, u"12345"_s, u"--fault"_s, fault});
     QVERIFY(sim.started());
     LineClient line;
-    QVERIFY(line.open(sim.devicePath()));
+    QVERIFY(line.open(sim.device()));
     QElapsedTimer clock;
     clock.start();
     QVERIFY(line.write(readCode));
@@ -437,11 +367,11 @@ void SimEndToEndTest::hangupOffersFreshLine()
     environment.insert(u"XDG_CONFIG_HOME"_s, config.path());
     const QString link = portLinkPath(config.path(), u"COM5"_s);
 
-    SimProcess sim(
+    SimulatorProcess sim(
         {u"--no-pacing"_s, u"--log"_s, u"--fault"_s, u"hangup"_s, u"--link"_s, u"COM5"_s},
         environment);
     QVERIFY(sim.started());
-    const QString firstPath = sim.devicePath();
+    const QString firstPath = sim.device();
     QCOMPARE(QFileInfo(link).symLinkTarget(), firstPath);
 
     // Echo and the first three bytes of the reply, then the line fails like an unplugged adapter.
@@ -464,8 +394,8 @@ void SimEndToEndTest::hangupOffersFreshLine()
         QVERIFY(line.readFails());
     }
 
-    QVERIFY(sim.waitForPaths(2));
-    const QString secondPath = sim.paths().at(1);
+    QVERIFY(sim.waitForDevices(2));
+    const QString secondPath = sim.devices().at(1);
     QVERIFY(secondPath != firstPath);
     QCOMPARE(QFileInfo(link).symLinkTarget(), secondPath);
     QVERIFY(sim.waitForLog(u"hangup"_s));
@@ -512,10 +442,10 @@ void SimEndToEndTest::portLinkFollowsLifetime()
         QVERIFY(QFile::link(u"/dev/pts/no-such-device"_s, link));
     }
 
-    SimProcess sim({u"--link"_s, u"COM3"_s}, environment);
+    SimulatorProcess sim({u"--link"_s, u"COM3"_s}, environment);
     QVERIFY(sim.started());
     QVERIFY(QFileInfo(link).isSymLink());
-    QCOMPARE(QFileInfo(link).symLinkTarget(), sim.devicePath());
+    QCOMPARE(QFileInfo(link).symLinkTarget(), sim.device());
     // The tool opens the port by the link.
     LineClient line;
     QVERIFY(line.open(link));
@@ -543,7 +473,7 @@ void SimEndToEndTest::leavesAFileAtTheLinkPathAlone()
     file.write("keep me");
     file.close();
 
-    SimProcess sim({u"--link"_s, u"COM1"_s}, environment);
+    SimulatorProcess sim({u"--link"_s, u"COM1"_s}, environment);
     QVERIFY(sim.process().waitForFinished(5000));
     QCOMPARE(sim.process().exitCode(), 1);
     QVERIFY(sim.process().readAllStandardError().contains("not a symbolic link"));
@@ -553,11 +483,11 @@ void SimEndToEndTest::leavesAFileAtTheLinkPathAlone()
 
 void SimEndToEndTest::logsOpenAndClose()
 {
-    SimProcess sim({u"--no-pacing"_s, u"--log"_s});
+    SimulatorProcess sim({u"--no-pacing"_s, u"--log"_s});
     QVERIFY(sim.started());
 
     LineClient line;
-    QVERIFY(line.open(sim.devicePath()));
+    QVERIFY(line.open(sim.device()));
     QVERIFY(sim.waitForLog(u"open"_s));
     line.close();
     QVERIFY(sim.waitForLog(u"closed"_s));
@@ -565,7 +495,7 @@ void SimEndToEndTest::logsOpenAndClose()
     // The tool's own way of opening and closing.
     {
         QSerialPort port;
-        QVERIFY2(openSerialPort(port, sim.devicePath()), qPrintable(port.errorString()));
+        QVERIFY2(openSerialPort(port, sim.device()), qPrintable(port.errorString()));
         QVERIFY(sim.waitForLog(u"open"_s, 2));
         port.write(readVersion);
         QVERIFY(!readSerialPort(port, readVersion.size()).isEmpty());
@@ -577,10 +507,10 @@ void SimEndToEndTest::logsOpenAndClose()
 
 void SimEndToEndTest::pacesAtLineSpeed()
 {
-    SimProcess sim({u"--code"_s, u"12345"_s});
+    SimulatorProcess sim({u"--code"_s, u"12345"_s});
     QVERIFY(sim.started());
     LineClient line;
-    QVERIFY(line.open(sim.devicePath()));
+    QVERIFY(line.open(sim.device()));
     QElapsedTimer clock;
     clock.start();
     QVERIFY(line.write(readCode));
