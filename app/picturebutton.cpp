@@ -46,5 +46,8 @@ void PictureButton::paintEvent(QPaintEvent *)
 void PictureButton::keyReleaseEvent(QKeyEvent *event)
 {
     QAbstractButton::keyReleaseEvent(event);
-    Q_EMIT keyUp(VirtualKey::FromEvent(*event));
+    // A held key is released once, whatever its repeats; some platforms report each repeat as a
+    // release and a press.
+    if (!event->isAutoRepeat())
+        Q_EMIT keyUp(VirtualKey::FromEvent(*event));
 }

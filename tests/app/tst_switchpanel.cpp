@@ -14,6 +14,7 @@
 #include <QLineEdit>
 #include <QRandomGenerator>
 #include <QTest>
+#include <QWheelEvent>
 
 class SwitchPanelTest : public QObject
 {
@@ -269,6 +270,17 @@ private Q_SLOTS:
         pick(b, 0);
         QCOMPARE(b->text(), QStringLiteral("+"));
         QCOMPARE(codeBox()->text(), QString::number(29524 + 729));
+    }
+
+    void wheelOverASwitchBox()
+    {
+        DropDownBox *b = box(2);
+        const QPoint centre = b->rect().center();
+        QWheelEvent wheel(centre, b->mapToGlobal(centre), {}, QPoint(0, -120), Qt::NoButton,
+                          Qt::NoModifier, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(b, &wheel);
+        QVERIFY(b->text() != QStringLiteral("0")); // the wheel stepped the switch ...
+        QVERIFY2(viewsDisagree().isEmpty(), qPrintable(viewsDisagree())); // ... and the code followed
     }
 
     // --- the code box -------------------------------------------------------------------------
