@@ -1,5 +1,6 @@
 #include "picturebutton.h"
 
+#include "k5assets.h"
 #include "virtualkey.h"
 
 #include <QKeyEvent>
@@ -14,10 +15,9 @@ PictureButton::PictureButton(QWidget *parent) : QAbstractButton(parent)
 void PictureButton::setFace(const QString &face)
 {
     m_face = face;
-    const QString base = QStringLiteral(":/k5/buttons/") + face;
-    m_normal.load(base + QStringLiteral("_normal.png"));
-    m_pressed.load(base + QStringLiteral("_pressed.png"));
-    m_disabled.load(base + QStringLiteral("_disabled.png"));
+    m_normal.load(K5Assets::buttonFacePath(face, K5Assets::ButtonLook::Normal));
+    m_pressed.load(K5Assets::buttonFacePath(face, K5Assets::ButtonLook::Pressed));
+    m_disabled.load(K5Assets::buttonFacePath(face, K5Assets::ButtonLook::Disabled));
     update();
 }
 

@@ -15,7 +15,7 @@ public:
     explicit PictureButton(QWidget *parent = nullptr);
 
     QString face() const { return m_face; }
-    // Loads the pictures :/k5/buttons/<face>_normal.png, _pressed.png and _disabled.png.
+    // Loads the face's three pictures from the resources, e.g. "read" or "plus".
     void setFace(const QString &face);
 
     QSize sizeHint() const override;
