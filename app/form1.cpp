@@ -1,7 +1,7 @@
 #include "form1.h"
 
-#include "dropdownbox.h"
 #include "codesheet.h"
+#include "dropdownbox.h"
 #include "k5assets.h"
 #include "linkhandlers.h"
 #include "qtprinttarget.h"
@@ -27,8 +27,7 @@ QFont windowFont(qreal pointSize, bool bold)
 
 } // namespace
 
-Form1::Form1(QWidget *parent)
-    : QWidget(parent), ui(std::make_unique<Ui::Form1>())
+Form1::Form1(QWidget *parent) : QWidget(parent), ui(std::make_unique<Ui::Form1>())
 {
     ui->setupUi(this);
     buildSwitchBoxes();
@@ -60,7 +59,8 @@ Form1::Form1(QWidget *parent)
     connect(ui->Command3, &QAbstractButton::clicked, this, &Form1::Command3_Click);
 
     connect(ui->Command2, &QAbstractButton::clicked, this, &Form1::endProgram);
-    connect(ui->Command7, &QAbstractButton::clicked, this, [this] { ui->Text3->setText(QStringLiteral("0")); });
+    connect(ui->Command7, &QAbstractButton::clicked, this,
+            [this] { ui->Text3->setText(QStringLiteral("0")); });
     connect(ui->Command7, &PictureButton::keyUp, this, &Form1::Command7_KeyUp);
     connect(ui->Combo1, &DropDownBox::keyDown, this, [this] { ui->Combo1->setLocked(true); });
     connect(ui->Combo1, &DropDownBox::keyUp, this, [this] { ui->Combo1->setLocked(false); });

@@ -176,7 +176,8 @@ bool SwitchPanel::eventFilter(QObject *watched, QEvent *event)
     } else if (event->type() == QEvent::MouseButtonRelease) {
         auto *mouse = static_cast<QMouseEvent *>(event);
         auto *label = qobject_cast<QLabel *>(watched);
-        if (mouse->button() == Qt::LeftButton && label && label->rect().contains(mouse->position().toPoint())) {
+        if (mouse->button() == Qt::LeftButton && label &&
+            label->rect().contains(mouse->position().toPoint())) {
             if (label == m_c.Label15)
                 setAllSwitches(SwitchPosition::Plus);
             else if (label == m_c.Label16)

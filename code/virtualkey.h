@@ -26,7 +26,7 @@ inline constexpr int Right = 39;
 inline constexpr int Down = 40;
 inline constexpr int Insert = 45;
 inline constexpr int Delete = 46;
-inline constexpr int Digit0 = 48; // '0' to '9' are 48 to 57
+inline constexpr int Digit0 = 48;  // '0' to '9' are 48 to 57
 inline constexpr int LetterA = 65; // 'A' to 'Z' are 65 to 90
 inline constexpr int Numpad0 = 96; // keypad 0 to 9 are 96 to 105
 inline constexpr int Multiply = 106;
@@ -34,7 +34,7 @@ inline constexpr int Add = 107;
 inline constexpr int Subtract = 109;
 inline constexpr int Decimal = 110;
 inline constexpr int Divide = 111;
-inline constexpr int F1 = 112; // F1 to F24 are 112 to 135
+inline constexpr int F1 = 112;       // F1 to F24 are 112 to 135
 inline constexpr int OemPlus = 187;  // the plus/equals key of the main keyboard
 inline constexpr int OemMinus = 189; // the minus key of the main keyboard
 

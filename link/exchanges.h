@@ -7,6 +7,7 @@
 #include "replyreception.h"
 
 #include <QString>
+
 #include <cstdint>
 
 // Handed to the window when an exchange ends. ReplyBytes and FrameSum are the link's variables at

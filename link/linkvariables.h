@@ -5,6 +5,7 @@
 
 #include <QByteArray>
 #include <QtGlobal>
+
 #include <array>
 #include <chrono>
 #include <cstdint>

@@ -7,6 +7,7 @@
 #include "linkvariables.h"
 
 #include <QtGlobal>
+
 #include <cstdint>
 
 // Reception status, the value that FrameSum holds once the reception has ended.

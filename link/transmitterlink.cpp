@@ -6,6 +6,7 @@
 
 #include <QPointer>
 #include <QTimer>
+
 #include <algorithm>
 #include <cstdint>
 #include <utility>

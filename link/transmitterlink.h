@@ -36,6 +36,7 @@
 #include <QSerialPort>
 #include <QString>
 #include <QStringView>
+
 #include <array>
 #include <functional>
 

@@ -6,6 +6,7 @@
 #include <QPainter>
 #include <QPrintDialog>
 #include <QPrinter>
+
 #include <utility>
 
 namespace {

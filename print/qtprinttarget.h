@@ -12,6 +12,7 @@
 #include <QFont>
 #include <QList>
 #include <QString>
+
 #include <functional>
 
 class QPrintDialog;

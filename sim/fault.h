@@ -3,6 +3,7 @@
 // The line faults that the simulator can play on every request it would answer.
 
 #include <QStringView>
+
 #include <optional>
 
 enum class FaultKind {

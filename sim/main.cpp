@@ -5,6 +5,7 @@
 #include "simulator.h"
 
 #include <QCoreApplication>
+
 #include <csignal>
 #include <cstdio>
 

@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+
 #include <array>
 #include <cerrno>
 #include <sys/stat.h>

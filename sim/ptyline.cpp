@@ -4,6 +4,7 @@
 
 #include <QFile>
 #include <QSocketNotifier>
+
 #include <array>
 #include <cerrno>
 #include <fcntl.h>

@@ -15,6 +15,7 @@
 #include <QObject>
 #include <QString>
 #include <QTimer>
+
 #include <chrono>
 
 class QSocketNotifier;

@@ -13,6 +13,7 @@
 
 #include <QByteArray>
 #include <QList>
+
 #include <cstdint>
 
 struct RequestFrame

@@ -1,6 +1,7 @@
 #include "signalwatcher.h"
 
 #include <QSocketNotifier>
+
 #include <cerrno>
 #include <csignal>
 #include <fcntl.h>

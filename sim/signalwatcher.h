@@ -5,6 +5,7 @@
 
 #include <QList>
 #include <QObject>
+
 #include <initializer_list>
 
 class QSocketNotifier;

@@ -8,6 +8,7 @@
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
+
 #include <cstdint>
 #include <optional>
 

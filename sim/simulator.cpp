@@ -3,6 +3,7 @@
 #include "simlogging.h"
 
 #include <QCoreApplication>
+
 #include <algorithm>
 #include <cstdio>
 

@@ -10,6 +10,7 @@
 
 #include <QObject>
 #include <QTimer>
+
 #include <chrono>
 #include <deque>
 #include <memory>

@@ -11,6 +11,7 @@
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QList>
+
 #include <chrono>
 #include <cstdint>
 #include <optional>

@@ -53,12 +53,12 @@ class ExchangesTest : public QObject
     // Starts a simulator on COM1 with the given options; no pacing, so that tests run fast.
     bool startSimulator(const QStringList &options = {})
     {
-        sim = std::make_unique<SimulatorProcess>(QStringList{"--no-pacing", "--log", "--link", "COM1"} + options);
+        sim = std::make_unique<SimulatorProcess>(
+            QStringList{"--no-pacing", "--log", "--link", "COM1"} + options);
         return sim->started();
     }
 
-    template <typename T = QWidget>
-    T *control(const QString &name) const
+    template <typename T = QWidget> T *control(const QString &name) const
     {
         auto *w = form->findChild<T *>(name);
         if (!w)
@@ -98,8 +98,9 @@ class ExchangesTest : public QObject
     // the window close it, or hung it up itself.
     bool exchangeEnded(int closedBefore)
     {
-        return QTest::qWaitFor([&] { return form->LinkBusy() == 0 && closedCount() > closedBefore; },
-                               SimulatorProcess::PatienceMs);
+        return QTest::qWaitFor(
+            [&] { return form->LinkBusy() == 0 && closedCount() > closedBefore; },
+            SimulatorProcess::PatienceMs);
     }
     int closedCount() { return int(sim->log().count("closed") + sim->log().count("hangup")); }
 
@@ -141,8 +142,10 @@ private Q_SLOTS:
         QTest::newRow("code 12345") << QStringList{"--code", "12345"} << true << "12345" << 12345;
         QTest::newRow("code 0") << QStringList{"--code", "0"} << true << "0" << 0;
         QTest::newRow("highest code") << QStringList{"--code", "59048"} << true << "59048" << 59048;
-        QTest::newRow("FF 00 is a code, out of range") << QStringList{"--code", "65280"} << true << "29524" << 29524;
-        QTest::newRow("00 FF is the code 255") << QStringList{"--code", "255"} << true << "255" << 255;
+        QTest::newRow("FF 00 is a code, out of range")
+            << QStringList{"--code", "65280"} << true << "29524" << 29524;
+        QTest::newRow("00 FF is the code 255")
+            << QStringList{"--code", "255"} << true << "255" << 255;
         QTest::newRow("off marker") << QStringList{"--off"} << false << "" << -1;
     }
     void read()
@@ -157,7 +160,8 @@ private Q_SLOTS:
         QCOMPARE(sim->log("rx "), QStringList{readRequest});
         QCOMPARE(functionOn(), on);
         QCOMPARE(this->code(), code);
-        QCOMPARE(switches(), switchCode < 0 ? QStringList(10, QString()).join(u' ') : switchesOf(switchCode));
+        QCOMPARE(switches(),
+                 switchCode < 0 ? QStringList(10, QString()).join(u' ') : switchesOf(switchCode));
         QCOMPARE(control("Text2")->isEnabled(), on);
     }
 
@@ -177,12 +181,17 @@ private Q_SLOTS:
 
     void write_data()
     {
-        QTest::addColumn<QString>("label"); // all switches set by this label, or "" for the off marker
+        QTest::addColumn<QString>(
+            "label"); // all switches set by this label, or "" for the off marker
         QTest::addColumn<QString>("request");
-        QTest::newRow("all -, code 0") << "Label17" << "rx 00 FF 01 02 12 04 01 00 00 00 E6";
-        QTest::newRow("all 0, code 29524") << "Label16" << "rx 00 FF 01 02 12 04 01 00 73 54 1F";
-        QTest::newRow("all +, code 59048") << "Label15" << "rx 00 FF 01 02 12 04 01 00 E6 A8 58";
-        QTest::newRow("function off") << "" << "rx 00 FF 01 02 12 04 01 00 FF FF E8";
+        QTest::newRow("all -, code 0") << "Label17"
+                                       << "rx 00 FF 01 02 12 04 01 00 00 00 E6";
+        QTest::newRow("all 0, code 29524") << "Label16"
+                                           << "rx 00 FF 01 02 12 04 01 00 73 54 1F";
+        QTest::newRow("all +, code 59048") << "Label15"
+                                           << "rx 00 FF 01 02 12 04 01 00 E6 A8 58";
+        QTest::newRow("function off") << ""
+                                      << "rx 00 FF 01 02 12 04 01 00 FF FF E8";
     }
     void write()
     {
@@ -252,8 +261,9 @@ private Q_SLOTS:
         QTest::newRow("default text") << QStringList{} << "K5-SIM 1.0";
         QTest::newRow("given text") << QStringList{"--version-text", "ABC"} << "ABC";
         QTest::newRow("empty text empties the status") << QStringList{"--version-text", ""} << "";
-        QTest::newRow("Latin-1 letters") << QStringList{"--version-text", QString::fromLatin1("V\xe9")}
-                                         << QString::fromLatin1("V\xe9");
+        QTest::newRow("Latin-1 letters")
+            << QStringList{"--version-text", QString::fromLatin1("V\xe9")}
+            << QString::fromLatin1("V\xe9");
     }
     void version()
     {
@@ -273,9 +283,9 @@ private Q_SLOTS:
     void faults_data()
     {
         QTest::addColumn<QString>("fault");
-        for (const char *fault : {"no-echo", "short-echo", "no-reply", "cut:1", "cut:5", "late-byte",
-                                  "bad-checksum", "wrong-command", "wrong-group", "overlong",
-                                  "noise", "hangup"})
+        for (const char *fault :
+             {"no-echo", "short-echo", "no-reply", "cut:1", "cut:5", "late-byte", "bad-checksum",
+              "wrong-command", "wrong-group", "overlong", "noise", "hangup"})
             QTest::newRow(fault) << QString::fromLatin1(fault);
     }
     void faults()
@@ -288,7 +298,8 @@ private Q_SLOTS:
             const char *button;
             QString error;
         };
-        const Case cases[] = {{"Command1", readError}, {"Command6", writeError}, {"Command8", versionError}};
+        const Case cases[] = {
+            {"Command1", readError}, {"Command6", writeError}, {"Command8", versionError}};
         for (const Case &c : cases) {
             const QString codeBefore = code();
             runExchange(c.button);
@@ -381,9 +392,9 @@ private Q_SLOTS:
         const int closed = closedCount();
         click("Command6");
         QCOMPARE(form->LinkBusy(), 1);
-        click("Command7");                                              // Reset
+        click("Command7"); // Reset
         QCOMPARE(counter(), "0");
-        QTest::mouseClick(control<QLabel>("Label15"), Qt::LeftButton);  // all "+"
+        QTest::mouseClick(control<QLabel>("Label15"), Qt::LeftButton); // all "+"
         QCOMPARE(code(), "59048");
         form->Combo2(1)->setFocus();
         QTest::keyClick(form->Combo2(1), Qt::Key_0);

@@ -7,9 +7,9 @@
 #include <QAbstractButton>
 #include <QAbstractItemView>
 #include <QCheckBox>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QKeyEvent>
 #include <QTest>
 #include <QTimer>
 
@@ -19,8 +19,7 @@ class Form1Test : public QObject
 
     std::unique_ptr<Form1> form;
 
-    template <typename T = QWidget>
-    T *control(const char *name) const
+    template <typename T = QWidget> T *control(const char *name) const
     {
         auto *w = form->findChild<T *>(QString::fromLatin1(name));
         if (!w)
@@ -72,7 +71,8 @@ private Q_SLOTS:
         QCOMPARE(ports->count(), 16);
         for (int n = 1; n <= 16; ++n)
             QCOMPARE(ports->itemText(n - 1), QStringLiteral("COM%1").arg(n));
-        QCOMPARE(ports->findText(QStringLiteral("COM10")), ports->findText(QStringLiteral("COM9")) + 1);
+        QCOMPARE(ports->findText(QStringLiteral("COM10")),
+                 ports->findText(QStringLiteral("COM9")) + 1);
         QCOMPARE(text("Text2")->text(), QStringLiteral("29524"));
         QCOMPARE(text("Text3")->text(), QStringLiteral("0"));
         QCOMPARE(text("Text1")->text(), QStringLiteral("SW4172-36v03-K5_DIP-switch"));
@@ -110,7 +110,9 @@ private Q_SLOTS:
         QFETCH(QRect, twips);
         auto *w = form->findChild<QWidget *>(name);
         QVERIFY(w);
-        const auto px = [](int t) { return (t + 7) / 15; };
+        const auto px = [](int t) {
+            return (t + 7) / 15;
+        };
         QCOMPARE(w->geometry(),
                  QRect(px(twips.x()), px(twips.y()), px(twips.width()), px(twips.height())));
     }
@@ -152,10 +154,10 @@ private Q_SLOTS:
     {
         button("Command8")->setVisible(true); // the hidden button is last in the order
         const QStringList expected = {
-            "Command1",  "Command3",  "Command6",  "Command2",  "Combo2(1)", "Combo2(2)",
-            "Combo2(3)", "Combo2(4)", "Combo2(5)", "Combo2(6)", "Combo2(7)", "Combo2(8)",
-            "Combo2(9)", "Combo2(10)", "Text2",    "Check1",    "Text1",     "Combo1",
-            "Command4",  "Command5",  "Text3",     "Command7",  "Command8",  "Command1"};
+            "Command1",  "Command3",   "Command6",  "Command2",  "Combo2(1)", "Combo2(2)",
+            "Combo2(3)", "Combo2(4)",  "Combo2(5)", "Combo2(6)", "Combo2(7)", "Combo2(8)",
+            "Combo2(9)", "Combo2(10)", "Text2",     "Check1",    "Text1",     "Combo1",
+            "Command4",  "Command5",   "Text3",     "Command7",  "Command8",  "Command1"};
         QStringList seen{QApplication::focusWidget()->objectName()};
         for (int i = 1; i < expected.size(); ++i) {
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
@@ -172,24 +174,42 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("name");
         QTest::addColumn<QString>("accessible");
-        QTest::newRow("Text1") << "Text1" << "Status";
-        QTest::newRow("Text2") << "Text2" << "DIP-switch code";
-        QTest::newRow("Text3") << "Text3" << "Programmed counter";
-        QTest::newRow("Combo1") << "Combo1" << "COM port";
-        QTest::newRow("Combo2(1)") << "Combo2(1)" << "DIP-switch 1";
-        QTest::newRow("Combo2(10)") << "Combo2(10)" << "DIP-switch 10";
-        QTest::newRow("Check1") << "Check1" << "DIP-switch functionality on/off";
-        QTest::newRow("Command1") << "Command1" << "Read";
-        QTest::newRow("Command3") << "Command3" << "Print";
-        QTest::newRow("Command6") << "Command6" << "Write";
-        QTest::newRow("Command2") << "Command2" << "Exit";
-        QTest::newRow("Command4") << "Command4" << "Step up";
-        QTest::newRow("Command5") << "Command5" << "Step down";
-        QTest::newRow("Command7") << "Command7" << "Reset";
-        QTest::newRow("Command8") << "Command8" << "Version";
-        QTest::newRow("Label15") << "Label15" << "Set all switches to +";
-        QTest::newRow("Label16") << "Label16" << "Set all switches to 0";
-        QTest::newRow("Label17") << "Label17" << "Set all switches to -";
+        QTest::newRow("Text1") << "Text1"
+                               << "Status";
+        QTest::newRow("Text2") << "Text2"
+                               << "DIP-switch code";
+        QTest::newRow("Text3") << "Text3"
+                               << "Programmed counter";
+        QTest::newRow("Combo1") << "Combo1"
+                                << "COM port";
+        QTest::newRow("Combo2(1)") << "Combo2(1)"
+                                   << "DIP-switch 1";
+        QTest::newRow("Combo2(10)") << "Combo2(10)"
+                                    << "DIP-switch 10";
+        QTest::newRow("Check1") << "Check1"
+                                << "DIP-switch functionality on/off";
+        QTest::newRow("Command1") << "Command1"
+                                  << "Read";
+        QTest::newRow("Command3") << "Command3"
+                                  << "Print";
+        QTest::newRow("Command6") << "Command6"
+                                  << "Write";
+        QTest::newRow("Command2") << "Command2"
+                                  << "Exit";
+        QTest::newRow("Command4") << "Command4"
+                                  << "Step up";
+        QTest::newRow("Command5") << "Command5"
+                                  << "Step down";
+        QTest::newRow("Command7") << "Command7"
+                                  << "Reset";
+        QTest::newRow("Command8") << "Command8"
+                                  << "Version";
+        QTest::newRow("Label15") << "Label15"
+                                 << "Set all switches to +";
+        QTest::newRow("Label16") << "Label16"
+                                 << "Set all switches to 0";
+        QTest::newRow("Label17") << "Label17"
+                                 << "Set all switches to -";
     }
     void accessibleNames()
     {
@@ -223,11 +243,14 @@ private Q_SLOTS:
         QTest::addColumn<Qt::KeyboardModifiers>("modifiers");
         QTest::addColumn<bool>("toggles");
         QTest::newRow("V") << int(Qt::Key_V) << Qt::KeyboardModifiers() << true;
-        QTest::newRow("V with shift") << int(Qt::Key_V) << Qt::KeyboardModifiers(Qt::ShiftModifier) << true;
-        QTest::newRow("V with control") << int(Qt::Key_V) << Qt::KeyboardModifiers(Qt::ControlModifier) << true;
+        QTest::newRow("V with shift")
+            << int(Qt::Key_V) << Qt::KeyboardModifiers(Qt::ShiftModifier) << true;
+        QTest::newRow("V with control")
+            << int(Qt::Key_V) << Qt::KeyboardModifiers(Qt::ControlModifier) << true;
         QTest::newRow("other letter") << int(Qt::Key_W) << Qt::KeyboardModifiers() << false;
         QTest::newRow("digit") << int(Qt::Key_5) << Qt::KeyboardModifiers() << false;
-        QTest::newRow("keypad 6") << int(Qt::Key_6) << Qt::KeyboardModifiers(Qt::KeypadModifier) << false;
+        QTest::newRow("keypad 6") << int(Qt::Key_6) << Qt::KeyboardModifiers(Qt::KeypadModifier)
+                                  << false;
     }
     void hiddenVersionKey()
     {
@@ -323,7 +346,8 @@ private Q_SLOTS:
 
     void exitEndsTheProgram()
     {
-        QVERIFY(programEndsAfter([this] { QTest::mouseClick(button("Command2"), Qt::LeftButton); }));
+        QVERIFY(
+            programEndsAfter([this] { QTest::mouseClick(button("Command2"), Qt::LeftButton); }));
     }
 
     void closeBoxEndsTheProgram()

@@ -14,20 +14,24 @@ class PrintingTest : public QObject
     Q_OBJECT
 
     std::unique_ptr<Form1> form;
-    int failingCall = -1;     // which call of the next print fails, -1 for none
-    int targetsMade = 0;      // prints that got as far as the dialog
-    QStringList printed;      // the lines of the last print
+    int failingCall = -1; // which call of the next print fails, -1 for none
+    int targetsMade = 0;  // prints that got as far as the dialog
+    QStringList printed;  // the lines of the last print
     bool ended = false;
     bool abandoned = false;
 
     QLineEdit *status() const { return form->findChild<QLineEdit *>("Text1"); }
-    void clickPrint() { QTest::mouseClick(form->findChild<QAbstractButton *>("Command3"), Qt::LeftButton); }
+    void clickPrint()
+    {
+        QTest::mouseClick(form->findChild<QAbstractButton *>("Command3"), Qt::LeftButton);
+    }
 
     // Records what the scripted target saw once the print is over.
     class RecordingTarget final : public PrintTarget
     {
     public:
-        RecordingTarget(PrintingTest &test, int failingCall) : m_test(test), m_target(failingCall) {}
+        RecordingTarget(PrintingTest &test, int failingCall) : m_test(test), m_target(failingCall)
+        {}
         ~RecordingTarget() override
         {
             m_test.printed = m_target.printed;
@@ -69,9 +73,9 @@ private Q_SLOTS:
         form->findChild<QLineEdit *>("Text2")->setText("00012");
         clickPrint();
         QCOMPARE(targetsMade, 1);
-        QCOMPARE(printed, (QStringList{"", "", "", "DIP-switch 1-10",
-                                       "+  0  0  0  0  0  0  0  0  -", "",
-                                       "DIP-switch code: 00012"}));
+        QCOMPARE(printed,
+                 (QStringList{"", "", "", "DIP-switch 1-10", "+  0  0  0  0  0  0  0  0  -", "",
+                              "DIP-switch code: 00012"}));
         QVERIFY(ended);
         QCOMPARE(status()->text(), QString());
     }

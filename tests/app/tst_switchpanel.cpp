@@ -22,8 +22,7 @@ class SwitchPanelTest : public QObject
 
     std::unique_ptr<Form1> form;
 
-    template <typename T = QWidget>
-    T *control(const char *name) const
+    template <typename T = QWidget> T *control(const char *name) const
     {
         auto *w = form->findChild<T *>(QString::fromLatin1(name));
         if (!w)
@@ -105,16 +104,26 @@ private Q_SLOTS:
         QTest::addColumn<QString>("textAfter");
         QTest::addColumn<int>("code");
         QTest::addColumn<bool>("replaced");
-        QTest::newRow("highest code") << "59048" << "59048" << 59048 << false;
-        QTest::newRow("one above") << "59049" << "29524" << 29524 << true;
-        QTest::newRow("empty") << "" << "" << 0 << false;
-        QTest::newRow("leading zeros kept") << "00012" << "00012" << 12 << false;
-        QTest::newRow("negative") << "-5" << "29524" << 29524 << true;
-        QTest::newRow("five nines") << "99999" << "29524" << 29524 << true;
-        QTest::newRow("beyond 32 bits") << "9e99" << "29524" << 29524 << true;
-        QTest::newRow("half rounds to even below") << "12.5" << "12.5" << 12 << false;
-        QTest::newRow("half rounds to even above") << "13.5" << "13.5" << 14 << false;
-        QTest::newRow("letters read as 0") << "abc" << "abc" << 0 << false;
+        QTest::newRow("highest code") << "59048"
+                                      << "59048" << 59048 << false;
+        QTest::newRow("one above") << "59049"
+                                   << "29524" << 29524 << true;
+        QTest::newRow("empty") << ""
+                               << "" << 0 << false;
+        QTest::newRow("leading zeros kept") << "00012"
+                                            << "00012" << 12 << false;
+        QTest::newRow("negative") << "-5"
+                                  << "29524" << 29524 << true;
+        QTest::newRow("five nines") << "99999"
+                                    << "29524" << 29524 << true;
+        QTest::newRow("beyond 32 bits") << "9e99"
+                                        << "29524" << 29524 << true;
+        QTest::newRow("half rounds to even below") << "12.5"
+                                                   << "12.5" << 12 << false;
+        QTest::newRow("half rounds to even above") << "13.5"
+                                                   << "13.5" << 14 << false;
+        QTest::newRow("letters read as 0") << "abc"
+                                           << "abc" << 0 << false;
     }
     void codeBoxToSwitches()
     {
@@ -173,8 +182,10 @@ private Q_SLOTS:
         const Qt::KeyboardModifiers mod = keypad ? Qt::KeypadModifier : Qt::NoModifier;
         // 12345 is - + - 0 + + 0 + 0 -, switch 1 first.
         const QList<Qt::Key> keys = {Qt::Key_Minus, keypad ? Qt::Key_Plus : Qt::Key_Equal,
-                                     Qt::Key_Minus, Qt::Key_0, Qt::Key_Plus, Qt::Key_Plus,
-                                     Qt::Key_0,     Qt::Key_Plus, Qt::Key_0, Qt::Key_Minus};
+                                     Qt::Key_Minus, Qt::Key_0,
+                                     Qt::Key_Plus,  Qt::Key_Plus,
+                                     Qt::Key_0,     Qt::Key_Plus,
+                                     Qt::Key_0,     Qt::Key_Minus};
         box(1)->setFocus();
         for (int i = 0; i < 10; ++i) {
             QWidget *focus = QApplication::focusWidget();
@@ -221,8 +232,10 @@ private Q_SLOTS:
         QTest::newRow("backspace") << int(Qt::Key_Backspace) << Qt::KeyboardModifiers();
         QTest::newRow("delete") << int(Qt::Key_Delete) << Qt::KeyboardModifiers();
         QTest::newRow("space") << int(Qt::Key_Space) << Qt::KeyboardModifiers();
-        QTest::newRow("keypad asterisk") << int(Qt::Key_Asterisk) << Qt::KeyboardModifiers(Qt::KeypadModifier);
-        QTest::newRow("alt down opens no list") << int(Qt::Key_Down) << Qt::KeyboardModifiers(Qt::AltModifier);
+        QTest::newRow("keypad asterisk")
+            << int(Qt::Key_Asterisk) << Qt::KeyboardModifiers(Qt::KeypadModifier);
+        QTest::newRow("alt down opens no list")
+            << int(Qt::Key_Down) << Qt::KeyboardModifiers(Qt::AltModifier);
     }
     void otherKeysChangeNothing()
     {
@@ -280,7 +293,8 @@ private Q_SLOTS:
                           Qt::NoModifier, Qt::NoScrollPhase, false);
         QApplication::sendEvent(b, &wheel);
         QVERIFY(b->text() != QStringLiteral("0")); // the wheel stepped the switch ...
-        QVERIFY2(viewsDisagree().isEmpty(), qPrintable(viewsDisagree())); // ... and the code followed
+        QVERIFY2(viewsDisagree().isEmpty(),
+                 qPrintable(viewsDisagree())); // ... and the code followed
     }
 
     // --- the code box -------------------------------------------------------------------------
@@ -368,7 +382,8 @@ private Q_SLOTS:
         QTest::newRow("letter") << int(Qt::Key_Q) << Qt::KeyboardModifiers();
         QTest::newRow("space") << int(Qt::Key_Space) << Qt::KeyboardModifiers();
         QTest::newRow("minus") << int(Qt::Key_Minus) << Qt::KeyboardModifiers();
-        QTest::newRow("keypad plus") << int(Qt::Key_Plus) << Qt::KeyboardModifiers(Qt::KeypadModifier);
+        QTest::newRow("keypad plus")
+            << int(Qt::Key_Plus) << Qt::KeyboardModifiers(Qt::KeypadModifier);
         QTest::newRow("point") << int(Qt::Key_Period) << Qt::KeyboardModifiers();
         QTest::newRow("F5") << int(Qt::Key_F5) << Qt::KeyboardModifiers();
     }
@@ -440,9 +455,15 @@ private Q_SLOTS:
         QTest::addColumn<QString>("label");
         QTest::addColumn<QString>("code");
         QTest::addColumn<QString>("text");
-        QTest::newRow("+") << "Label15" << "59048" << "+";
-        QTest::newRow("0") << "Label16" << "29524" << "0";
-        QTest::newRow("-") << "Label17" << "0" << "-";
+        QTest::newRow("+") << "Label15"
+                           << "59048"
+                           << "+";
+        QTest::newRow("0") << "Label16"
+                           << "29524"
+                           << "0";
+        QTest::newRow("-") << "Label17"
+                           << "0"
+                           << "-";
     }
     void labelsSetAllSwitches()
     {
@@ -497,10 +518,11 @@ private Q_SLOTS:
         const quint32 seed = rng->generate();
         QRandomGenerator random(seed);
         const QList<Qt::Key> switchKeys = {Qt::Key_0, Qt::Key_Equal, Qt::Key_Minus, Qt::Key_Plus,
-                                           Qt::Key_A, Qt::Key_Down, Qt::Key_1, Qt::Key_Space};
-        const QList<Qt::Key> codeKeys = {Qt::Key_0, Qt::Key_1, Qt::Key_2, Qt::Key_5,  Qt::Key_9,
-                                         Qt::Key_Backspace, Qt::Key_Delete, Qt::Key_Left,
-                                         Qt::Key_Right, Qt::Key_Return, Qt::Key_Home, Qt::Key_X};
+                                           Qt::Key_A, Qt::Key_Down,  Qt::Key_1,     Qt::Key_Space};
+        const QList<Qt::Key> codeKeys = {Qt::Key_0,      Qt::Key_1,    Qt::Key_2,
+                                         Qt::Key_5,      Qt::Key_9,    Qt::Key_Backspace,
+                                         Qt::Key_Delete, Qt::Key_Left, Qt::Key_Right,
+                                         Qt::Key_Return, Qt::Key_Home, Qt::Key_X};
         QString history;
         for (int step = 0; step < 3000; ++step) {
             const int what = random.bounded(8);
@@ -528,8 +550,9 @@ private Q_SLOTS:
             }
             case 4:
                 history += QStringLiteral("step; ");
-                QTest::mouseClick(control<QAbstractButton>(random.bounded(2) ? "Command4" : "Command5"),
-                                  Qt::LeftButton);
+                QTest::mouseClick(
+                    control<QAbstractButton>(random.bounded(2) ? "Command4" : "Command5"),
+                    Qt::LeftButton);
                 break;
             case 5: {
                 const char *labels[] = {"Label15", "Label16", "Label17"};
@@ -555,7 +578,9 @@ private Q_SLOTS:
             const QString fault = viewsDisagree();
             if (!fault.isEmpty())
                 QFAIL(qPrintable(QStringLiteral("seed %1, step %2: %3 after %4")
-                                     .arg(seed).arg(step).arg(fault, history.right(400))));
+                                     .arg(seed)
+                                     .arg(step)
+                                     .arg(fault, history.right(400))));
             if (history.size() > 2000)
                 history = history.right(400);
         }

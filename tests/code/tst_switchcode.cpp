@@ -130,8 +130,8 @@ private Q_SLOTS:
         QTest::newRow("second point stops") << "1.2.3" << 1.2;
         QTest::newRow("blank before digits") << " 12" << 0.0;
         QTest::newRow("hex prefix reads its zero") << "0x1F" << 0.0;
-        QTest::newRow("arabic-indic digits are not digits") << QString::fromUtf16(u"\u0661\u0662")
-                                                            << 0.0;
+        QTest::newRow("arabic-indic digits are not digits")
+            << QString::fromUtf16(u"\u0661\u0662") << 0.0;
         QTest::newRow("tiny underflows to zero") << "1e-999" << 0.0;
     }
     void readCodeText()
@@ -175,7 +175,8 @@ private Q_SLOTS:
     {
         const char *saved = std::setlocale(LC_NUMERIC, nullptr);
         const std::string restore = saved ? saved : "C";
-        if (!std::setlocale(LC_NUMERIC, "de_DE.UTF-8") && !std::setlocale(LC_NUMERIC, "fr_FR.UTF-8"))
+        if (!std::setlocale(LC_NUMERIC, "de_DE.UTF-8") &&
+            !std::setlocale(LC_NUMERIC, "fr_FR.UTF-8"))
             QSKIP("no locale with a decimal comma is installed");
         const double value = ReadCodeText(u"12.5");
         std::setlocale(LC_NUMERIC, restore.c_str());

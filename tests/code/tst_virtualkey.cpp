@@ -32,15 +32,20 @@ private Q_SLOTS:
         QTest::newRow("keypad enter") << int(Qt::Key_Enter) << keypad << 13;
         QTest::newRow("keypad home, num lock off") << int(Qt::Key_Home) << keypad << 36;
         QTest::newRow("main equals") << int(Qt::Key_Equal) << none << 187;
-        QTest::newRow("main plus (shifted equals)") << int(Qt::Key_Plus) << Qt::KeyboardModifiers(Qt::ShiftModifier) << 187;
+        QTest::newRow("main plus (shifted equals)")
+            << int(Qt::Key_Plus) << Qt::KeyboardModifiers(Qt::ShiftModifier) << 187;
         QTest::newRow("main minus") << int(Qt::Key_Minus) << none << 189;
-        QTest::newRow("main underscore (shifted minus)") << int(Qt::Key_Underscore) << Qt::KeyboardModifiers(Qt::ShiftModifier) << 189;
-        QTest::newRow("shifted 0 on a US keyboard") << int(Qt::Key_ParenRight) << Qt::KeyboardModifiers(Qt::ShiftModifier) << 48;
+        QTest::newRow("main underscore (shifted minus)")
+            << int(Qt::Key_Underscore) << Qt::KeyboardModifiers(Qt::ShiftModifier) << 189;
+        QTest::newRow("shifted 0 on a US keyboard")
+            << int(Qt::Key_ParenRight) << Qt::KeyboardModifiers(Qt::ShiftModifier) << 48;
         QTest::newRow("backspace") << int(Qt::Key_Backspace) << none << 8;
         QTest::newRow("tab") << int(Qt::Key_Tab) << none << 9;
-        QTest::newRow("backtab") << int(Qt::Key_Backtab) << Qt::KeyboardModifiers(Qt::ShiftModifier) << 9;
+        QTest::newRow("backtab") << int(Qt::Key_Backtab) << Qt::KeyboardModifiers(Qt::ShiftModifier)
+                                 << 9;
         QTest::newRow("return") << int(Qt::Key_Return) << none << 13;
-        QTest::newRow("shift") << int(Qt::Key_Shift) << Qt::KeyboardModifiers(Qt::ShiftModifier) << 16;
+        QTest::newRow("shift") << int(Qt::Key_Shift) << Qt::KeyboardModifiers(Qt::ShiftModifier)
+                               << 16;
         QTest::newRow("control") << int(Qt::Key_Control) << none << 17;
         QTest::newRow("alt") << int(Qt::Key_Alt) << none << 18;
         QTest::newRow("escape") << int(Qt::Key_Escape) << none << 27;
@@ -56,8 +61,10 @@ private Q_SLOTS:
         QTest::newRow("insert") << int(Qt::Key_Insert) << none << 45;
         QTest::newRow("delete") << int(Qt::Key_Delete) << none << 46;
         QTest::newRow("letter a") << int(Qt::Key_A) << none << 65;
-        QTest::newRow("letter V with shift") << int(Qt::Key_V) << Qt::KeyboardModifiers(Qt::ShiftModifier) << 86;
-        QTest::newRow("letter z with control") << int(Qt::Key_Z) << Qt::KeyboardModifiers(Qt::ControlModifier) << 90;
+        QTest::newRow("letter V with shift")
+            << int(Qt::Key_V) << Qt::KeyboardModifiers(Qt::ShiftModifier) << 86;
+        QTest::newRow("letter z with control")
+            << int(Qt::Key_Z) << Qt::KeyboardModifiers(Qt::ControlModifier) << 90;
         QTest::newRow("F1") << int(Qt::Key_F1) << none << 112;
         QTest::newRow("F12") << int(Qt::Key_F12) << none << 123;
         QTest::newRow("comma") << int(Qt::Key_Comma) << none << 188;

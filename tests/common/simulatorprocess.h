@@ -15,9 +15,9 @@ public:
     // Bound on what should happen at once; generous, so that a busy machine fails no test.
     static constexpr int PatienceMs = 5000;
 
-    explicit SimulatorProcess(const QStringList &arguments,
-                              const QProcessEnvironment &environment =
-                                  QProcessEnvironment::systemEnvironment())
+    explicit SimulatorProcess(
+        const QStringList &arguments,
+        const QProcessEnvironment &environment = QProcessEnvironment::systemEnvironment())
     {
         m_process.setProcessEnvironment(environment);
         m_process.start(QStringLiteral(K5_SIM_PATH), arguments);
@@ -48,7 +48,8 @@ public:
     // The log lines that start with prefix, such as "rx ".
     QStringList log(const QString &prefix)
     {
-        return log().filter(QRegularExpression(QStringLiteral("^") + QRegularExpression::escape(prefix)));
+        return log().filter(
+            QRegularExpression(QStringLiteral("^") + QRegularExpression::escape(prefix)));
     }
     bool waitForLog(const QString &line, int count = 1)
     {

@@ -2,20 +2,20 @@
 
 #include "exchanges.h"
 #include "frame.h"
+#include "simulatorprocess.h"
 #include "transmitterlink.h"
 
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
-#include "simulatorprocess.h"
-
 #include <QProcess>
 #include <QRegularExpression>
 #include <QSerialPort>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+
 #include <ctime>
 #include <optional>
 

@@ -1,9 +1,8 @@
 // The code sheet on a real QPrinter in PDF mode, read back with poppler's pdftotext and pdffonts,
 // and the print dialog step answered without showing the dialog.
 
-#include "qtprinttarget.h"
-
 #include "codesheet.h"
+#include "qtprinttarget.h"
 
 #include <QFile>
 #include <QFontMetricsF>
@@ -14,6 +13,7 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
+
 #include <memory>
 
 namespace {

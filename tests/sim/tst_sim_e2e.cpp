@@ -10,6 +10,7 @@
 #include <QSerialPort>
 #include <QTemporaryDir>
 #include <QTest>
+
 #include <chrono>
 #include <csignal>
 #include <fcntl.h>
