@@ -323,8 +323,20 @@ private Q_SLOTS:
         QVERIFY(startSimulator());
         QVERIFY(QFile::link("/nonexistent/ttyUSB9", portsFolder() + "/COM5"));
         pickPort(5);
+        // The window shows only its message; support finds the device and the reason in the log.
+        static QStringList logged;
+        logged.clear();
+        const QtMessageHandler previous = qInstallMessageHandler(
+            [](QtMsgType, const QMessageLogContext &context, const QString &text) {
+                logged << QString::fromLatin1(context.category) + ": " + text;
+            });
         click("Command1");
+        qInstallMessageHandler(previous);
         QCOMPARE(status(), "COM5 not available for use");
+        QCOMPARE(logged.size(), 1);
+        QVERIFY2(logged[0].startsWith("k5.link: COM5: cannot open /nonexistent/ttyUSB9: ") &&
+                     logged[0].contains("No such file"),
+                 qPrintable(logged[0]));
         QCOMPARE(form->LinkBusy(), 0);
         click("Command1"); // and again: nothing is left locked
         QCOMPARE(status(), "COM5 not available for use");

@@ -199,24 +199,36 @@ private Q_SLOTS:
         QCOMPARE(box(1)->lineEdit()->selectedText(), QStringLiteral("-"));
     }
 
-    void plusInBoxTenWrapsToBoxOne()
+    void switchKey_data()
     {
-        box(10)->setFocus();
-        QTest::keyClick(box(10), Qt::Key_Equal);
-        QCOMPARE(box(10)->text(), QStringLiteral("+"));
-        QVERIFY(box(1)->hasFocus());
-        QCOMPARE(box(1)->lineEdit()->selectionStart(), 0);
-        QCOMPARE(box(1)->lineEdit()->selectedText(), QStringLiteral("0"));
-        QCOMPARE(codeBox()->text(), QString::number(29524 + 19683));
+        QTest::addColumn<int>("box");
+        QTest::addColumn<int>("key");
+        QTest::addColumn<Qt::KeyboardModifiers>("modifiers");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("next");
+        const Qt::KeyboardModifiers none, keypad = Qt::KeypadModifier;
+        QTest::newRow("main plus in box 10 wraps to box 1")
+            << 10 << int(Qt::Key_Equal) << none << "+" << 1;
+        QTest::newRow("keypad minus in box 5") << 5 << int(Qt::Key_Minus) << keypad << "-" << 6;
+        QTest::newRow("keypad 0 in box 1") << 1 << int(Qt::Key_0) << keypad << "0" << 2;
+        QTest::newRow("keypad plus in box 9") << 9 << int(Qt::Key_Plus) << keypad << "+" << 10;
     }
-
-    void keypadMinusInBoxFive()
+    void switchKey()
     {
-        box(5)->setFocus();
-        QTest::keyClick(box(5), Qt::Key_Minus, Qt::KeypadModifier);
-        QCOMPARE(box(5)->text(), QStringLiteral("-"));
-        QVERIFY(box(6)->hasFocus());
-        QCOMPARE(codeBox()->text(), QString::number(29524 - 81));
+        QFETCH(int, box);
+        QFETCH(int, key);
+        QFETCH(Qt::KeyboardModifiers, modifiers);
+        QFETCH(QString, text);
+        QFETCH(int, next);
+        form->Combo2(1)->setText("-"); // so that every row changes the code
+        form->panel().TRINARY_TO_DEC();
+        this->box(box)->setFocus();
+        QTest::keyClick(this->box(box), Qt::Key(key), modifiers);
+        QCOMPARE(this->box(box)->text(), text);
+        QVERIFY(this->box(next)->hasFocus());
+        QCOMPARE(this->box(next)->lineEdit()->selectionStart(), 0);
+        QCOMPARE(this->box(next)->lineEdit()->selectedText().size(), 1);
+        QVERIFY(viewsDisagree().isEmpty());
     }
 
     void otherKeysChangeNothing_data()
@@ -225,15 +237,9 @@ private Q_SLOTS:
         QTest::addColumn<Qt::KeyboardModifiers>("modifiers");
         QTest::newRow("letter a") << int(Qt::Key_A) << Qt::KeyboardModifiers();
         QTest::newRow("digit 1") << int(Qt::Key_1) << Qt::KeyboardModifiers();
-        QTest::newRow("keypad 2") << int(Qt::Key_2) << Qt::KeyboardModifiers(Qt::KeypadModifier);
         QTest::newRow("down arrow") << int(Qt::Key_Down) << Qt::KeyboardModifiers();
         QTest::newRow("up arrow") << int(Qt::Key_Up) << Qt::KeyboardModifiers();
-        QTest::newRow("page down") << int(Qt::Key_PageDown) << Qt::KeyboardModifiers();
         QTest::newRow("backspace") << int(Qt::Key_Backspace) << Qt::KeyboardModifiers();
-        QTest::newRow("delete") << int(Qt::Key_Delete) << Qt::KeyboardModifiers();
-        QTest::newRow("space") << int(Qt::Key_Space) << Qt::KeyboardModifiers();
-        QTest::newRow("keypad asterisk")
-            << int(Qt::Key_Asterisk) << Qt::KeyboardModifiers(Qt::KeypadModifier);
         QTest::newRow("alt down opens no list")
             << int(Qt::Key_Down) << Qt::KeyboardModifiers(Qt::AltModifier);
     }
@@ -252,19 +258,13 @@ private Q_SLOTS:
         QVERIFY(!box(3)->view()->isVisible());
     }
 
-    void heldKeyRepeatsTypeNothing()
-    {
-        box(2)->setFocus();
-        QTest::keyPress(box(2), Qt::Key_B);
-        for (int n = 0; n < 5; ++n) // auto-repeat: further presses before the one release
-            QTest::sendKeyEvent(QTest::KeyAction::Press, box(2), Qt::Key_B, 'b', {});
-        QTest::keyRelease(box(2), Qt::Key_B);
-        QCOMPARE(box(2)->text(), QStringLiteral("0"));
-    }
-
     void textNeverEntersASwitchBox()
     {
         box(4)->setFocus();
+        QTest::keyPress(box(4), Qt::Key_B);
+        for (int n = 0; n < 5; ++n) // a held key: further presses before the one release
+            QTest::sendKeyEvent(QTest::KeyAction::Press, box(4), Qt::Key_B, 'b', {});
+        QTest::keyRelease(box(4), Qt::Key_B);
         QTest::keyClicks(box(4)->lineEdit(), QStringLiteral("+-0xyz"));
         QCOMPARE(box(4)->text(), QStringLiteral("0"));
         QApplication::clipboard()->setText(QStringLiteral("+"));
@@ -315,21 +315,6 @@ private Q_SLOTS:
         QCOMPARE(switches(), switchesOf(29524));
     }
 
-    void keypadDigitsCount_data()
-    {
-        QTest::addColumn<bool>("keypad");
-        QTest::newRow("main keyboard") << false;
-        QTest::newRow("keypad") << true;
-    }
-    void keypadDigitsCount()
-    {
-        QFETCH(bool, keypad);
-        selectAllOfCodeBox();
-        QTest::keyClick(codeBox(), Qt::Key_7, keypad ? Qt::KeypadModifier : Qt::NoModifier);
-        QCOMPARE(codeBox()->text(), QStringLiteral("7"));
-        QCOMPARE(switches(), switchesOf(7));
-    }
-
     void backspaceToEmpty()
     {
         codeBox()->setFocus();
@@ -344,8 +329,6 @@ private Q_SLOTS:
     {
         QTest::addColumn<int>("key");
         QTest::newRow("enter") << int(Qt::Key_Return);
-        QTest::newRow("keypad enter") << int(Qt::Key_Enter);
-        QTest::newRow("delete") << int(Qt::Key_Delete);
         QTest::newRow("left") << int(Qt::Key_Left);
         QTest::newRow("right") << int(Qt::Key_Right);
     }
@@ -360,16 +343,6 @@ private Q_SLOTS:
         QCOMPARE(switches(), switchesOf(120));
     }
 
-    void deleteBringsTheSwitchesUpToDate()
-    {
-        setCode(QStringLiteral("120"));
-        codeBox()->setFocus();
-        codeBox()->setCursorPosition(0);
-        QTest::keyClick(codeBox(), Qt::Key_Delete);
-        QCOMPARE(codeBox()->text(), QStringLiteral("20"));
-        QCOMPARE(switches(), switchesOf(20));
-    }
-
     void otherKeysResetTheCodeBox_data()
     {
         QTest::addColumn<int>("key");
@@ -378,13 +351,10 @@ private Q_SLOTS:
         QTest::newRow("end") << int(Qt::Key_End) << Qt::KeyboardModifiers();
         QTest::newRow("shift") << int(Qt::Key_Shift) << Qt::KeyboardModifiers(Qt::ShiftModifier);
         QTest::newRow("up") << int(Qt::Key_Up) << Qt::KeyboardModifiers();
-        QTest::newRow("down") << int(Qt::Key_Down) << Qt::KeyboardModifiers();
         QTest::newRow("letter") << int(Qt::Key_Q) << Qt::KeyboardModifiers();
-        QTest::newRow("space") << int(Qt::Key_Space) << Qt::KeyboardModifiers();
         QTest::newRow("minus") << int(Qt::Key_Minus) << Qt::KeyboardModifiers();
         QTest::newRow("keypad plus")
             << int(Qt::Key_Plus) << Qt::KeyboardModifiers(Qt::KeypadModifier);
-        QTest::newRow("point") << int(Qt::Key_Period) << Qt::KeyboardModifiers();
         QTest::newRow("F5") << int(Qt::Key_F5) << Qt::KeyboardModifiers();
     }
     void otherKeysResetTheCodeBox()
@@ -499,15 +469,6 @@ private Q_SLOTS:
         QCOMPARE(switches(), switchesOf(29524));
         QVERIFY(codeBox()->isEnabled());
         QVERIFY(box(1)->isEnabled());
-    }
-
-    void functionSetFromCodeRunsTheHandler()
-    {
-        function()->setChecked(false);
-        QVERIFY(viewsDisagree().isEmpty());
-        QVERIFY(!box(5)->isEnabled());
-        function()->setChecked(true);
-        QCOMPARE(codeBox()->text(), QStringLiteral("29524"));
     }
 
     // --- property: any sequence of editing events keeps the views in step ---------------------
