@@ -421,14 +421,26 @@ private Q_SLOTS:
         QCOMPARE(code(), "0");
     }
 
-    void exitDuringAnExchangeEndsTheProgram()
+    void endingDuringAnExchange_data()
     {
+        QTest::addColumn<bool>("closeBox");
+        QTest::newRow("Exit") << false;
+        QTest::newRow("close box") << true;
+    }
+    void endingDuringAnExchange()
+    {
+        QFETCH(bool, closeBox);
         QVERIFY(startSimulator({"--fault", "no-reply"}));
         click("Command1");
         QCOMPARE(form->LinkBusy(), 1);
         QVERIFY(sim->waitForLog(readRequest));
 
-        QTimer::singleShot(0, form.get(), [this] { click("Command2"); });
+        QTimer::singleShot(0, form.get(), [&] {
+            if (closeBox)
+                form->close();
+            else
+                click("Command2");
+        });
         QTimer watchdog;
         watchdog.setSingleShot(true);
         connect(&watchdog, &QTimer::timeout, [] { QCoreApplication::exit(1); });
