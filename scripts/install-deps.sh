@@ -10,6 +10,7 @@ packages=(
     fonts-liberation
     librsvg2-bin
     poppler-utils
+    desktop-file-utils appstream groff-base
     clang libclang-rt-14-dev
 )
 

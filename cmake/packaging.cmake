@@ -1,0 +1,112 @@
+# Installation into the usual places of a Linux desktop, and the Debian package built from it
+# with CPack (`make package`, or `cpack --config <build>/CPackConfig.cmake`).
+#
+#   <bin>/k5-dipswitch, <bin>/k5-transmitter-sim
+#   <share>/applications/k5-dipswitch.desktop
+#   <share>/metainfo/<K5_APPSTREAM_ID>.metainfo.xml
+#   <share>/icons/hicolor/<n>x<n>/apps/k5-dipswitch.png, scalable/apps/k5-dipswitch.svg
+#   <man>/man1/k5-dipswitch.1.gz, k5-transmitter-sim.1.gz
+#
+# Read at the end of the top-level CMakeLists.txt, after every subdirectory, so the program
+# targets and the rendered icons are known here.
+
+include(GNUInstallDirs)
+
+# The desktop entry keeps the program's name: the window announces itself under it
+# (QGuiApplication::desktopFileName), which is how a desktop matches the window to the entry and
+# its icon. The AppStream component wants a reverse-DNS id; it points at the entry by name.
+set(K5_DESKTOP_ID "k5-dipswitch")
+set(K5_APPSTREAM_ID "org.k5dipswitch.k5dipswitch")
+set(k5_share_dir "${CMAKE_CURRENT_SOURCE_DIR}/share")
+set(k5_share_build_dir "${CMAKE_CURRENT_BINARY_DIR}/share")
+
+install(TARGETS k5-dipswitch k5-transmitter-sim RUNTIME DESTINATION "${CMAKE_INSTALL_BINDIR}")
+
+install(FILES "${k5_share_dir}/k5-dipswitch.desktop"
+        DESTINATION "${CMAKE_INSTALL_DATADIR}/applications"
+        RENAME "${K5_DESKTOP_ID}.desktop")
+
+configure_file("${k5_share_dir}/k5-dipswitch.metainfo.xml.in"
+               "${k5_share_build_dir}/${K5_APPSTREAM_ID}.metainfo.xml" @ONLY)
+install(FILES "${k5_share_build_dir}/${K5_APPSTREAM_ID}.metainfo.xml"
+        DESTINATION "${CMAKE_INSTALL_DATADIR}/metainfo")
+
+# The icon as the window uses it: the PNGs rendered for the resources (the 16 px one drawn on
+# the pixel grid) and the SVG source for any other size.
+get_directory_property(k5_rendered_dir DIRECTORY "${CMAKE_CURRENT_SOURCE_DIR}/assets"
+                       DEFINITION K5_ASSETS_DIR)
+if(NOT k5_rendered_dir)
+    message(FATAL_ERROR "assets/CMakeLists.txt no longer sets K5_ASSETS_DIR: the icons to "
+                        "install are not found.")
+endif()
+foreach(size 16 32 48 64 128 256)
+    install(FILES "${k5_rendered_dir}/icon${size}.png"
+            DESTINATION "${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps"
+            RENAME "${K5_DESKTOP_ID}.png")
+endforeach()
+install(FILES "${CMAKE_CURRENT_SOURCE_DIR}/assets/icon.svg"
+        DESTINATION "${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps"
+        RENAME "${K5_DESKTOP_ID}.svg")
+
+# Manual pages, compressed as Debian ships them (-n: no name or time stamp, so the package is
+# the same from one build to the next).
+find_program(K5_GZIP gzip)
+file(MAKE_DIRECTORY "${k5_share_build_dir}/man")
+set(k5_man_pages "")
+foreach(page k5-dipswitch.1 k5-transmitter-sim.1)
+    if(K5_GZIP)
+        set(gz "${k5_share_build_dir}/man/${page}.gz")
+        add_custom_command(
+            OUTPUT "${gz}"
+            COMMAND "${CMAKE_COMMAND}" -E copy "${k5_share_dir}/${page}" "${k5_share_build_dir}/man/${page}"
+            COMMAND "${K5_GZIP}" -9nf "${k5_share_build_dir}/man/${page}"
+            DEPENDS "${k5_share_dir}/${page}"
+            COMMENT "Compressing the manual page ${page}"
+            VERBATIM)
+        list(APPEND k5_man_pages "${gz}")
+    else()
+        list(APPEND k5_man_pages "${k5_share_dir}/${page}")
+    endif()
+endforeach()
+add_custom_target(k5-man-pages ALL DEPENDS ${k5_man_pages})
+install(FILES ${k5_man_pages} DESTINATION "${CMAKE_INSTALL_MANDIR}/man1")
+
+# The Debian package. Its dependencies are named by hand: the Qt libraries the programs link
+# (the X11 platform plugin comes with libqt6gui6, the CUPS print plugin with
+# libqt6printsupport6) and the font that stands in for Arial in the window and on the sheet.
+set(k5_qt_min "${Qt6_VERSION_MAJOR}.${Qt6_VERSION_MINOR}")
+set(K5_DEB_DEPENDS
+    "libqt6core6 (>= ${k5_qt_min})"
+    "libqt6gui6 (>= ${k5_qt_min})"
+    "libqt6widgets6 (>= ${k5_qt_min})"
+    "libqt6serialport6 (>= ${k5_qt_min})"
+    "libqt6printsupport6 (>= ${k5_qt_min})"
+    "fonts-liberation")
+list(JOIN K5_DEB_DEPENDS ", " CPACK_DEBIAN_PACKAGE_DEPENDS)
+
+set(K5_PACKAGE_CONTACT "K5 DIP-switch maintainers <maintainers@k5-dipswitch.invalid>"
+    CACHE STRING "Maintainer of the Debian package: name <address>")
+
+set(CPACK_GENERATOR "DEB")
+set(CPACK_PACKAGE_NAME "k5-dipswitch")
+set(CPACK_PACKAGE_VERSION "${PROJECT_VERSION}")
+set(CPACK_PACKAGE_CONTACT "${K5_PACKAGE_CONTACT}")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "${PROJECT_DESCRIPTION}")
+set(CPACK_PACKAGE_DESCRIPTION
+    "A technician uses it on the bench to read the DIP-switch code that a K5
+transmitter holds over a serial line, edit it as ten three-position switches
+or as a number, write it back, read the transmitter's version text and print
+a code sheet. The package also holds k5-transmitter-sim, a simulated
+transmitter on a pseudo-terminal.")
+set(CPACK_STRIP_FILES TRUE)
+# The DEB generator installs under /usr by itself.
+set(CPACK_DEBIAN_FILE_NAME "DEB-DEFAULT")
+set(CPACK_DEBIAN_PACKAGE_SECTION "electronics")
+set(CPACK_DEBIAN_PACKAGE_PRIORITY "optional")
+set(CPACK_DEBIAN_COMPRESSION_TYPE "xz")
+set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION TRUE)
+# `package_source`: the sources alone, without build folders and editor caches.
+set(CPACK_SOURCE_GENERATOR "TXZ")
+set(CPACK_SOURCE_IGNORE_FILES "/\\\\.git/" "/build[^/]*/" "/\\\\.cache/"
+    "/compile_commands\\\\.json$")
+include(CPack)
