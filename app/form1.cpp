@@ -101,6 +101,8 @@ void Form1::applyLooks()
     setWindowIcon(K5Assets::windowIcon());
     setFont(windowFont(9, false));
 
+    ui->Image1->setPixmap(K5Assets::picture(K5Assets::backgroundPath()));
+
     QPalette black = palette();
     black.setColor(QPalette::Window, Qt::black);
     setPalette(black);

@@ -15,9 +15,9 @@ PictureButton::PictureButton(QWidget *parent) : QAbstractButton(parent)
 void PictureButton::setFace(const QString &face)
 {
     m_face = face;
-    m_normal.load(K5Assets::buttonFacePath(face, K5Assets::ButtonLook::Normal));
-    m_pressed.load(K5Assets::buttonFacePath(face, K5Assets::ButtonLook::Pressed));
-    m_disabled.load(K5Assets::buttonFacePath(face, K5Assets::ButtonLook::Disabled));
+    m_normal = K5Assets::picture(K5Assets::buttonFacePath(face, K5Assets::ButtonLook::Normal));
+    m_pressed = K5Assets::picture(K5Assets::buttonFacePath(face, K5Assets::ButtonLook::Pressed));
+    m_disabled = K5Assets::picture(K5Assets::buttonFacePath(face, K5Assets::ButtonLook::Disabled));
     update();
 }
 

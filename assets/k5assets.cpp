@@ -1,5 +1,7 @@
 #include "k5assets.h"
 
+#include <QImageReader>
+
 namespace K5Assets {
 
 QString backgroundPath()
@@ -23,13 +25,20 @@ QString buttonFacePath(QStringView face, ButtonLook look)
     return QStringLiteral(":/k5/buttons/%1_%2.png").arg(face, lookName);
 }
 
+QPixmap picture(const QString &path)
+{
+    QImageReader reader(path, "png");
+    reader.setAutoDetectImageFormat(false);
+    return QPixmap::fromImage(reader.read());
+}
+
 QIcon windowIcon()
 {
     QIcon icon;
     // Each size is added as drawn, so that Qt picks the hand-made 16 px picture for a title
     // bar instead of scaling a larger one down.
     for (const int size : {16, 32, 48, 64, 128, 256})
-        icon.addFile(QStringLiteral(":/k5/icon%1.png").arg(size), QSize(size, size));
+        icon.addPixmap(picture(QStringLiteral(":/k5/icon%1.png").arg(size)));
     return icon;
 }
 

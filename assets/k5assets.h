@@ -5,6 +5,7 @@
 // README.md in this folder lists every resource path.
 
 #include <QIcon>
+#include <QPixmap>
 #include <QString>
 #include <QStringView>
 
@@ -19,6 +20,10 @@ QString backgroundPath();
 // ":/k5/buttons/<face>_<look>.png". face is one of read, print, write, exit, reset, version
 // (72 x 23 pixels) or plus, minus (40 x 23 pixels).
 QString buttonFacePath(QStringView face, ButtonLook look);
+
+// One of the pictures above. The PNG reader is named, so that no image plugin is loaded to look
+// at it: Qt would otherwise load every installed plugin, which costs start-up time and memory.
+QPixmap picture(const QString &path);
 
 // The hammer and spanner at 16, 32, 48, 64, 128 and 256 pixels, for the window and the desktop.
 QIcon windowIcon();
