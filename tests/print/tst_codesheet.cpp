@@ -5,6 +5,8 @@
 
 #include <QTest>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 QStringList allAt(const QString &text)
@@ -12,15 +14,10 @@ QStringList allAt(const QString &text)
     return QStringList(10, text);
 }
 
-const QStringList workedExample = {
-    QString(),
-    QString(),
-    QString(),
-    QStringLiteral("DIP-switch 1-10"),
-    QStringLiteral("0  0  0  0  0  0  0  0  0  0"),
-    QString(),
-    QStringLiteral("DIP-switch code: 29524"),
-};
+QStringList sheet(const QString &switchLine, const QString &codeLine)
+{
+    return {{}, {}, {}, u"DIP-switch 1-10"_s, switchLine, {}, codeLine};
+}
 
 } // namespace
 
@@ -29,131 +26,74 @@ class CodeSheetTest : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    void lines_data();
-    void lines();
-    void failingStep_data();
-    void failingStep();
-    void successfulPrint();
-};
+    // Both the switches and the code are printed exactly as their boxes show them.
+    void lines_data()
+    {
+        QTest::addColumn<QStringList>("switches");
+        QTest::addColumn<QString>("code");
+        QTest::addColumn<QStringList>("lines");
 
-void CodeSheetTest::lines_data()
-{
-    QTest::addColumn<QStringList>("switches");
-    QTest::addColumn<QString>("code");
-    QTest::addColumn<QString>("switchLine");
-    QTest::addColumn<QString>("codeLine");
-
-    QTest::newRow("worked example") << allAt(QStringLiteral("0")) << QStringLiteral("29524")
-                                    << QStringLiteral("0  0  0  0  0  0  0  0  0  0")
-                                    << QStringLiteral("DIP-switch code: 29524");
-    QTest::newRow("all plus") << allAt(QStringLiteral("+")) << QStringLiteral("59048")
-                              << QStringLiteral("+  +  +  +  +  +  +  +  +  +")
-                              << QStringLiteral("DIP-switch code: 59048");
-    QTest::newRow("mixed, switch 1 first")
-        << QStringList{QStringLiteral("+"), QStringLiteral("0"), QStringLiteral("-"),
-                       QStringLiteral("-"), QStringLiteral("0"), QStringLiteral("+"),
-                       QStringLiteral("0"), QStringLiteral("0"), QStringLiteral("-"),
-                       QStringLiteral("+")}
-        << QStringLiteral("46412") << QStringLiteral("+  0  -  -  0  +  0  0  -  +")
-        << QStringLiteral("DIP-switch code: 46412");
-    QTest::newRow("empty code box")
-        << allAt(QStringLiteral("-")) << QString() << QStringLiteral("-  -  -  -  -  -  -  -  -  -")
-        << QStringLiteral("DIP-switch code: ");
-    QTest::newRow("leading zeros kept") << allAt(QStringLiteral("0")) << QStringLiteral("00012")
-                                        << QStringLiteral("0  0  0  0  0  0  0  0  0  0")
-                                        << QStringLiteral("DIP-switch code: 00012");
-    QTest::newRow("code text with spaces kept")
-        << allAt(QStringLiteral("0")) << QStringLiteral(" 12 ")
-        << QStringLiteral("0  0  0  0  0  0  0  0  0  0")
-        << QStringLiteral("DIP-switch code:  12 ");
-    QTest::newRow("switch texts as they stand")
-        << QStringList{QStringLiteral(" +"),
-                       QString(),
-                       QStringLiteral("abc"),
-                       QStringLiteral("0"),
-                       QStringLiteral("- "),
-                       QString(),
-                       QString(),
-                       QStringLiteral("++"),
-                       QStringLiteral("0"),
-                       QString()}
-        << QStringLiteral("1e3") << QStringLiteral(" +    abc  0  -       ++  0  ")
-        << QStringLiteral("DIP-switch code: 1e3");
-    QTest::newRow("all switch boxes empty") << allAt(QString()) << QString() << QString(18, u' ')
-                                            << QStringLiteral("DIP-switch code: ");
-}
-
-void CodeSheetTest::lines()
-{
-    QFETCH(QStringList, switches);
-    QFETCH(QString, code);
-    QFETCH(QString, switchLine);
-    QFETCH(QString, codeLine);
-
-    const QStringList expected = {
-        QString(),  QString(), QString(), QStringLiteral("DIP-switch 1-10"),
-        switchLine, QString(), codeLine};
-    QCOMPARE(CodeSheetLines(switches, code), expected);
-}
-
-void CodeSheetTest::failingStep_data()
-{
-    QTest::addColumn<int>("failingCall");
-    QTest::addColumn<QList<Step>>("steps");
-
-    QTest::newRow("cancel in the dialog") << 0 << QList<Step>{Step::Dialog};
-    QTest::newRow("font size") << 1 << QList<Step>{Step::Dialog, Step::Font, Step::Abandon};
-    for (int line = 1; line <= 7; ++line) {
-        QList<Step> steps{Step::Dialog, Step::Font};
-        steps.append(QList<Step>(line, Step::Line));
-        steps.append(Step::Abandon);
-        QTest::addRow("line %d", line) << 1 + line << steps;
+        QTest::newRow("worked example")
+            << allAt(u"0"_s) << u"29524"_s
+            << sheet(u"0  0  0  0  0  0  0  0  0  0"_s, u"DIP-switch code: 29524"_s);
+        QTest::newRow("switch 1 first")
+            << u"+ 0 - - 0 + 0 0 - +"_s.split(u' ') << u"46412"_s
+            << sheet(u"+  0  -  -  0  +  0  0  -  +"_s, u"DIP-switch code: 46412"_s);
+        QTest::newRow("empty code box")
+            << allAt(u"-"_s) << QString()
+            << sheet(u"-  -  -  -  -  -  -  -  -  -"_s, u"DIP-switch code: "_s);
+        QTest::newRow("texts as they stand")
+            << u" +||abc|0|- |||++|0|"_s.split(u'|') << u" 012 "_s
+            << sheet(u" +    abc  0  -       ++  0  "_s, u"DIP-switch code:  012 "_s);
     }
-    QList<Step> endSteps{Step::Dialog, Step::Font};
-    endSteps.append(QList<Step>(7, Step::Line));
-    endSteps.append({Step::End, Step::Abandon});
-    QTest::newRow("end of the document") << 9 << endSteps;
-}
 
-void CodeSheetTest::failingStep()
-{
-    QFETCH(int, failingCall);
-    QFETCH(QList<Step>, steps);
+    void lines()
+    {
+        QFETCH(QStringList, switches);
+        QFETCH(QString, code);
+        QFETCH(QStringList, lines);
+        QCOMPARE(CodeSheetLines(switches, code), lines);
+    }
 
-    ScriptedTarget target(failingCall);
-    const auto outcome =
-        PrintCodeSheet(target, allAt(QStringLiteral("0")), QStringLiteral("29524"));
+    // The first failing step ends the procedure; a document begun is abandoned, never ended.
+    void steps_data()
+    {
+        QTest::addColumn<int>("failingCall"); // 0 the dialog, 1 the font, 2 to 8 the lines, 9 end
+        QTest::addColumn<int>("linesOut");
+        QTest::addColumn<QList<Step>>("steps");
 
-    QCOMPARE(outcome, PrintOutcome::Failed);
-    QCOMPARE(PrintStatusText(outcome), QStringLiteral("Printer error"));
-    QCOMPARE(target.steps, steps);
-    QVERIFY(!target.ended);
-    // Nothing before the dialog was confirmed, so nothing to abandon after a Cancel.
-    QCOMPARE(target.abandoned, failingCall > 0);
-    // The lines before the failing one went out, the failing one and all after it did not.
-    const qsizetype linesOut = qBound(0, failingCall - 2, 7);
-    QCOMPARE(target.printed, workedExample.first(linesOut));
-    QCOMPARE(target.fontPoints, failingCall > 1 ? 16 : 0);
-}
+        QList<Step> steps{Step::Dialog, Step::Font};
+        QTest::newRow("cancel in the dialog") << 0 << 0 << QList<Step>{Step::Dialog};
+        QTest::newRow("font size fails") << 1 << 0 << steps + QList<Step>{Step::Abandon};
+        for (int line = 1; line <= 7; ++line) {
+            steps << Step::Line;
+            QTest::addRow("line %d fails", line)
+                << 1 + line << line - 1 << steps + QList<Step>{Step::Abandon};
+        }
+        steps << Step::End;
+        QTest::newRow("end fails") << 9 << 7 << steps + QList<Step>{Step::Abandon};
+        QTest::newRow("printed") << -1 << 7 << steps;
+    }
 
-void CodeSheetTest::successfulPrint()
-{
-    ScriptedTarget target;
-    const auto outcome =
-        PrintCodeSheet(target, allAt(QStringLiteral("0")), QStringLiteral("29524"));
+    void steps()
+    {
+        QFETCH(int, failingCall);
+        QFETCH(int, linesOut);
+        QFETCH(QList<Step>, steps);
 
-    QCOMPARE(outcome, PrintOutcome::Printed);
-    QVERIFY(PrintStatusText(outcome).isEmpty());
-    QCOMPARE(target.printed, workedExample);
-    QCOMPARE(target.fontPoints, 16);
-    QVERIFY(target.ended);
-    QVERIFY(!target.abandoned);
-
-    QList<Step> steps{Step::Dialog, Step::Font};
-    steps.append(QList<Step>(7, Step::Line));
-    steps.append(Step::End);
-    QCOMPARE(target.steps, steps);
-}
+        const QStringList workedExample =
+            sheet(u"0  0  0  0  0  0  0  0  0  0"_s, u"DIP-switch code: 29524"_s);
+        ScriptedTarget target(failingCall);
+        const PrintOutcome outcome = PrintCodeSheet(target, allAt(u"0"_s), u"29524"_s);
+        const bool printed = failingCall < 0;
+        QCOMPARE(outcome, printed ? PrintOutcome::Printed : PrintOutcome::Failed);
+        QCOMPARE(PrintStatusText(outcome), printed ? QString() : u"Printer error"_s);
+        QCOMPARE(target.steps, steps);
+        QCOMPARE(target.ended, printed);
+        QCOMPARE(target.printed, workedExample.first(linesOut));
+        QCOMPARE(target.fontPoints, failingCall == 0 || failingCall == 1 ? 0 : 16);
+    }
+};
 
 QTEST_GUILESS_MAIN(CodeSheetTest)
 #include "tst_codesheet.moc"
