@@ -1,5 +1,5 @@
-// The window as a person meets it: start-up state, layout, Exit and the close box, Reset, the
-// hidden version button and the port selector's keyboard lock.
+// The window as a person meets it: start-up state, layout, Reset, the hidden version button and
+// the port selector's keyboard lock. Exit and the close box are tried with the exchanges.
 
 #include "dropdownbox.h"
 #include "form1.h"
@@ -11,7 +11,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QTest>
-#include <QTimer>
 
 class Form1Test : public QObject
 {
@@ -28,22 +27,6 @@ class Form1Test : public QObject
     }
     QLineEdit *text(const char *name) const { return control<QLineEdit>(name); }
     QAbstractButton *button(const char *name) const { return control<QAbstractButton>(name); }
-
-    // Runs the application's event loop until the window ends the program, or fails after a while.
-    bool programEndsAfter(const std::function<void()> &action)
-    {
-        bool timedOut = false;
-        QTimer::singleShot(0, form.get(), action);
-        QTimer watchdog;
-        watchdog.setSingleShot(true);
-        connect(&watchdog, &QTimer::timeout, [&] {
-            timedOut = true;
-            QCoreApplication::exit(1);
-        });
-        watchdog.start(5000);
-        const int rc = QCoreApplication::exec();
-        return rc == 0 && !timedOut;
-    }
 
 private Q_SLOTS:
     void init()
@@ -342,17 +325,6 @@ private Q_SLOTS:
         const QPoint at = view->visualRect(com7).center();
         QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, at);
         QTRY_COMPARE(ports->text(), QStringLiteral("COM7"));
-    }
-
-    void exitEndsTheProgram()
-    {
-        QVERIFY(
-            programEndsAfter([this] { QTest::mouseClick(button("Command2"), Qt::LeftButton); }));
-    }
-
-    void closeBoxEndsTheProgram()
-    {
-        QVERIFY(programEndsAfter([this] { form->close(); }));
     }
 };
 

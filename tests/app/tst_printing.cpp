@@ -92,9 +92,7 @@ private Q_SLOTS:
         QTest::addColumn<int>("failingCall");
         QTest::addColumn<int>("linesPrinted");
         QTest::newRow("cancel in the dialog") << 0 << 0;
-        QTest::newRow("font size refused") << 1 << 0;
         QTest::newRow("fourth line fails") << 5 << 3;
-        QTest::newRow("ending the document fails") << 9 << 7;
     }
     void failures()
     {
