@@ -7,9 +7,11 @@
 
 #include <array>
 #include <cerrno>
+#include <cstring>
 #include <fcntl.h>
 #include <poll.h>
 #include <stdlib.h>
+#include <sys/inotify.h>
 #include <sys/ioctl.h>
 #include <termios.h>
 #include <unistd.h>
@@ -90,19 +92,118 @@ bool PtyLine::open(QString *error)
         m_writeNotifier->setEnabled(false);
         Q_EMIT writable();
     });
-    m_closedCheck.start();
+    // The watch comes after the line's own open above, whose events would count as the tool's;
+    // nobody else knows the device yet.
+    if (!watchOpens(QByteArray(name.data())))
+        m_closedCheck.start();
     return true;
+}
+
+bool PtyLine::watchOpens(const QByteArray &slavePath)
+{
+    const int events = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+    if (events < 0) {
+        const QString error = systemError("inotify_init1"); // before logging touches errno
+        qCDebug(lcSim).noquote() << error << "- looking on a timer";
+        return false;
+    }
+    if (::inotify_add_watch(events, slavePath.constData(), IN_OPEN | IN_CLOSE) < 0) {
+        const QString error = systemError("inotify_add_watch");
+        qCDebug(lcSim).noquote() << error << "- looking on a timer";
+        ::close(events);
+        return false;
+    }
+    m_openEvents = events;
+    m_othersOpen = 0;
+    m_ownOpenEvents = 0;
+    m_ownCloseEvents = 0;
+    m_openNotifier = new QSocketNotifier(m_openEvents, QSocketNotifier::Read, this);
+    connect(m_openNotifier, &QSocketNotifier::activated, this, &PtyLine::readOpenEvents);
+    return true;
+}
+
+void PtyLine::readOpenEvents()
+{
+    if (m_openEvents < 0)
+        return;
+    alignas(inotify_event) std::array<char, 4096> buffer{};
+    for (;;) {
+        const ssize_t count = ::read(m_openEvents, buffer.data(), buffer.size());
+        if (count <= 0)
+            return; // EAGAIN: all taken
+        for (ssize_t at = 0; at < count;) {
+            inotify_event event{};
+            std::memcpy(&event, buffer.data() + at, sizeof event);
+            at += ssize_t(sizeof event + event.len);
+            if (event.mask & IN_Q_OVERFLOW) {
+                // Events lost: the master's state is the best guess left.
+                const bool open = !masterHungUp();
+                if (open && m_othersOpen == 0)
+                    otherOpened();
+                else if (!open && m_othersOpen > 0 && m_watchSlave < 0) {
+                    m_othersOpen = 1;
+                    otherClosed();
+                }
+                continue;
+            }
+            if (event.mask & IN_OPEN) {
+                if (m_ownOpenEvents > 0)
+                    --m_ownOpenEvents;
+                else
+                    otherOpened();
+            }
+            if (event.mask & IN_CLOSE) {
+                if (m_ownCloseEvents > 0)
+                    --m_ownCloseEvents;
+                else
+                    otherClosed();
+            }
+            if (m_openEvents < 0)
+                return; // the line was closed meanwhile
+        }
+    }
+}
+
+void PtyLine::otherOpened()
+{
+    if (m_othersOpen++ > 0)
+        return;
+    m_peerOpen = true;
+    m_readNotifier->setEnabled(true);
+    Q_EMIT peerOpened();
+}
+
+void PtyLine::otherClosed()
+{
+    if (m_othersOpen == 0 || --m_othersOpen > 0)
+        return;
+    // What the other side wrote before it closed did reach the line.
+    takePendingInput();
+    if (m_master >= 0 && m_peerOpen)
+        lostPeer();
+}
+
+bool PtyLine::masterHungUp() const
+{
+    pollfd watch{m_master, POLLIN, 0};
+    return ::poll(&watch, 1, 0) > 0 && (watch.revents & POLLHUP);
+}
+
+void PtyLine::takePendingInput()
+{
+    std::array<char, 4096> buffer{};
+    ssize_t count = 0;
+    while (m_master >= 0 && (count = ::read(m_master, buffer.data(), buffer.size())) > 0)
+        Q_EMIT received(QByteArray(buffer.data(), count));
 }
 
 void PtyLine::close()
 {
     m_closedCheck.stop();
     m_outputCheck.stop();
-    if (m_watchSlave >= 0)
-        ::close(m_watchSlave);
-    m_watchSlave = -1;
+    closeWatchSlave();
     // Later, not now: close() may run while one of the notifiers is delivering its signal.
-    for (QSocketNotifier *notifier : {m_readNotifier, m_writeNotifier}) {
+    for (QSocketNotifier *notifier : {m_readNotifier, m_writeNotifier, m_openNotifier}) {
         if (notifier) {
             notifier->setEnabled(false);
             notifier->deleteLater();
@@ -110,6 +211,11 @@ void PtyLine::close()
     }
     m_readNotifier = nullptr;
     m_writeNotifier = nullptr;
+    m_openNotifier = nullptr;
+    if (m_openEvents >= 0)
+        ::close(m_openEvents); // with it go the events not read yet
+    m_openEvents = -1;
+    m_othersOpen = 0;
     if (m_master >= 0)
         ::close(m_master); // the other side's reads fail now, as with an unplugged adapter
     m_master = -1;
@@ -132,7 +238,8 @@ qint64 PtyLine::write(QByteArrayView bytes)
         m_writeNotifier->setEnabled(true);
         return 0;
     }
-    qCWarning(lcSim).noquote() << systemError("write");
+    const QString error = systemError("write"); // before logging touches errno
+    qCWarning(lcSim).noquote() << error;
     return -1;
 }
 
@@ -145,13 +252,14 @@ void PtyLine::discardOutput()
 void PtyLine::awaitOutputRead()
 {
     m_outputWaitStart = std::chrono::steady_clock::now();
-    if (m_watchSlave >= 0)
-        ::close(m_watchSlave);
+    closeWatchSlave();
     // Only a descriptor of the slave tells how much is still unread there. The tool's serial
     // port makes the device exclusive, so unless we are privileged this open fails, and a
     // grace period stands in.
     m_watchSlave = ::open(QFile::encodeName(m_devicePath).constData(),
                           O_RDONLY | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    if (m_watchSlave >= 0 && m_openEvents >= 0)
+        ++m_ownOpenEvents; // not the tool's
     m_outputCheck.start();
 }
 
@@ -170,10 +278,18 @@ void PtyLine::checkOutputRead()
     if (!done)
         return;
     m_outputCheck.stop();
-    if (m_watchSlave >= 0)
-        ::close(m_watchSlave);
-    m_watchSlave = -1;
+    closeWatchSlave();
     Q_EMIT outputRead();
+}
+
+void PtyLine::closeWatchSlave()
+{
+    if (m_watchSlave < 0)
+        return;
+    ::close(m_watchSlave);
+    m_watchSlave = -1;
+    if (m_openEvents >= 0)
+        ++m_ownCloseEvents;
 }
 
 void PtyLine::readMaster()
@@ -186,7 +302,13 @@ void PtyLine::readMaster()
     }
     if (count < 0 && (errno == EAGAIN || errno == EINTR))
         return;
-    // EIO: no process has the slave open any more.
+    // EIO: no process has the slave open any more. The close's event is queued before the
+    // master hears of it, so the events tell it first, with each open and close in its turn.
+    // After them the other side may be back already.
+    readOpenEvents();
+    if (!m_peerOpen || m_master < 0 || (m_openEvents >= 0 && !masterHungUp()))
+        return;
+    m_othersOpen = 0; // events lost or none to be had: the master has the last word
     lostPeer();
 }
 
@@ -199,12 +321,15 @@ void PtyLine::lostPeer()
     discardOutput();
     // And that process should find a raw line even if the last one left it otherwise.
     setRawMode(m_master);
-    m_closedCheck.start();
+    if (m_openEvents < 0)
+        m_closedCheck.start();
     Q_EMIT peerClosed();
 }
 
 void PtyLine::checkClosedLine()
 {
+    if (m_watchSlave >= 0)
+        return; // the line's own descriptor would pass for the other side's
     pollfd watch{m_master, POLLIN, 0};
     if (::poll(&watch, 1, 0) < 0)
         return;

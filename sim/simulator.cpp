@@ -3,18 +3,22 @@
 #include "simlogging.h"
 
 #include <QCoreApplication>
+#include <QSocketNotifier>
 
 #include <algorithm>
+#include <cstdint>
 #include <cstdio>
+#include <sys/timerfd.h>
+#include <time.h>
+#include <unistd.h>
 
 Q_LOGGING_CATEGORY(lcSim, "k5.sim")
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
-
-// Qt timers count whole milliseconds; round up so the byte is due when the timer fires.
-std::chrono::milliseconds timerDelay(Clock::duration wait)
+// Qt timers count whole milliseconds; round up so the byte is due when the timer fires. The
+// deadlines themselves stay exact, so the rounding never adds up over a burst.
+std::chrono::milliseconds timerDelay(std::chrono::steady_clock::duration wait)
 {
     return std::chrono::ceil<std::chrono::milliseconds>(wait);
 }
@@ -33,6 +37,17 @@ Simulator::Simulator(const SimOptions &options, QObject *parent)
     m_pumpTimer.setSingleShot(true);
     m_pumpTimer.setTimerType(Qt::PreciseTimer);
     connect(&m_pumpTimer, &QTimer::timeout, this, &Simulator::pump);
+    // The steady clock counts CLOCK_MONOTONIC's time, so its deadlines serve the descriptor as
+    // they are.
+    m_wakeTimer = ::timerfd_create(CLOCK_MONOTONIC, TFD_NONBLOCK | TFD_CLOEXEC);
+    if (m_wakeTimer >= 0) {
+        m_wakeNotifier = new QSocketNotifier(m_wakeTimer, QSocketNotifier::Read, this);
+        connect(m_wakeNotifier, &QSocketNotifier::activated, this, [this] {
+            std::uint64_t expirations = 0;
+            if (::read(m_wakeTimer, &expirations, sizeof expirations) > 0)
+                pump();
+        });
+    }
     connect(&m_line, &PtyLine::received, this, &Simulator::receive);
     connect(&m_line, &PtyLine::writable, this, &Simulator::schedulePump);
     connect(&m_line, &PtyLine::outputRead, this, &Simulator::renewLine);
@@ -48,6 +63,9 @@ Simulator::Simulator(const SimOptions &options, QObject *parent)
 Simulator::~Simulator()
 {
     stop();
+    delete m_wakeNotifier;
+    if (m_wakeTimer >= 0)
+        ::close(m_wakeTimer);
 }
 
 bool Simulator::start(QString *error)
@@ -87,42 +105,55 @@ void Simulator::receive(const QByteArray &bytes)
     }
     m_warnedFull = false;
 
+    // The pseudo-terminal hands over the other side's bytes at once; on the line each takes its
+    // byte time, and its echo comes back as soon as it is through.
+    const Clock::time_point receivedAt = Clock::now();
     // Byte by byte, so that a reply follows the echo of its own request, as on the line.
     for (const char byte : bytes) {
         const LineOutput output = m_transmitter.receive(static_cast<std::uint8_t>(byte));
-        enqueue({output.echo, {}, {}, false});
+        enqueue(output.echo, receivedAt);
         for (const Answer &answer : output.answers) {
             logEvent("rx", answer.request);
             const QByteArray &reply = answer.reply;
             if (reply.isEmpty())
                 continue;
             if (answer.pauseBeforeLast > std::chrono::milliseconds::zero()) {
-                enqueue({reply.first(reply.size() - 1), {}, {}, false});
-                enqueue({reply.last(1), answer.pauseBeforeLast, reply, answer.hangUp});
+                enqueue(reply.first(reply.size() - 1), receivedAt);
+                enqueue(reply.last(1), receivedAt, answer.pauseBeforeLast, reply, answer.hangUp);
             } else {
-                enqueue({reply, {}, reply, answer.hangUp});
+                enqueue(reply, receivedAt, {}, reply, answer.hangUp);
             }
         }
     }
 }
 
-void Simulator::enqueue(Pending pending)
+void Simulator::enqueue(QByteArrayView bytes, Clock::time_point receivedAt,
+                        std::chrono::nanoseconds pauseBefore, const QByteArray &sentReply,
+                        bool hangUpAfter)
 {
-    if (pending.bytes.isEmpty())
+    if (bytes.isEmpty())
         return;
-    m_queuedBytes += pending.bytes.size();
-    if (m_queue.empty()) {
-        m_lineFreeAt = std::max(m_lineFreeAt, Clock::now());
-    } else if (Pending &last = m_queue.back();
-               last.sentReply.isEmpty() && !last.hangUpAfter &&
-               pending.pauseBefore == std::chrono::nanoseconds::zero() &&
-               pending.sentReply.isEmpty() && !pending.hangUpAfter) {
+    const std::chrono::nanoseconds byteTime =
+        m_options.pacing ? std::chrono::nanoseconds(ByteTime) : std::chrono::nanoseconds::zero();
+    QList<Clock::time_point> due;
+    due.reserve(bytes.size());
+    Clock::time_point at = std::max(m_lastDue, receivedAt) + pauseBefore;
+    for (qsizetype i = 0; i < bytes.size(); ++i)
+        due.append(at += byteTime);
+    m_lastDue = at;
+    m_queuedBytes += bytes.size();
+
+    if (!m_queue.empty()) {
         // Plain bytes after plain bytes: one stretch, however many bytes came in one by one.
-        last.bytes.append(pending.bytes);
-        schedulePump();
-        return;
+        Pending &last = m_queue.back();
+        if (last.sentReply.isEmpty() && !last.hangUpAfter && sentReply.isEmpty() && !hangUpAfter) {
+            last.bytes.append(bytes);
+            last.due.append(due);
+            schedulePump();
+            return;
+        }
     }
-    m_queue.push_back(std::move(pending));
+    m_queue.push_back({bytes.toByteArray(), std::move(due), sentReply, hangUpAfter});
     schedulePump();
 }
 
@@ -133,24 +164,38 @@ void Simulator::schedulePump()
         m_pumpTimer.start(0);
 }
 
+void Simulator::pumpAt(Clock::time_point due)
+{
+    if (m_wakeTimer >= 0) {
+        const auto sinceStart = due.time_since_epoch();
+        const auto seconds = std::chrono::floor<std::chrono::seconds>(sinceStart);
+        itimerspec wake{};
+        wake.it_value.tv_sec = time_t(seconds.count());
+        wake.it_value.tv_nsec = long(
+            std::chrono::duration_cast<std::chrono::nanoseconds>(sinceStart - seconds).count());
+        if (wake.it_value.tv_sec == 0 && wake.it_value.tv_nsec == 0)
+            wake.it_value.tv_nsec = 1; // zero would disarm it
+        if (::timerfd_settime(m_wakeTimer, TFD_TIMER_ABSTIME, &wake, nullptr) == 0)
+            return;
+    }
+    m_pumpTimer.start(timerDelay(due - Clock::now()));
+}
+
 void Simulator::pump()
 {
     while (!m_queue.empty()) {
         Pending &front = m_queue.front();
         const auto now = Clock::now();
-        if (!m_frontStarted) {
-            m_frontStarted = true;
-            m_lineFreeAt = std::max(m_lineFreeAt, now) + front.pauseBefore;
-        }
-        if (now < m_lineFreeAt) {
-            m_pumpTimer.start(timerDelay(m_lineFreeAt - now));
+        // The bytes whose time has come; the rest wait for the first one's deadline.
+        qsizetype count = 0;
+        while (m_sentOfFront + count < front.bytes.size() &&
+               front.due[m_sentOfFront + count] <= now)
+            ++count;
+        if (count == 0) {
+            pumpAt(front.due[m_sentOfFront]);
             return;
         }
 
-        const qsizetype remaining = front.bytes.size() - m_sentOfFront;
-        qsizetype count = remaining;
-        if (m_options.pacing) // the bytes whose time has come, at least one
-            count = std::min<qsizetype>(remaining, 1 + (now - m_lineFreeAt) / ByteTime);
         const qint64 written =
             m_line.write(QByteArrayView(front.bytes).sliced(m_sentOfFront, count));
         if (written < 0) {
@@ -161,8 +206,6 @@ void Simulator::pump()
             return; // the line is full; writable() calls again
         m_sentOfFront += written;
         m_queuedBytes -= written;
-        if (m_options.pacing)
-            m_lineFreeAt += written * ByteTime;
         if (m_sentOfFront < front.bytes.size())
             continue;
 
@@ -171,7 +214,6 @@ void Simulator::pump()
         const bool hangUpNow = front.hangUpAfter;
         m_queue.pop_front();
         m_sentOfFront = 0;
-        m_frontStarted = false;
         if (hangUpNow) {
             hangUp();
             return;
@@ -184,8 +226,13 @@ void Simulator::dropOutput()
     m_queue.clear();
     m_queuedBytes = 0;
     m_sentOfFront = 0;
-    m_frontStarted = false;
     m_pumpTimer.stop();
+    if (m_wakeTimer >= 0) {
+        const itimerspec disarm{};
+        ::timerfd_settime(m_wakeTimer, TFD_TIMER_ABSTIME, &disarm, nullptr);
+    }
+    // What was not sent is gone; the line is free at once.
+    m_lastDue = {};
 }
 
 void Simulator::hangUp()

@@ -8,12 +8,15 @@
 #include "simoptions.h"
 #include "transmitter.h"
 
+#include <QList>
 #include <QObject>
 #include <QTimer>
 
 #include <chrono>
 #include <deque>
 #include <memory>
+
+class QSocketNotifier;
 
 class Simulator : public QObject
 {
@@ -35,18 +38,26 @@ public:
     void stop();
 
 private:
-    // A stretch of output, sent after pauseBefore has passed since the byte before.
+    using Clock = std::chrono::steady_clock;
+
+    // A stretch of output, each byte with the instant it is due on the other side.
     struct Pending
     {
         QByteArray bytes;
-        std::chrono::nanoseconds pauseBefore{0};
+        QList<Clock::time_point> due;
         QByteArray sentReply; // logged as sent once these bytes are out
         bool hangUpAfter = false;
     };
 
     void receive(const QByteArray &bytes);
-    void enqueue(Pending pending);
+    // Plans the bytes after those planned before: none is due before the bytes it answers were
+    // received, and each is due a byte time after the one before it, or pauseBefore later.
+    void enqueue(QByteArrayView bytes, Clock::time_point receivedAt,
+                 std::chrono::nanoseconds pauseBefore = {}, const QByteArray &sentReply = {},
+                 bool hangUpAfter = false);
     void schedulePump();
+    // Runs the pump once the time has come, to the microsecond where the system allows.
+    void pumpAt(Clock::time_point due);
     void pump();
     void dropOutput();
     void hangUp();
@@ -61,10 +72,14 @@ private:
     std::deque<Pending> m_queue;
     qsizetype m_queuedBytes = 0;
     qsizetype m_sentOfFront = 0;
-    bool m_frontStarted = false;
     bool m_warnedFull = false;
     bool m_hangingUp = false;
-    // When the line is free for the next byte.
-    std::chrono::steady_clock::time_point m_lineFreeAt;
+    // When the last byte planned is due; a byte is due at the end of its byte time, when a real
+    // line has carried its ten bits.
+    Clock::time_point m_lastDue{};
     QTimer m_pumpTimer;
+    // Qt's timers wake in whole milliseconds, up to one late; a timer descriptor wakes at the
+    // instant. -1 where there is none, and m_pumpTimer does it all.
+    int m_wakeTimer = -1;
+    QSocketNotifier *m_wakeNotifier = nullptr;
 };
