@@ -198,17 +198,16 @@ bool ExchangeBench::latency(BenchReport &report, QString *error)
                     {QStringLiteral("click_handler_ms"), handlerMs},
                     {QStringLiteral("handler_to_simulator_echo_ms"), untilEchoMs},
                     {QStringLiteral("simulator_sending_ms"), lineMs},
-                    {QStringLiteral("simulator_sending_paced_ms"), (bytes - 1) * ByteMs},
+                    {QStringLiteral("simulator_sending_paced_ms"), bytes * ByteMs},
                     {QStringLiteral("last_reply_byte_to_text_ms"), afterReplyMs},
                     {QStringLiteral("window_own_ms"), handlerMs + afterReplyMs}});
         report.addNote(
             QStringLiteral("%1, medians: click handler (opens the port, hands over the request) "
-                           "%2 ms; then until the simulator starts its echo %3 ms (it notices a "
-                           "newly opened line by looking every 10 ms); the simulator's sending "
+                           "%2 ms; then until the simulator starts its echo %3 ms; the simulator's sending "
                            "%4 ms (paced: %5 ms); its last reply byte to the final text %6 ms. "
                            "The window's own share: %7 ms.")
                 .arg(key, Figure(handlerMs, 2), Figure(untilEchoMs, 2), Figure(lineMs, 2),
-                     Figure((bytes - 1) * ByteMs, 2), Figure(afterReplyMs, 2),
+                     Figure(bytes * ByteMs, 2), Figure(afterReplyMs, 2),
                      Figure(handlerMs + afterReplyMs, 2)));
         summary << QStringLiteral("%1 x%2").arg(key, Figure(ratio, 3));
     }
@@ -247,13 +246,11 @@ bool ExchangeBench::latency(BenchReport &report, QString *error)
             "mouse "
             "click) to the status text that follows the running text (Text1 textChanged), on a "
             "steady clock. Minimum: (echoed + reply bytes) x 1/240 s. After each exchange the next "
-            "click waits until the simulator has seen the port closed, then 20 to 29 ms, so that "
-            "clicks fall evenly over the simulator's 10 ms polling.")
+            "click waits until the simulator has seen the port closed, then 20 to 29 ms.")
             .arg(m_runs));
     report.addNote(QStringLiteral(
-        "The simulator sends each byte at the start of its byte time (a pseudo-terminal has no "
-        "transmission time), so its last byte is out (n - 1)/240 s after its first; the "
-        "simulator's instants are the arrival of its log lines (rx: whole request in, echo "
+        "The simulator delivers each byte at the end of its byte time, as a line does, so its "
+        "last byte is out n/240 s after the request came in; the simulator's instants are the arrival of its log lines (rx: whole request in, echo "
         "starts; tx: last reply byte sent)."));
     report.addNote(
         QStringLiteral(
