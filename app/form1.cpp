@@ -62,9 +62,12 @@ Form1::Form1(QWidget *parent) : QWidget(parent), ui(std::make_unique<Ui::Form1>(
     connect(ui->Command7, &QAbstractButton::clicked, this,
             [this] { ui->Text3->setText(QStringLiteral("0")); });
     connect(ui->Command7, &PictureButton::keyUp, this, &Form1::Command7_KeyUp);
-    connect(ui->Combo1, &DropDownBox::keyDown, this, [this] { ui->Combo1->setLocked(true); });
-    connect(ui->Combo1, &DropDownBox::keyUp, this, [this] { ui->Combo1->setLocked(false); });
-    connect(ui->Combo1, &DropDownBox::focusLost, this, [this] { ui->Combo1->setLocked(false); });
+    // Tied to the box rather than the window: the box loses the focus while the window is being
+    // destroyed, when the window's own parts are already gone.
+    DropDownBox *ports = ui->Combo1;
+    connect(ports, &DropDownBox::keyDown, ports, [ports] { ports->setLocked(true); });
+    connect(ports, &DropDownBox::keyUp, ports, [ports] { ports->setLocked(false); });
+    connect(ports, &DropDownBox::focusLost, ports, [ports] { ports->setLocked(false); });
 
     startUp();
 }
