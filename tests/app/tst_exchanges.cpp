@@ -20,6 +20,8 @@
 #include <QTest>
 #include <QTimer>
 
+#include <unistd.h>
+
 namespace {
 
 const QString readOk = "Read transmitter DIP-switch code OK!";
@@ -365,6 +367,42 @@ private Q_SLOTS:
         other.close();
         runExchange(qPrintable(button));
         QVERIFY(status() != "COM1 not available for use");
+    }
+
+    void portLinkRemovedBetweenExchanges()
+    {
+        // Without its link, COM16 falls back to /dev/ttyS15, which must not exist here.
+        if (QFile::exists("/dev/ttyS15"))
+            QSKIP("this machine has a /dev/ttyS15, which COM16 would fall back to");
+        sim = std::make_unique<SimulatorProcess>(
+            QStringList{"--no-pacing", "--log", "--link", "COM16", "--code", "7"});
+        QVERIFY(sim->started());
+        pickPort(16);
+        runExchange("Command1");
+        QCOMPARE(code(), "7");
+
+        const QString link = portsFolder() + "/COM16";
+        QVERIFY(QFile::remove(link)); // the adapter's link is gone
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression("COM16: cannot open /dev/ttyS15"));
+        click("Command1");
+        QCOMPARE(status(), "COM16 not available for use");
+        QCOMPARE(form->LinkBusy(), 0);
+
+        QVERIFY(QFile::link(sim->device(), link)); // and back
+        runExchange("Command1");
+        QCOMPARE(status(), readOk);
+    }
+
+    void deviceWithoutPermission()
+    {
+        if (::geteuid() == 0)
+            QSKIP("running as root, whom no file permission stops");
+        QVERIFY(startSimulator());
+        QVERIFY(QFile::setPermissions(sim->device(), QFile::Permissions{}));
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression("COM1: cannot open .*ermission"));
+        click("Command1");
+        QCOMPARE(status(), "COM1 not available for use");
+        QCOMPARE(form->LinkBusy(), 0);
     }
 
     // --- during the wait ----------------------------------------------------------------------
