@@ -135,6 +135,9 @@ Fault kinds:
   hangup         Echo, the first 3 bytes of the reply, then the line hangs up
                  as an unplugged adapter does; a fresh device is then offered
                  (its path printed as a new line, the --link pointed to it).
+  slow:MS        Echo, then the correct reply with a pause of MS milliseconds
+                 (0 to 2000) before every byte of it.
+  trailing-noise Echo, the correct reply, then the stray bytes 55 AA 00.
 With no-echo and short-echo a write request is not carried out; with the other
 faults the written code is held.
 

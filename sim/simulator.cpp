@@ -117,7 +117,15 @@ void Simulator::receive(const QByteArray &bytes)
             const QByteArray &reply = answer.reply;
             if (reply.isEmpty())
                 continue;
-            if (answer.pauseBeforeLast > std::chrono::milliseconds::zero()) {
+            if (answer.pauseBeforeEach > std::chrono::milliseconds::zero()) {
+                // One byte at a time, each due its pause after the one before; the pump sleeps
+                // until each deadline. The last byte completes the reply for the log.
+                for (qsizetype i = 0; i < reply.size(); ++i) {
+                    const bool last = i == reply.size() - 1;
+                    enqueue(reply.sliced(i, 1), receivedAt, answer.pauseBeforeEach,
+                            last ? reply : QByteArray(), last && answer.hangUp);
+                }
+            } else if (answer.pauseBeforeLast > std::chrono::milliseconds::zero()) {
                 enqueue(reply.first(reply.size() - 1), receivedAt);
                 enqueue(reply.last(1), receivedAt, answer.pauseBeforeLast, reply, answer.hangUp);
             } else {

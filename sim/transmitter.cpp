@@ -177,6 +177,12 @@ Answer Transmitter::faultyAnswer(const RequestFrame &frame, const Reply &reply) 
         answer.reply.truncate(3);
         answer.hangUp = true;
         break;
+    case FaultKind::Slow:
+        answer.pauseBeforeEach = m_fault.slowPause;
+        break;
+    case FaultKind::TrailingNoise:
+        answer.reply.append(TrailingNoiseBytes);
+        break;
     }
     return answer;
 }

@@ -22,6 +22,7 @@ struct Answer
     QByteArray request;                           // the frame as received
     QByteArray reply;                             // empty when the request gets no reply
     std::chrono::milliseconds pauseBeforeLast{0}; // pause before the reply's last byte
+    std::chrono::milliseconds pauseBeforeEach{0}; // pause before every byte of the reply
     bool hangUp = false;                          // the line hangs up after the reply
 };
 
@@ -42,6 +43,8 @@ public:
     static constexpr std::chrono::milliseconds LateBytePause{700};
     // The bytes that the noise fault puts before a reply.
     static constexpr QByteArrayView NoiseBytes{"\x00\x55\xAA", 3};
+    // The bytes that the trailing-noise fault puts right after a reply's checksum.
+    static constexpr QByteArrayView TrailingNoiseBytes{"\x55\xAA\x00", 3};
     static constexpr qsizetype OverlongDataSize = Frame::MaxReplyData + 1;
 
     Transmitter();

@@ -301,7 +301,7 @@ if [ -f "$sim_page" ]; then
     for option in $(grep -oE -- '--[a-z][a-z-]+' <<<"$help" | sort -u); do
         check "the simulator's page describes $option" grep -qF -- "$option" <<<"$page_text"
     done
-    kinds=$(sed -n '/^Fault kinds:/,/^$/p' <<<"$help" | sed -nE 's/^  ([a-z][a-z:-]*[A-Z]?) .*/\1/p')
+    kinds=$(sed -n '/^Fault kinds:/,/^$/p' <<<"$help" | sed -nE 's/^  ([a-z][a-z:-]*[A-Z]*) .*/\1/p')
     check "the simulator's --help lists fault kinds" test -n "$kinds"
     for kind in $kinds; do
         check "the simulator's page describes the fault $kind" \

@@ -3,6 +3,7 @@
 
 #include "simulatorprocess.h"
 
+#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QSerialPort>
 #include <QTemporaryDir>
@@ -85,6 +86,11 @@ private Q_SLOTS:
             << write12345 + hex("FF 00 02 12 00 EC") + readCode + hex("FF 00 02 02 02 30 39 91")
             << QStringList{u"rx 00 FF 01 02 12 04 01 00 30 39 7D"_s, u"tx FF 00 02 12 00 EC"_s,
                            u"rx 00 FF 01 02 02 03 01 00 02 F5"_s, u"tx FF 00 02 02 02 30 39 91"_s};
+        QTest::newRow("stray bytes after the reply")
+            << QStringList{u"--fault"_s, u"trailing-noise"_s} << readCode
+            << readCode + hex("FF 00 02 02 02 73 54 33 55 AA 00")
+            << QStringList{u"rx 00 FF 01 02 02 03 01 00 02 F5"_s,
+                           u"tx FF 00 02 02 02 73 54 33 55 AA 00"_s};
     }
 
     void answersRequests()
@@ -110,6 +116,24 @@ private Q_SLOTS:
         QCOMPARE(log.filter(QRegularExpression(u"^[rt]x "_s)).size(), logged.size());
         for (const QString &line : std::as_const(logged))
             QVERIFY2(log.contains(line), qPrintable(log.join(u" | ")));
+    }
+
+    // Every reply byte waits its pause: the whole reply cannot be in before all of them are over.
+    void slowReplyKeepsItsPauses()
+    {
+        constexpr int pauseMs = 60;
+        const QByteArray reply = hex("FF 00 02 02 02 73 54 33");
+        SimulatorProcess sim(
+            {u"--no-pacing"_s, u"--log"_s, u"--fault"_s, u"slow:%1"_s.arg(pauseMs)});
+        QVERIFY(sim.started());
+        QSerialPort port;
+        QVERIFY2(openLine(port, sim.device()), qPrintable(port.errorString()));
+        QElapsedTimer clock;
+        clock.start();
+        port.write(readCode);
+        QCOMPARE(readLine(port, readCode.size() + reply.size()), readCode + reply);
+        QCOMPARE_GE(clock.elapsed(), reply.size() * pauseMs);
+        QVERIFY(sim.waitForLog(u"tx FF 00 02 02 02 73 54 33"_s));
     }
 
     // The tool opens the port by the link; it names the device while the simulator runs.
@@ -161,6 +185,7 @@ private Q_SLOTS:
         QTest::newRow("unknown option") << QStringList{u"--bogus"_s};
         QTest::newRow("code too large") << QStringList{u"--code"_s, u"65536"_s};
         QTest::newRow("cut longer than 255") << QStringList{u"--fault"_s, u"cut:256"_s};
+        QTest::newRow("slow pause over 2000") << QStringList{u"--fault"_s, u"slow:2001"_s};
         QTest::newRow("link COM17") << QStringList{u"--link"_s, u"COM17"_s};
     }
 

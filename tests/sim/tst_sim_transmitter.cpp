@@ -102,6 +102,8 @@ private Q_SLOTS:
             hex("FF 00 02 02 23 30 39") + QByteArray(33, 0) + hex("70"));
         row("noise", readCode, readCode, hex("00 55 AA") + reply12345);
         row("hangup", write0, write0, hex("FF 00 02"), 0);
+        row("slow:450", readCode, readCode, reply12345);
+        row("trailing-noise", write0, write0, hex("FF 00 02 12 00 EC 55 AA 00"), 0);
     }
 
     void faults()
@@ -121,6 +123,7 @@ private Q_SLOTS:
         QCOMPARE(output.answers[0].reply, reply);
         QCOMPARE(output.answers[0].pauseBeforeLast,
                  fault == u"late-byte" ? Transmitter::LateBytePause : 0ms);
+        QCOMPARE(output.answers[0].pauseBeforeEach, fault == u"slow:450" ? 450ms : 0ms);
         QCOMPARE(output.answers[0].hangUp, fault == u"hangup");
         QCOMPARE(transmitter.heldValue(), heldAfter);
     }
