@@ -15,6 +15,7 @@
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
+#include <QProcess>
 #include <QSerialPort>
 #include <QTemporaryDir>
 #include <QTest>
@@ -318,6 +319,27 @@ private Q_SLOTS:
         QCOMPARE(code(), "12");
     }
 
+    void unevenReplies_data()
+    {
+        QTest::addColumn<QString>("fault");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("bytes 0.45 s apart, each within its limit") << "slow:450" << readOk;
+        QTest::newRow("bytes 0.6 s apart") << "slow:600" << readError;
+        QTest::newRow("stray bytes after the reply") << "trailing-noise" << readOk;
+    }
+    void unevenReplies()
+    {
+        QFETCH(QString, fault);
+        QFETCH(QString, text);
+        QVERIFY(startSimulator({"--fault", fault, "--code", "12"}));
+        for (int round = 0; round < 2;
+             ++round) { // and what a reply leaves on the line harms no other
+            runExchange("Command1");
+            QCOMPARE(status(), text);
+            QCOMPARE(code(), text == readOk ? "12" : "29524");
+        }
+    }
+
     // --- the port -----------------------------------------------------------------------------
 
     void missingPort()
@@ -403,6 +425,27 @@ private Q_SLOTS:
         click("Command1");
         QCOMPARE(status(), "COM1 not available for use");
         QCOMPARE(form->LinkBusy(), 0);
+    }
+
+    void secondInstanceOnTheSamePort()
+    {
+        // A reply slowed to 0.3 s a byte keeps the first instance's read going for some 2.4 s.
+        QVERIFY(startSimulator({"--fault", "slow:300", "--code", "12345"}));
+        const int closed = closedCount();
+        click("Command1");
+        QProcess other;
+        other.start(K5_OTHER_INSTANCE_PATH, {"COM1"});
+        QVERIFY(QTest::qWaitFor([&] { return other.state() == QProcess::NotRunning; },
+                                SimulatorProcess::PatienceMs));
+        QCOMPARE(other.exitCode(), 0);
+        QCOMPARE(QString::fromLocal8Bit(other.readAllStandardOutput()).trimmed(),
+                 "COM1 not available for use");
+        QCOMPARE(form->LinkBusy(), 1);
+
+        QVERIFY(exchangeEnded(closed));
+        QCOMPARE(status(), readOk);
+        QCOMPARE(code(), "12345");
+        QCOMPARE(sim->log("rx "), QStringList{readRequest});
     }
 
     // --- during the wait ----------------------------------------------------------------------
