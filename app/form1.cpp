@@ -104,6 +104,7 @@ void Form1::applyLooks()
     setWindowIcon(K5Assets::windowIcon());
     setFont(windowFont(9, false));
 
+    // The background is drawn at the control's size, so it is shown as it stands, unscaled.
     ui->Image1->setPixmap(K5Assets::picture(K5Assets::backgroundPath()));
 
     QPalette black = palette();

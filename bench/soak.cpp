@@ -157,8 +157,8 @@ bool Soak::run(BenchReport &report, QString *error)
     reportFigures(report, runNs);
 
     // Against the state after the warm-up: the first exchanges set up what the window keeps for
-    // good (among others, the first repaint of the scaled background picture behind changed
-    // switch boxes starts Qt's image scaling threads, each with a descriptor of its own).
+    // good (among others, the first repaint of the background picture behind changed switch
+    // boxes starts two of Qt's pooled image threads, each with a descriptor of its own).
     const Sample &base = warmedUp();
     for (const Sample &s : std::as_const(m_samples)) {
         if (s.exchanges <= base.exchanges)
@@ -601,10 +601,9 @@ void Soak::reportFigures(BenchReport &report, qint64 runNs) const
     report.addNote(
         QStringLiteral(
             "Soak growth, from the state after a warm-up of %1 exchanges (the first exchanges set "
-            "up what the window keeps: the first repaint of the scaled background picture behind "
-            "changed switch boxes starts Qt's two image scaling threads, one descriptor each): "
-            "open "
-            "descriptors (/proc/self/fd) and resident memory (VmRSS of /proc/self/status), "
+            "up what the window keeps: the first repaint of the background picture behind "
+            "changed switch boxes starts two of Qt's pooled image threads, one descriptor each): "
+            "open descriptors (/proc/self/fd) and resident memory (VmRSS of /proc/self/status), "
             "counted before the first exchange (%2 descriptors, %3 MiB), every %4 exchanges and "
             "after the last, each time with the window idle and the port closed.")
             .arg(base.exchanges)
