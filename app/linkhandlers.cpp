@@ -2,32 +2,13 @@
 
 #include "dropdownbox.h"
 #include "frame.h"
+#include "statustexts.h"
 #include "switchcode.h"
 #include "switchpanel.h"
 
 #include <QAbstractButton>
 #include <QCheckBox>
 #include <QLineEdit>
-
-namespace {
-
-// The status texts of the exchanges, exactly as the window shows them.
-const QString readRunning = QStringLiteral("Read transmitter DIP-switch code");
-const QString readOk = QStringLiteral("Read transmitter DIP-switch code OK!");
-const QString readError = QStringLiteral("Read transmitter DIP-switch code error");
-const QString writeRunning = QStringLiteral("Write transmitter DIP-switch code");
-const QString writeOk = QStringLiteral("Write transmitter DIP-switch code OK!");
-const QString writeError = QStringLiteral("Write transmitter DIP-switch code error");
-const QString writeInvalidCode = QStringLiteral("DIP-switch code error, not a valid code");
-const QString versionRunning = QStringLiteral("Read transmitter version");
-const QString versionError = QStringLiteral("Read transmitter version error");
-
-QString portUnavailable(int port)
-{
-    return QStringLiteral("COM%1 not available for use").arg(port);
-}
-
-} // namespace
 
 LinkHandlers::LinkHandlers(const LinkControls &controls, QObject *parent)
     : QObject(parent), m_c(controls)
@@ -50,7 +31,7 @@ bool LinkHandlers::openExchange(const QString &firstStatus)
     COMPORT_NO();
     if (m_link.openPort())
         return true;
-    m_c.Text1->setText(portUnavailable(m_link.CommPort()));
+    m_c.Text1->setText(StatusText::PortUnavailable(m_link.CommPort()));
     m_link.endExchange();
     return false;
 }
@@ -59,13 +40,13 @@ void LinkHandlers::Command1_Click()
 {
     if (!m_link.beginExchange())
         return;
-    if (!openExchange(readRunning))
+    if (!openExchange(StatusText::ReadRunning))
         return;
     m_link.exchange(Frame::ReadCodeBody(), [this](const ExchangeReply &reply) {
         const ReadCodeResult result = JudgeReadCodeReply(reply);
         switch (result.outcome) {
         case ReadCodeOutcome::Error:
-            m_c.Text1->setText(readError);
+            m_c.Text1->setText(StatusText::ReadError);
             return;
         case ReadCodeOutcome::Off:
             m_c.Check1->setChecked(false);
@@ -78,7 +59,7 @@ void LinkHandlers::Command1_Click()
             m_c.panel->DEC_TO_TRINARY();
             break;
         }
-        m_c.Text1->setText(readOk);
+        m_c.Text1->setText(StatusText::ReadOk);
     });
 }
 
@@ -93,24 +74,24 @@ void LinkHandlers::Command6_Click()
         m_c.panel->TRINARY_TO_DEC();
         const std::int32_t code = CodeFromText(m_c.Text2->text());
         if (m_c.Text2->text().isEmpty() || code < 0) {
-            m_c.Text1->setText(writeInvalidCode);
+            m_c.Text1->setText(StatusText::WriteInvalidCode);
             m_link.endExchange();
             return;
         }
         value = static_cast<std::uint16_t>(code);
     }
-    if (!openExchange(writeRunning))
+    if (!openExchange(StatusText::WriteRunning))
         return;
     m_link.exchange(Frame::WriteCodeBody(value), [this](const ExchangeReply &reply) {
         if (JudgeWriteCodeReply(reply) != WriteCodeOutcome::Confirmed) {
-            m_c.Text1->setText(writeError);
+            m_c.Text1->setText(StatusText::WriteError);
             return;
         }
         bool isNumber = false;
         const qlonglong count = m_c.Text3->text().toLongLong(&isNumber);
         if (isNumber && count < std::numeric_limits<qlonglong>::max())
             m_c.Text3->setText(QString::number(count + 1));
-        m_c.Text1->setText(writeOk);
+        m_c.Text1->setText(StatusText::WriteOk);
     });
 }
 
@@ -118,10 +99,10 @@ void LinkHandlers::Command8_Click()
 {
     if (!m_link.beginExchange())
         return;
-    if (!openExchange(versionRunning))
+    if (!openExchange(StatusText::VersionRunning))
         return;
     m_link.exchange(Frame::ReadVersionBody(), [this](const ExchangeReply &reply) {
         const VersionResult result = JudgeVersionReply(reply);
-        m_c.Text1->setText(result.outcome == VersionOutcome::Text ? result.text : versionError);
+        m_c.Text1->setText(result.outcome == VersionOutcome::Text ? result.text : StatusText::VersionError);
     });
 }
