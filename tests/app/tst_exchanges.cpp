@@ -7,6 +7,7 @@
 #include "scriptedprinttarget.h"
 #include "simulatorprocess.h"
 #include "switchcode.h"
+#include "windowfixture.h"
 
 #include <QAbstractButton>
 #include <QAbstractItemView>
@@ -43,12 +44,11 @@ QString switchesOf(int code)
 
 } // namespace
 
-class ExchangesTest : public QObject
+class ExchangesTest : public QObject, WindowFixture
 {
     Q_OBJECT
 
     QTemporaryDir config;
-    std::unique_ptr<Form1> form;
     std::unique_ptr<SimulatorProcess> sim;
 
     QString portsFolder() const { return config.path() + "/k5-dipswitch/ports"; }
@@ -61,13 +61,6 @@ class ExchangesTest : public QObject
         return sim->started();
     }
 
-    template <typename T = QWidget> T *control(const QString &name) const
-    {
-        auto *w = form->findChild<T *>(name);
-        if (!w)
-            qFatal("no control %s", qPrintable(name));
-        return w;
-    }
     QString status() const { return control<QLineEdit>("Text1")->text(); }
     QString code() const { return control<QLineEdit>("Text2")->text(); }
     QString counter() const { return control<QLineEdit>("Text3")->text(); }
@@ -122,15 +115,10 @@ private Q_SLOTS:
         qputenv("XDG_CONFIG_HOME", QFile::encodeName(config.path()));
     }
 
-    void init()
-    {
-        form = std::make_unique<Form1>();
-        form->showCentred();
-        QVERIFY(QTest::qWaitForWindowExposed(form.get()));
-    }
+    void init() { QVERIFY(openWindow()); }
     void cleanup()
     {
-        form.reset();
+        closeWindow();
         sim.reset();
     }
 

@@ -3,6 +3,7 @@
 
 #include "dropdownbox.h"
 #include "form1.h"
+#include "windowfixture.h"
 
 #include <QAbstractButton>
 #include <QAbstractItemView>
@@ -12,30 +13,16 @@
 #include <QLineEdit>
 #include <QTest>
 
-class Form1Test : public QObject
+class Form1Test : public QObject, WindowFixture
 {
     Q_OBJECT
 
-    std::unique_ptr<Form1> form;
-
-    template <typename T = QWidget> T *control(const char *name) const
-    {
-        auto *w = form->findChild<T *>(QString::fromLatin1(name));
-        if (!w)
-            qFatal("no control %s", name);
-        return w;
-    }
     QLineEdit *text(const char *name) const { return control<QLineEdit>(name); }
     QAbstractButton *button(const char *name) const { return control<QAbstractButton>(name); }
 
 private Q_SLOTS:
-    void init()
-    {
-        form = std::make_unique<Form1>();
-        form->showCentred();
-        QVERIFY(QTest::qWaitForWindowExposed(form.get()));
-    }
-    void cleanup() { form.reset(); }
+    void init() { QVERIFY(openWindow()); }
+    void cleanup() { closeWindow(); }
 
     void startUpState()
     {

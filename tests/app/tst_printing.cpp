@@ -3,17 +3,17 @@
 #include "dropdownbox.h"
 #include "form1.h"
 #include "scriptedprinttarget.h"
+#include "windowfixture.h"
 
 #include <QAbstractButton>
 #include <QCheckBox>
 #include <QLineEdit>
 #include <QTest>
 
-class PrintingTest : public QObject
+class PrintingTest : public QObject, WindowFixture
 {
     Q_OBJECT
 
-    std::unique_ptr<Form1> form;
     int failingCall = -1; // which call of the next print fails, -1 for none
     int targetsMade = 0;  // prints that got as far as the dialog
     QStringList printed;  // the lines of the last print
@@ -52,19 +52,17 @@ class PrintingTest : public QObject
 private Q_SLOTS:
     void init()
     {
-        form = std::make_unique<Form1>();
         failingCall = -1;
         targetsMade = 0;
         printed.clear();
         ended = abandoned = false;
+        QVERIFY(openWindow());
         form->setPrintTargetFactory([this](QPrinter &) {
             ++targetsMade;
             return std::make_unique<RecordingTarget>(*this, failingCall);
         });
-        form->showCentred();
-        QVERIFY(QTest::qWaitForWindowExposed(form.get()));
     }
-    void cleanup() { form.reset(); }
+    void cleanup() { closeWindow(); }
 
     void printsTheSheetAndEmptiesTheStatus()
     {

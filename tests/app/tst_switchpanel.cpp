@@ -5,6 +5,7 @@
 #include "form1.h"
 #include "switchcode.h"
 #include "switchpanel.h"
+#include "windowfixture.h"
 
 #include <QAbstractButton>
 #include <QAbstractItemView>
@@ -16,19 +17,10 @@
 #include <QTest>
 #include <QWheelEvent>
 
-class SwitchPanelTest : public QObject
+class SwitchPanelTest : public QObject, WindowFixture
 {
     Q_OBJECT
 
-    std::unique_ptr<Form1> form;
-
-    template <typename T = QWidget> T *control(const char *name) const
-    {
-        auto *w = form->findChild<T *>(QString::fromLatin1(name));
-        if (!w)
-            qFatal("no control %s", name);
-        return w;
-    }
     QLineEdit *codeBox() const { return control<QLineEdit>("Text2"); }
     QCheckBox *function() const { return control<QCheckBox>("Check1"); }
     DropDownBox *box(int i) const { return form->Combo2(i); }
@@ -88,13 +80,8 @@ class SwitchPanelTest : public QObject
     void clickLabel(const char *name) { QTest::mouseClick(control<QLabel>(name), Qt::LeftButton); }
 
 private Q_SLOTS:
-    void init()
-    {
-        form = std::make_unique<Form1>();
-        form->showCentred();
-        QVERIFY(QTest::qWaitForWindowExposed(form.get()));
-    }
-    void cleanup() { form.reset(); }
+    void init() { QVERIFY(openWindow()); }
+    void cleanup() { closeWindow(); }
 
     // --- the two window routines -----------------------------------------------------------
 
