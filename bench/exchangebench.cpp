@@ -1,18 +1,10 @@
 #include "exchangebench.h"
 
-#include "form1.h"
 #include "frame.h"
 #include "simulatorprocess.h"
-
-#include <QAbstractButton>
-#include <QEventLoop>
-#include <QFile>
-#include <QLineEdit>
-#include <QTest>
-#include <QTimer>
+#include "statustexts.h"
 
 #include <cmath>
-#include <ctime>
 
 namespace {
 
@@ -24,22 +16,6 @@ constexpr double ReplyLimitMs = 500;
 constexpr double OverheadTargetMs = 2;
 constexpr double CpuTargetPercent = 2;
 constexpr double LimitToleranceMs = 5;
-
-// The status texts, as the window shows them.
-const QString readRunning = QStringLiteral("Read transmitter DIP-switch code");
-const QString readOk = QStringLiteral("Read transmitter DIP-switch code OK!");
-const QString readError = QStringLiteral("Read transmitter DIP-switch code error");
-const QString writeRunning = QStringLiteral("Write transmitter DIP-switch code");
-const QString writeOk = QStringLiteral("Write transmitter DIP-switch code OK!");
-const QString versionRunning = QStringLiteral("Read transmitter version");
-const QString versionError = QStringLiteral("Read transmitter version error");
-
-qint64 ProcessCpuNs()
-{
-    timespec t{};
-    ::clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
-    return qint64(t.tv_sec) * 1'000'000'000 + t.tv_nsec;
-}
 
 double Ms(qint64 ns)
 {
@@ -53,31 +29,17 @@ QString Signed(double value, int decimals = 1)
 
 } // namespace
 
-ExchangeBench::ExchangeBench(int runs, QObject *parent) : QObject(parent), m_runs(runs)
-{
-    m_clock.start();
-}
+ExchangeBench::ExchangeBench(int runs, QObject *parent) : QObject(parent), m_runs(runs) {}
 
 ExchangeBench::~ExchangeBench() = default;
 
 bool ExchangeBench::run(BenchReport &report, QString *error)
 {
-    if (!m_config.isValid()) {
-        *error = QStringLiteral("no temporary folder");
+    if (!m_window.useOwnConfig(error) || !m_window.show(error))
         return false;
-    }
-    // A private configuration folder: the simulator's port link goes there, not among a
-    // technician's own.
-    qputenv("XDG_CONFIG_HOME", QFile::encodeName(m_config.path()));
-    m_form = std::make_unique<Form1>();
-    m_form->showCentred();
-    if (!QTest::qWaitForWindowExposed(m_form.get())) {
-        *error = QStringLiteral("the window was not shown");
-        return false;
-    }
     const bool ok = latency(report, error) && timeLimit(report, error);
     m_sim.reset();
-    m_form.reset();
+    m_window.close();
     return ok;
 }
 
@@ -85,8 +47,7 @@ bool ExchangeBench::latency(BenchReport &report, QString *error)
 {
     // Paced: every byte the simulator sends takes the real byte time.
     if (!startSimulator({QStringLiteral("--log"), QStringLiteral("--link"), QStringLiteral("COM1")},
-                        error) ||
-        !showVersionButton(error))
+                        error))
         return false;
 
     struct Kind
@@ -103,21 +64,21 @@ bool ExchangeBench::latency(BenchReport &report, QString *error)
     Kind kinds[] = {
         {"read",
          QStringLiteral("Command1"),
-         readRunning,
-         readOk,
+         StatusText::ReadRunning,
+         StatusText::ReadOk,
          int(Frame::Request(Frame::ReadCodeBody()).size()),
          int(Frame::Reply(Frame::CodeGroup, Frame::ReadCodeCommand, QByteArray(2, 0)).size()),
          {}},
         {"write",
          QStringLiteral("Command6"),
-         writeRunning,
-         writeOk,
+         StatusText::WriteRunning,
+         StatusText::WriteOk,
          int(Frame::Request(Frame::WriteCodeBody(0)).size()),
          int(Frame::Reply(Frame::CodeGroup, Frame::WriteCodeCommand, QByteArray()).size()),
          {}},
         {"version",
          QStringLiteral("Command8"),
-         versionRunning,
+         StatusText::VersionRunning,
          QString(),
          int(Frame::Request(Frame::ReadVersionBody()).size()),
          int(Frame::Reply(Frame::VersionGroup, Frame::ReadVersionCommand, QByteArray(2, 0)).size()),
@@ -127,7 +88,8 @@ bool ExchangeBench::latency(BenchReport &report, QString *error)
     auto once = [&](Kind &kind, Run *run) {
         if (!exchange(kind.button, kind.running, run, error))
             return false;
-        const bool ok = kind.ok.isEmpty() ? run->text != versionError : run->text == kind.ok;
+        const bool ok =
+            kind.ok.isEmpty() ? run->text != StatusText::VersionError : run->text == kind.ok;
         if (!ok || run->rxNs < 0 || run->txNs < run->rxNs) {
             *error =
                 QStringLiteral("%1 ended with \"%2\"").arg(QLatin1StringView(kind.key), run->text);
@@ -202,10 +164,11 @@ bool ExchangeBench::latency(BenchReport &report, QString *error)
                     {QStringLiteral("last_reply_byte_to_text_ms"), afterReplyMs},
                     {QStringLiteral("window_own_ms"), handlerMs + afterReplyMs}});
         report.addNote(
-            QStringLiteral("%1, medians: click handler (opens the port, hands over the request) "
-                           "%2 ms; then until the simulator starts its echo %3 ms; the simulator's sending "
-                           "%4 ms (paced: %5 ms); its last reply byte to the final text %6 ms. "
-                           "The window's own share: %7 ms.")
+            QStringLiteral(
+                "%1, medians: click handler (opens the port, hands over the request) "
+                "%2 ms; then until the simulator starts its echo %3 ms; the simulator's sending "
+                "%4 ms (paced: %5 ms); its last reply byte to the final text %6 ms. "
+                "The window's own share: %7 ms.")
                 .arg(key, Figure(handlerMs, 2), Figure(untilEchoMs, 2), Figure(lineMs, 2),
                      Figure(bytes * ByteMs, 2), Figure(afterReplyMs, 2),
                      Figure(handlerMs + afterReplyMs, 2)));
@@ -250,7 +213,8 @@ bool ExchangeBench::latency(BenchReport &report, QString *error)
             .arg(m_runs));
     report.addNote(QStringLiteral(
         "The simulator delivers each byte at the end of its byte time, as a line does, so its "
-        "last byte is out n/240 s after the request came in; the simulator's instants are the arrival of its log lines (rx: whole request in, echo "
+        "last byte is out n/240 s after the request came in; the simulator's instants are the "
+        "arrival of its log lines (rx: whole request in, echo "
         "starts; tx: last reply byte sent)."));
     report.addNote(
         QStringLiteral(
@@ -275,9 +239,9 @@ bool ExchangeBench::timeLimit(BenchReport &report, QString *error)
     QList<double> limits;
     for (int i = 0; i <= m_runs; ++i) {
         Run run;
-        if (!exchange(QStringLiteral("Command1"), readRunning, &run, error))
+        if (!exchange(QStringLiteral("Command1"), StatusText::ReadRunning, &run, error))
             return false;
-        if (run.text != readError || run.rxNs < 0) {
+        if (run.text != StatusText::ReadError || run.rxNs < 0) {
             *error = QStringLiteral("read without reply ended with \"%1\"").arg(run.text);
             return false;
         }
@@ -316,90 +280,31 @@ bool ExchangeBench::startSimulator(const QStringList &options, QString *error)
     return true;
 }
 
-bool ExchangeBench::showVersionButton(QString *error)
-{
-    auto *reset = m_form->findChild<QWidget *>(QStringLiteral("Command7"));
-    QTest::mouseClick(reset, Qt::LeftButton);
-    QTest::keyClick(reset, Qt::Key_V);
-    if (!m_form->findChild<QWidget *>(QStringLiteral("Command8"))->isVisible()) {
-        *error = QStringLiteral("the version button did not show");
-        return false;
-    }
-    return true;
-}
-
 bool ExchangeBench::exchange(const QString &button, const QString &running, Run *run,
                              QString *error)
 {
-    auto *status = m_form->findChild<QLineEdit *>(QStringLiteral("Text1"));
-    auto *target = m_form->findChild<QAbstractButton *>(button);
     const qsizetype logFrom = m_log.size();
     const int closedBefore = closedCount();
-    bool ended = false;
-    const QMetaObject::Connection watch =
-        connect(status, &QLineEdit::textChanged, this, [&](const QString &text) {
-            if (ended || text == running)
-                return;
-            run->textNs = m_clock.nsecsElapsed();
-            run->cpuNs += ProcessCpuNs();
-            run->text = text;
-            ended = true;
-            Q_EMIT stepped();
-        });
-    run->cpuNs = -ProcessCpuNs();
-    run->clickNs = m_clock.nsecsElapsed();
-    QTest::mouseClick(target, Qt::LeftButton);
-    run->handledNs = m_clock.nsecsElapsed();
-    run->handlerCpuNs = run->cpuNs + ProcessCpuNs();
-    const bool done = waitFor([&] { return ended; }, SimulatorProcess::PatienceMs);
-    disconnect(watch);
-    if (!done) {
-        *error = QStringLiteral("%1: no final text").arg(button);
-        return false;
-    }
-    if (!waitFor([&] { return m_form->LinkBusy() == 0 && closedCount() > closedBefore; },
-                 SimulatorProcess::PatienceMs)) {
-        *error = QStringLiteral("%1: the simulator did not see the port closed").arg(button);
+    if (!m_window.click(
+            button, running, [&] { return closedCount() > closedBefore; }, run)) {
+        *error = run->ended
+                     ? QStringLiteral("%1: the simulator did not see the port closed").arg(button)
+                     : QStringLiteral("%1: no final text").arg(button);
         return false;
     }
     run->rxNs = stampAfter(logFrom, u"rx ");
     run->txNs = stampAfter(logFrom, u"tx ");
-    pause(20 + (m_exchanges++ * 3) % 10);
+    m_window.pause(20 + (m_exchanges++ * 3) % 10);
     return true;
-}
-
-bool ExchangeBench::waitFor(const std::function<bool()> &done, int timeoutMs)
-{
-    if (done())
-        return true;
-    // Woken by what it waits for, never by polling: the waiting adds no load of its own.
-    QEventLoop loop;
-    QTimer limit;
-    limit.setSingleShot(true);
-    connect(&limit, &QTimer::timeout, &loop, &QEventLoop::quit);
-    connect(this, &ExchangeBench::stepped, &loop, [&] {
-        if (done())
-            loop.quit();
-    });
-    limit.start(timeoutMs);
-    loop.exec();
-    return done();
-}
-
-void ExchangeBench::pause(int ms)
-{
-    QEventLoop loop;
-    QTimer::singleShot(ms, Qt::PreciseTimer, &loop, &QEventLoop::quit);
-    loop.exec();
 }
 
 void ExchangeBench::takeLog()
 {
-    const qint64 now = m_clock.nsecsElapsed();
+    const qint64 now = m_window.nsecs();
     const QStringList lines = m_sim->log();
     for (; m_logTaken < lines.size(); ++m_logTaken)
         m_log << Stamp{lines[m_logTaken], now};
-    Q_EMIT stepped();
+    m_window.wake();
 }
 
 int ExchangeBench::closedCount() const

@@ -2,17 +2,15 @@
 
 #include "dropdownbox.h"
 #include "form1.h"
+#include "statustexts.h"
 
-#include <QAbstractButton>
 #include <QCheckBox>
 #include <QDir>
-#include <QEventLoop>
 #include <QFile>
 #include <QJsonArray>
 #include <QLabel>
 #include <QLineEdit>
 #include <QTest>
-#include <QTimer>
 
 #include <algorithm>
 #include <cmath>
@@ -22,20 +20,8 @@
 
 namespace {
 
-// The status texts, as the window shows them.
-const QString readRunning = QStringLiteral("Read transmitter DIP-switch code");
-const QString readOk = QStringLiteral("Read transmitter DIP-switch code OK!");
-const QString readError = QStringLiteral("Read transmitter DIP-switch code error");
-const QString writeRunning = QStringLiteral("Write transmitter DIP-switch code");
-const QString writeOk = QStringLiteral("Write transmitter DIP-switch code OK!");
-const QString writeError = QStringLiteral("Write transmitter DIP-switch code error");
-const QString versionRunning = QStringLiteral("Read transmitter version");
-const QString versionError = QStringLiteral("Read transmitter version error");
-const QString portMessageEnd = QStringLiteral(" not available for use");
-
-// Bound on a single exchange with its time-outs, and on a simulator starting; generous, so that
-// a busy machine fails nothing.
-constexpr int PatienceMs = 5000;
+// Bound on a simulator starting, as on an exchange.
+constexpr int PatienceMs = BenchWindow::PatienceMs;
 constexpr int WarmUpExchanges = 100;
 constexpr int SampleEvery = 100;
 constexpr double RunTargetS = 60;
@@ -127,14 +113,13 @@ Soak::~Soak()
 
 bool Soak::run(BenchReport &report, QString *error)
 {
-    m_clock.start();
     if (!setUp(error)) {
         tearDown();
         return false;
     }
     const std::vector<int> order = plan();
     sample(0);
-    const qint64 startNs = m_clock.nsecsElapsed();
+    const qint64 startNs = m_window.nsecs();
     for (int i = 0; i < m_exchanges; ++i) {
         if (!exchange(i, m_ports[size_t(order[size_t(i)])], error)) {
             tearDown();
@@ -143,7 +128,7 @@ bool Soak::run(BenchReport &report, QString *error)
         if ((i + 1) % SampleEvery == 0)
             sample(i + 1);
     }
-    const qint64 runNs = m_clock.nsecsElapsed() - startNs;
+    const qint64 runNs = m_window.nsecs() - startNs;
     if (m_samples.back().exchanges != m_exchanges)
         sample(m_exchanges);
     for (const Port &port : m_ports) {
@@ -186,13 +171,8 @@ bool Soak::run(BenchReport &report, QString *error)
 
 bool Soak::setUp(QString *error)
 {
-    if (!m_config.isValid()) {
-        *error = QStringLiteral("no temporary folder");
+    if (!m_window.useOwnConfig(error))
         return false;
-    }
-    // A private configuration folder: the port links go there, not among a technician's own;
-    // the simulators inherit it.
-    qputenv("XDG_CONFIG_HOME", QFile::encodeName(m_config.path()));
 
     int faulty = 0;
     m_ports.reserve(std::size(FaultPorts) + 1); // the processes' handlers hold on to them
@@ -213,7 +193,7 @@ bool Soak::setUp(QString *error)
         return false;
     }
 
-    const QString ports = m_config.filePath(QStringLiteral("k5-dipswitch/ports"));
+    const QString ports = m_window.configPath(QStringLiteral("k5-dipswitch/ports"));
     for (Port &port : m_ports) {
         if (port.missing) {
             if (!QDir().mkpath(ports) || !QFile::link(QStringLiteral("/nonexistent/k5-soak-tty"),
@@ -227,27 +207,14 @@ bool Soak::setUp(QString *error)
             return false;
     }
     for (Port &port : m_ports) {
-        if (!port.missing && !waitFor([&] { return port.devices > 0; }, PatienceMs)) {
+        if (!port.missing && !m_window.waitFor([&] { return port.devices > 0; }, PatienceMs)) {
             *error = QStringLiteral("the simulator of %1 did not start: %2")
                          .arg(port.name(), port.unexpected.join(u' '));
             return false;
         }
     }
 
-    m_form = std::make_unique<Form1>();
-    m_form->showCentred();
-    if (!QTest::qWaitForWindowExposed(m_form.get())) {
-        *error = QStringLiteral("the window was not shown");
-        return false;
-    }
-    auto *reset = m_form->findChild<QWidget *>(QStringLiteral("Command7"));
-    QTest::mouseClick(reset, Qt::LeftButton);
-    QTest::keyClick(reset, Qt::Key_V);
-    if (!m_form->findChild<QWidget *>(QStringLiteral("Command8"))->isVisible()) {
-        *error = QStringLiteral("the version button did not show");
-        return false;
-    }
-    return true;
+    return m_window.show(error);
 }
 
 bool Soak::startSimulator(Port &port, QString *error)
@@ -295,12 +262,12 @@ void Soak::takeOutput(Port &port)
             port.unexpected << QString::fromLocal8Bit(line);
         port.pendingErr.remove(0, end + 1);
     }
-    Q_EMIT stepped();
+    m_window.wake();
 }
 
 void Soak::tearDown()
 {
-    m_form.reset();
+    m_window.close();
     for (Port &port : m_ports) {
         if (!port.process)
             continue;
@@ -327,25 +294,24 @@ std::vector<int> Soak::plan() const
 
 bool Soak::exchange(int index, Port &port, QString *error)
 {
-    auto *status = m_form->findChild<QLineEdit *>(QStringLiteral("Text1"));
-    auto *codeBox = m_form->findChild<QLineEdit *>(QStringLiteral("Text2"));
-    auto *counter = m_form->findChild<QLineEdit *>(QStringLiteral("Text3"));
-    m_form->findChild<DropDownBox *>(QStringLiteral("Combo1"))->setText(port.name());
+    Form1 *form = m_window.form();
+    auto *codeBox = form->findChild<QLineEdit *>(QStringLiteral("Text2"));
+    auto *counter = form->findChild<QLineEdit *>(QStringLiteral("Text3"));
+    form->findChild<DropDownBox *>(QStringLiteral("Combo1"))->setText(port.name());
 
     const auto kind = ExchangeKind(index % 3);
     const char *button = kind == ExchangeKind::Read    ? "Command1"
                          : kind == ExchangeKind::Write ? "Command6"
                                                        : "Command8";
-    const QString &running = kind == ExchangeKind::Read    ? readRunning
-                             : kind == ExchangeKind::Write ? writeRunning
-                                                           : versionRunning;
+    const QString &running = kind == ExchangeKind::Read    ? StatusText::ReadRunning
+                             : kind == ExchangeKind::Write ? StatusText::WriteRunning
+                                                           : StatusText::VersionRunning;
     int code = -1;
     if (kind == ExchangeKind::Write) {
         // A code of its own for each write, set as a person sets it, so that a read shows
         // which write the transmitter kept.
         const SwitchLabel &label = SwitchLabels[size_t(m_writes++) % std::size(SwitchLabels)];
-        QTest::mouseClick(m_form->findChild<QLabel *>(QLatin1StringView(label.name)),
-                          Qt::LeftButton);
+        QTest::mouseClick(form->findChild<QLabel *>(QLatin1StringView(label.name)), Qt::LeftButton);
         code = label.code;
         if (codeBox->text() != QString::number(code)) {
             *error = QStringLiteral("%1 did not set the code %2 (code box \"%3\")")
@@ -360,31 +326,17 @@ bool Soak::exchange(int index, Port &port, QString *error)
     const int devicesBefore = port.devices;
     const bool hangsUp = port.fault == u"hangup";
 
-    QString final;
-    bool ended = false;
-    qint64 endNs = 0;
-    const QMetaObject::Connection watch =
-        connect(status, &QLineEdit::textChanged, this, [&](const QString &text) {
-            if (ended || text == running)
-                return;
-            endNs = m_clock.nsecsElapsed();
-            final = text;
-            ended = true;
-            // Looked at once the handler has returned and the port is closed again.
-            QTimer::singleShot(0, this, &Soak::stepped);
-        });
-    const qint64 clickNs = m_clock.nsecsElapsed();
-    QTest::mouseClick(m_form->findChild<QAbstractButton *>(QLatin1StringView(button)),
-                      Qt::LeftButton);
+    BenchWindow::Click click;
     // The next exchange on this line waits until its simulator has seen the port closed (or has
     // hung up and offers the fresh line), as a person's next click would come after it.
-    const bool done = waitFor(
+    const bool done = m_window.click(
+        QLatin1StringView(button), running,
         [&] {
-            return ended && m_form->LinkBusy() == 0 && (port.missing || port.ends > endsBefore) &&
+            return (port.missing || port.ends > endsBefore) &&
                    (!hangsUp || port.devices > devicesBefore);
         },
-        PatienceMs);
-    disconnect(watch);
+        &click);
+    const QString &final = click.text;
 
     const QString what =
         QStringLiteral("exchange %1, %2 on %3 (%4)")
@@ -395,28 +347,29 @@ bool Soak::exchange(int index, Port &port, QString *error)
                  port.name(), port.fault.isEmpty() ? QStringLiteral("sound") : port.fault);
     if (!done) {
         *error = QStringLiteral("%1 did not end: status \"%2\", LinkBusy %3; simulator: %4")
-                     .arg(what, status->text())
-                     .arg(m_form->LinkBusy())
+                     .arg(what, form->findChild<QLineEdit *>(QStringLiteral("Text1"))->text())
+                     .arg(form->LinkBusy())
                      .arg(port.unexpected.join(u' '));
         return false;
     }
 
     QString expected;
     if (port.missing)
-        expected = port.name() + portMessageEnd;
+        expected = StatusText::PortUnavailable(port.number);
     else if (!port.succeeds())
-        expected = kind == ExchangeKind::Read    ? readError
-                   : kind == ExchangeKind::Write ? writeError
-                                                 : versionError;
+        expected = kind == ExchangeKind::Read    ? StatusText::ReadError
+                   : kind == ExchangeKind::Write ? StatusText::WriteError
+                                                 : StatusText::VersionError;
     else
-        expected = kind == ExchangeKind::Read    ? readOk
-                   : kind == ExchangeKind::Write ? writeOk
+        expected = kind == ExchangeKind::Read    ? StatusText::ReadOk
+                   : kind == ExchangeKind::Write ? StatusText::WriteOk
                                                  : port.versionText;
-    const double ms = double(endNs - clickNs) / 1e6;
-    if (final.endsWith(portMessageEnd)) {
+    const double ms = double(click.textNs - click.clickNs) / 1e6;
+    if (final == StatusText::PortUnavailable(port.number)) {
         ++port.portMessages;
         m_portMs << ms;
-    } else if (final == readError || final == writeError || final == versionError) {
+    } else if (final == StatusText::ReadError || final == StatusText::WriteError ||
+               final == StatusText::VersionError) {
         ++port.errors;
         m_errorMs << ms;
     } else {
@@ -430,16 +383,16 @@ bool Soak::exchange(int index, Port &port, QString *error)
 
     // What the window shows besides the status.
     QString shown;
-    if (kind == ExchangeKind::Read && final == readOk) {
+    if (kind == ExchangeKind::Read && final == StatusText::ReadOk) {
         if (codeBox->text() != QString::number(port.held) ||
-            !m_form->findChild<QCheckBox *>(QStringLiteral("Check1"))->isChecked())
+            !form->findChild<QCheckBox *>(QStringLiteral("Check1"))->isChecked())
             shown =
                 QStringLiteral("code box \"%1\", expected %2").arg(codeBox->text()).arg(port.held);
     } else if (codeBox->text() != codeBefore) {
         shown = QStringLiteral("code box \"%1\", was \"%2\"").arg(codeBox->text(), codeBefore);
     }
     if (kind == ExchangeKind::Write) {
-        m_confirmedWrites += final == writeOk ? 1 : 0;
+        m_confirmedWrites += final == StatusText::WriteOk ? 1 : 0;
         // Every fault played here lets the request through, so the transmitter keeps the
         // code whether or not the reply confirms it.
         if (!port.missing)
@@ -454,24 +407,6 @@ bool Soak::exchange(int index, Port &port, QString *error)
         return false;
     }
     return true;
-}
-
-bool Soak::waitFor(const std::function<bool()> &done, int timeoutMs)
-{
-    if (done())
-        return true;
-    // Woken by what it waits for, never by polling.
-    QEventLoop loop;
-    QTimer limit;
-    limit.setSingleShot(true);
-    connect(&limit, &QTimer::timeout, &loop, &QEventLoop::quit);
-    connect(this, &Soak::stepped, &loop, [&] {
-        if (done())
-            loop.quit();
-    });
-    limit.start(timeoutMs);
-    loop.exec();
-    return done();
 }
 
 void Soak::sample(int exchanges)

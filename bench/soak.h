@@ -5,17 +5,13 @@
 // descriptors and resident memory are watched for growth.
 
 #include "benchreport.h"
+#include "benchwindow.h"
 
-#include <QElapsedTimer>
 #include <QObject>
 #include <QProcess>
-#include <QTemporaryDir>
 
-#include <functional>
 #include <memory>
 #include <vector>
-
-class Form1;
 
 class Soak : public QObject
 {
@@ -34,10 +30,6 @@ public:
     // as expected, a descriptor was left open, memory grew beyond RssBoundMiB, or the run could
     // not be set up.
     bool run(BenchReport &report, QString *error);
-
-Q_SIGNALS:
-    // A status text, a simulator's log line or device came in: what is awaited may be there.
-    void stepped();
 
 private:
     // One port of the window: a simulator behind it, or (missing) a link to no device.
@@ -78,7 +70,6 @@ private:
     void tearDown();
     std::vector<int> plan() const;
     bool exchange(int index, Port &port, QString *error);
-    bool waitFor(const std::function<bool()> &done, int timeoutMs);
     void sample(int exchanges);
     // The sample that growth is measured from.
     const Sample &warmedUp() const;
@@ -86,10 +77,8 @@ private:
 
     const int m_exchanges;
     const unsigned m_seed;
-    QTemporaryDir m_config;
-    std::unique_ptr<Form1> m_form;
+    BenchWindow m_window;
     std::vector<Port> m_ports;
-    QElapsedTimer m_clock;
     int m_confirmedWrites = 0;
     int m_writes = 0;
     QList<double> m_okMs;
