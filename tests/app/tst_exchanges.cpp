@@ -356,6 +356,29 @@ private Q_SLOTS:
         QVERIFY(sim->log("rx ").isEmpty());
     }
 
+    void portSelectorTexts_data()
+    {
+        // Only "COM1" to "COM16" name a port; any other text selects port 1 and stays as it is.
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("textAfter");
+        QTest::newRow("empty") << "" << "COM1";
+        QTest::newRow("small letters") << "com2" << "com2";
+        QTest::newRow("with a blank") << "COM 2" << "COM 2";
+        QTest::newRow("COM0") << "COM0" << "COM0";
+        QTest::newRow("COM17") << "COM17" << "COM17";
+        QTest::newRow("COM1 is not a prefix of COM16") << "COM16x" << "COM16x";
+    }
+    void portSelectorTexts()
+    {
+        QFETCH(QString, text);
+        QFETCH(QString, textAfter);
+        QVERIFY(startSimulator()); // on COM1
+        control<DropDownBox>("Combo1")->setText(text); // only the program can write it
+        runExchange("Command1");
+        QCOMPARE(status(), readOk);
+        QCOMPARE(control<DropDownBox>("Combo1")->text(), textAfter);
+    }
+
     void portInUse_data()
     {
         QTest::addColumn<QString>("button");
