@@ -34,14 +34,6 @@ const QString versionError = "Read transmitter version error";
 const QString readRequest = "rx 00 FF 01 02 02 03 01 00 02 F5";
 const QString versionRequest = "rx 00 FF 01 01 00 00 FE";
 
-QString switchesOf(int code)
-{
-    QStringList texts;
-    for (SwitchPosition p : PositionsFromCode(code))
-        texts << TextFromPosition(p);
-    return texts.join(u' ');
-}
-
 } // namespace
 
 class ExchangesTest : public QObject, WindowFixture
@@ -65,13 +57,6 @@ class ExchangesTest : public QObject, WindowFixture
     QString code() const { return control<QLineEdit>("Text2")->text(); }
     QString counter() const { return control<QLineEdit>("Text3")->text(); }
     bool functionOn() const { return control<QCheckBox>("Check1")->isChecked(); }
-    QString switches() const
-    {
-        QStringList texts;
-        for (int i = 1; i <= 10; ++i)
-            texts << form->Combo2(i)->text();
-        return texts.join(u' ');
-    }
     void click(const char *name) { QTest::mouseClick(control(name), Qt::LeftButton); }
     void showVersionButton()
     {
@@ -361,18 +346,24 @@ private Q_SLOTS:
         // Only "COM1" to "COM16" name a port; any other text selects port 1 and stays as it is.
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("textAfter");
-        QTest::newRow("empty") << "" << "COM1";
-        QTest::newRow("small letters") << "com2" << "com2";
-        QTest::newRow("with a blank") << "COM 2" << "COM 2";
-        QTest::newRow("COM0") << "COM0" << "COM0";
-        QTest::newRow("COM17") << "COM17" << "COM17";
-        QTest::newRow("COM1 is not a prefix of COM16") << "COM16x" << "COM16x";
+        QTest::newRow("empty") << ""
+                               << "COM1";
+        QTest::newRow("small letters") << "com2"
+                                       << "com2";
+        QTest::newRow("with a blank") << "COM 2"
+                                      << "COM 2";
+        QTest::newRow("COM0") << "COM0"
+                              << "COM0";
+        QTest::newRow("COM17") << "COM17"
+                               << "COM17";
+        QTest::newRow("COM1 is not a prefix of COM16") << "COM16x"
+                                                       << "COM16x";
     }
     void portSelectorTexts()
     {
         QFETCH(QString, text);
         QFETCH(QString, textAfter);
-        QVERIFY(startSimulator()); // on COM1
+        QVERIFY(startSimulator());                     // on COM1
         control<DropDownBox>("Combo1")->setText(text); // only the program can write it
         runExchange("Command1");
         QCOMPARE(status(), readOk);

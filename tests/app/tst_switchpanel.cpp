@@ -25,21 +25,6 @@ class SwitchPanelTest : public QObject, WindowFixture
     QCheckBox *function() const { return control<QCheckBox>("Check1"); }
     DropDownBox *box(int i) const { return form->Combo2(i); }
 
-    // The switch boxes' texts, switch 1 first, separated by blanks.
-    QString switches() const
-    {
-        QStringList texts;
-        for (int i = 1; i <= 10; ++i)
-            texts << box(i)->text();
-        return texts.join(u' ');
-    }
-    static QString switchesOf(int code)
-    {
-        QStringList texts;
-        for (SwitchPosition p : PositionsFromCode(code))
-            texts << TextFromPosition(p);
-        return texts.join(u' ');
-    }
     void setCode(const QString &text)
     {
         codeBox()->setText(text);
