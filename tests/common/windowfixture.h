@@ -1,11 +1,16 @@
 #pragma once
 
-// The tool's window for a test: started as main() starts it, with its controls found by name.
+// The tool's window for a test: started as main() starts it, with its controls found by their
+// object names in the form and called by their roles.
 
 #include "dropdownbox.h"
 #include "form1.h"
 #include "switchcode.h"
 
+#include <QAbstractButton>
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
 #include <QTest>
 
 #include <memory>
@@ -30,12 +35,32 @@ protected:
         return w;
     }
 
+    QLineEdit *statusBox() const { return control<QLineEdit>("Text1"); }
+    QLineEdit *codeBox() const { return control<QLineEdit>("Text2"); }
+    QLineEdit *counterBox() const { return control<QLineEdit>("Text3"); }
+    QCheckBox *functionCheck() const { return control<QCheckBox>("Check1"); }
+    DropDownBox *portSelector() const { return control<DropDownBox>("Combo1"); }
+    DropDownBox *switchBox(int i) const { return control<DropDownBox>(QStringLiteral("Combo2(%1)").arg(i)); }
+    QAbstractButton *readButton() const { return control<QAbstractButton>("Command1"); }
+    QAbstractButton *exitButton() const { return control<QAbstractButton>("Command2"); }
+    QAbstractButton *printButton() const { return control<QAbstractButton>("Command3"); }
+    QAbstractButton *stepUpButton() const { return control<QAbstractButton>("Command4"); }
+    QAbstractButton *stepDownButton() const { return control<QAbstractButton>("Command5"); }
+    QAbstractButton *writeButton() const { return control<QAbstractButton>("Command6"); }
+    QAbstractButton *resetButton() const { return control<QAbstractButton>("Command7"); }
+    QAbstractButton *versionButton() const { return control<QAbstractButton>("Command8"); }
+    QLabel *allPlusLabel() const { return control<QLabel>("Label15"); }
+    QLabel *allZeroLabel() const { return control<QLabel>("Label16"); }
+    QLabel *allMinusLabel() const { return control<QLabel>("Label17"); }
+
+    static void click(QWidget *w) { QTest::mouseClick(w, Qt::LeftButton); }
+
     // The switch boxes' texts, switch 1 first, separated by blanks.
     QString switches() const
     {
         QStringList texts;
-        for (int i = 1; i <= 10; ++i)
-            texts << form->Combo2(i)->text();
+        for (int i = 1; i <= SwitchCount; ++i)
+            texts << switchBox(i)->text();
         return texts.join(u' ');
     }
     // What switches() shows for a code.
