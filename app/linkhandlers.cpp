@@ -42,7 +42,7 @@ void LinkHandlers::Command1_Click()
         return;
     if (!openExchange(StatusText::ReadRunning))
         return;
-    m_link.exchange(Frame::ReadCodeBody(), [this](const ExchangeReply &reply) {
+    m_link.exchange(Frame::ReadCodeRequest(), [this](const ExchangeReply &reply) {
         const ReadCodeResult result = JudgeReadCodeReply(reply);
         switch (result.outcome) {
         case ReadCodeOutcome::Error:
@@ -82,7 +82,7 @@ void LinkHandlers::Command6_Click()
     }
     if (!openExchange(StatusText::WriteRunning))
         return;
-    m_link.exchange(Frame::WriteCodeBody(value), [this](const ExchangeReply &reply) {
+    m_link.exchange(Frame::WriteCodeRequest(value), [this](const ExchangeReply &reply) {
         if (JudgeWriteCodeReply(reply) != WriteCodeOutcome::Confirmed) {
             m_c.Text1->setText(StatusText::WriteError);
             return;
@@ -101,8 +101,9 @@ void LinkHandlers::Command8_Click()
         return;
     if (!openExchange(StatusText::VersionRunning))
         return;
-    m_link.exchange(Frame::ReadVersionBody(), [this](const ExchangeReply &reply) {
+    m_link.exchange(Frame::ReadVersionRequest(), [this](const ExchangeReply &reply) {
         const VersionResult result = JudgeVersionReply(reply);
-        m_c.Text1->setText(result.outcome == VersionOutcome::Text ? result.text : StatusText::VersionError);
+        m_c.Text1->setText(result.outcome == VersionOutcome::Text ? result.text
+                                                                  : StatusText::VersionError);
     });
 }

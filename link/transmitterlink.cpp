@@ -95,26 +95,19 @@ bool TransmitterLink::PortOpen() const
     return m_port->isOpen();
 }
 
-void TransmitterLink::exchange(const QByteArray &body, Done done)
+void TransmitterLink::exchange(const QByteArray &request, Done done)
 {
     if (m_phase != Phase::Idle) {
         qCWarning(lcLink) << "exchange refused: another exchange is running";
         return;
     }
     m_done = std::move(done);
-
-    sendByte(Frame::Lead);
-    sendByte(Frame::Start);
-    m_variables.FrameSum = 0;
-    for (const char b : body) {
+    for (const char b : request)
         sendByte(std::uint8_t(b));
-        m_variables.FrameSum = SubtractFromFrameSum(m_variables.FrameSum, std::uint8_t(b));
-    }
-    sendByte(std::uint8_t(m_variables.FrameSum));
 
     // The echo's limit counts from here, just after the last byte was handed to the port.
     m_phase = Phase::Echo;
-    m_echo.start(int(body.size()) + 3, m_clock());
+    m_echo.start(int(request.size()), m_clock());
     armDeadline();
 }
 

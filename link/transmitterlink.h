@@ -20,7 +20,7 @@
 //         link.endExchange();               // clears LinkBusy
 //         return;
 //     }
-//     link.exchange(body, [](const ExchangeReply &reply) { judge reply; write Text1 ... });
+//     link.exchange(Frame::ReadCodeRequest(), [](const ExchangeReply &reply) { judge; Text1 });
 //     // exchange() returns at once; after done the link closes the port and clears LinkBusy.
 //
 // A window that ends its exchange before the port (the write exchange's code check) calls
@@ -63,12 +63,12 @@ public:
     // Opens the device of CommPort, exclusively, with the line settings. On failure the port
     // stays closed, the device path and the system's reason go to the log, and false comes back.
     bool openPort();
-    // Sends 00 FF, body, checksum one byte per write, takes the echo of body.size() + 3 bytes
-    // off the line, receives the reply (UART_READ), then calls done exactly once from the event
+    // Sends the request (the whole line bytes, see Frame) one byte per write, takes its echo off
+    // the line, receives the reply (UART_READ), then calls done exactly once from the event
     // loop, and after it closes the port and sets LinkBusy to 0. The port must be open (a port
     // that is not ends in a failed echo). Not while an exchange runs. done must not delete the
     // link (deleteLater is fine).
-    void exchange(const QByteArray &body, Done done);
+    void exchange(const QByteArray &request, Done done);
     // Exchange closing for an exchange that ends without exchange(): closes the port if it is
     // open and sets LinkBusy to 0.
     void endExchange();
