@@ -42,7 +42,7 @@ void LinkHandlers::Command1_Click()
         return;
     if (!openExchange(StatusText::ReadRunning))
         return;
-    m_link.exchange(Frame::ReadCodeRequest(), [this](const ExchangeReply &reply) {
+    m_link.exchange(Frame::ReadCodeRequest(), [this](const ExchangeResult &reply) {
         const ReadCodeResult result = JudgeReadCodeReply(reply);
         switch (result.outcome) {
         case ReadCodeOutcome::Error:
@@ -82,7 +82,7 @@ void LinkHandlers::Command6_Click()
     }
     if (!openExchange(StatusText::WriteRunning))
         return;
-    m_link.exchange(Frame::WriteCodeRequest(value), [this](const ExchangeReply &reply) {
+    m_link.exchange(Frame::WriteCodeRequest(value), [this](const ExchangeResult &reply) {
         if (JudgeWriteCodeReply(reply) != WriteCodeOutcome::Confirmed) {
             m_c.Text1->setText(StatusText::WriteError);
             return;
@@ -101,7 +101,7 @@ void LinkHandlers::Command8_Click()
         return;
     if (!openExchange(StatusText::VersionRunning))
         return;
-    m_link.exchange(Frame::ReadVersionRequest(), [this](const ExchangeReply &reply) {
+    m_link.exchange(Frame::ReadVersionRequest(), [this](const ExchangeResult &reply) {
         const VersionResult result = JudgeVersionReply(reply);
         m_c.Text1->setText(result.outcome == VersionOutcome::Text ? result.text
                                                                   : StatusText::VersionError);

@@ -13,11 +13,6 @@
 
 namespace {
 
-LinkInstant SteadyNow()
-{
-    return std::chrono::steady_clock::now();
-}
-
 // Milliseconds from now to just past the deadline, for a timer that cannot count finer. At
 // least 1, so that a wait that has reached its deadline exactly is looked at again after it.
 int MillisecondsUntilPast(LinkInstant deadline, LinkInstant now)
@@ -171,7 +166,7 @@ bool TransmitterLink::drainPort()
 bool TransmitterLink::takeByte(std::uint8_t byte, LinkInstant now)
 {
     if (m_phase == Phase::Echo) {
-        if (!m_echo.take(byte, now))
+        if (!m_echo.take(now))
             return false;
         return echoEnded();
     }
@@ -203,11 +198,13 @@ void TransmitterLink::finish()
 {
     m_phase = Phase::Idle;
     m_deadline->stop();
-    const ExchangeReply reply{m_echo.complete(), m_variables.ReplyBytes, m_variables.FrameSum};
+    ExchangeResult result{m_echo.complete(), Reception::TimedOut, {}};
+    if (result.echoComplete)
+        result = {true, m_reception.status(), m_reception.bytes()};
     const Done done = std::exchange(m_done, {});
     const QPointer<TransmitterLink> alive(this);
     if (done)
-        done(reply);
+        done(result);
     if (alive)
         endExchange();
 }

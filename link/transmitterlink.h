@@ -1,7 +1,7 @@
 #pragma once
 
 // The window's serial link to the transmitter: the port, the exchange flag LinkBusy, the port
-// selection (CommPort, Settings) and the link variables, with one exchange at a time.
+// selection (CommPort, Settings) and the reception, with one exchange at a time.
 //
 // An exchange runs on the window's thread without blocking it: exchange() sends the request and
 // returns; the port's readyRead and errorOccurred and a deadline timer then take the echo off
@@ -20,7 +20,7 @@
 //         link.endExchange();               // clears LinkBusy
 //         return;
 //     }
-//     link.exchange(Frame::ReadCodeRequest(), [](const ExchangeReply &reply) { judge; Text1 });
+//     link.exchange(Frame::ReadCodeRequest(), [](const ExchangeResult &reply) { judge; Text1 });
 //     // exchange() returns at once; after done the link closes the port and clears LinkBusy.
 //
 // A window that ends its exchange before the port (the write exchange's code check) calls
@@ -28,7 +28,6 @@
 
 #include "echoremoval.h"
 #include "exchanges.h"
-#include "linkvariables.h"
 #include "replyreception.h"
 
 #include <QByteArray>
@@ -37,7 +36,6 @@
 #include <QString>
 #include <QStringView>
 
-#include <array>
 #include <functional>
 
 class QTimer;
@@ -47,7 +45,7 @@ class TransmitterLink : public QObject
     Q_OBJECT
 
 public:
-    using Done = std::function<void(const ExchangeReply &)>;
+    using Done = std::function<void(const ExchangeResult &)>;
 
     explicit TransmitterLink(QObject *parent = nullptr);
     // clock: where the waits take their instants (tests use a fake one).
@@ -84,12 +82,6 @@ public:
     // Whether an exchange is between exchange() and its done callback.
     bool exchangeRunning() const { return m_phase != Phase::Idle; }
 
-    const std::array<qint16, ReplyBytesSize> &ReplyBytes() const { return m_variables.ReplyBytes; }
-    qint16 FrameSum() const { return m_variables.FrameSum; }
-    QByteArray RxText() const { return m_variables.RxText; }
-    LinkInstant WaitStart() const { return m_variables.WaitStart; }
-    qint16 RxIndex() const { return m_variables.RxIndex; }
-
 private:
     enum class Phase { Idle, Echo, Reply };
 
@@ -108,9 +100,8 @@ private:
     LinkClock m_clock;
     QSerialPort *const m_port;
     QTimer *const m_deadline;
-    LinkVariables m_variables;
-    EchoRemoval m_echo{m_variables};
-    ReplyReception m_reception{m_variables};
+    EchoRemoval m_echo;
+    ReplyReception m_reception;
     Phase m_phase = Phase::Idle;
     Done m_done;
     qint16 m_linkBusy = 0;

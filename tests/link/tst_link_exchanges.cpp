@@ -16,10 +16,9 @@ QByteArray Hex(const char *text)
 }
 
 // The reply as the reception leaves it: bytes 4 ms apart, then silence until it times out.
-ExchangeReply Received(const QByteArray &bytes, bool echoComplete = true)
+ExchangeResult Received(const QByteArray &bytes, bool echoComplete = true)
 {
-    LinkVariables v;
-    ReplyReception reception(v);
+    ReplyReception reception;
     LinkInstant now{};
     reception.start(now);
     for (const char b : bytes) {
@@ -27,11 +26,11 @@ ExchangeReply Received(const QByteArray &bytes, bool echoComplete = true)
             break;
     }
     reception.expire(now + std::chrono::seconds(1));
-    return {echoComplete, v.ReplyBytes, v.FrameSum};
+    return {echoComplete, reception.status(), reception.bytes()};
 }
 
 // What the exchange makes of the reply, in words.
-QString Judged(char exchange, const ExchangeReply &reply)
+QString Judged(char exchange, const ExchangeResult &reply)
 {
     if (exchange == 'r') {
         const ReadCodeResult read = JudgeReadCodeReply(reply);
