@@ -1,7 +1,9 @@
 #include "linkhandlers.h"
 
 #include "dropdownbox.h"
+#include "exchanges.h"
 #include "frame.h"
+#include "portselection.h"
 #include "statustexts.h"
 #include "switchcode.h"
 #include "switchpanel.h"
@@ -18,20 +20,20 @@ LinkHandlers::LinkHandlers(const LinkControls &controls, QObject *parent)
     connect(m_c.Command8, &QAbstractButton::clicked, this, &LinkHandlers::Command8_Click);
 }
 
-void LinkHandlers::COMPORT_NO()
+int LinkHandlers::COMPORT_NO()
 {
     if (m_c.Combo1->text().isEmpty())
         m_c.Combo1->setText(QStringLiteral("COM1"));
-    m_link.selectPort(m_c.Combo1->text());
+    return PortNumberFromText(m_c.Combo1->text());
 }
 
 bool LinkHandlers::openExchange(const QString &firstStatus)
 {
     m_c.Text1->setText(firstStatus);
-    COMPORT_NO();
-    if (m_link.openPort())
+    const int port = COMPORT_NO();
+    if (m_link.openPort(port))
         return true;
-    m_c.Text1->setText(StatusText::PortUnavailable(m_link.CommPort()));
+    m_c.Text1->setText(StatusText::PortUnavailable(port));
     m_link.endExchange();
     return false;
 }

@@ -8,9 +8,6 @@
 inline constexpr int FirstPortNumber = 1;
 inline constexpr int LastPortNumber = 16;
 
-// The fixed line settings: 2400 baud, no parity, 8 data bits, 1 stop bit.
-inline constexpr auto LineSettings = u"2400,N,8,1";
-
 // n for exactly "COM1".."COM16" (whole text, case and blanks count), 1 for any other text.
 int PortNumberFromText(QStringView comboText);
 
