@@ -49,11 +49,9 @@ private Q_SLOTS:
         };
         row("worked example, code 12345", worked, R::Complete, 8);
         row("length 0", QByteArray::fromHex("FF 00 01 00 00 FF"), R::Complete, 6);
-        row("length 0, wrong checksum", QByteArray::fromHex("FF 00 01 00 00 FE"), R::BadFrame, 6);
         row("altered data byte", QByteArray::fromHex("FF 00 02 02 02 30 38 91"), R::BadFrame, 8);
         row("no reply", {}, R::TimedOut, 0);
         row("cut after 1 byte", worked.left(1), R::TimedOut, 1);
-        row("cut after the length byte", worked.left(5), R::TimedOut, 5);
         row("cut before the checksum", worked.left(7), R::TimedOut, 7);
         // The limit is per byte, counted from the byte before: a reply may take longer in all.
         row("each byte exactly at its limit", worked, R::Complete, 8, 500'000'000);
@@ -121,7 +119,6 @@ private Q_SLOTS:
 
         QTest::newRow("whole echo") << 10 << ByteTime << 10 << true;
         QTest::newRow("no echo") << 0 << ByteTime << 0 << false;
-        QTest::newRow("echo lacks its last byte") << 9 << ByteTime << 0 << false;
         QTest::newRow("last byte exactly at the limit") << 10 << 50'000'000LL << 10 << true;
         QTest::newRow("last byte 10 ns after the limit") << 10 << 50'000'001LL << 10 << false;
         // One limit for the whole echo, not one per byte.
