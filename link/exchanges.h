@@ -1,7 +1,7 @@
 #pragma once
 
-// How each of the three exchanges judges what came back. The window maps
-// the outcomes to its status texts.
+// How each of the three exchanges judges what came back. The window maps the outcomes to its
+// status texts.
 
 #include "exchangeresult.h"
 
