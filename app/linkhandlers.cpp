@@ -1,7 +1,9 @@
 #include "linkhandlers.h"
 
 #include "dropdownbox.h"
+#include "exchanges.h"
 #include "frame.h"
+#include "portselection.h"
 #include "statustexts.h"
 #include "switchcode.h"
 #include "switchpanel.h"
@@ -18,20 +20,20 @@ LinkHandlers::LinkHandlers(const LinkControls &controls, QObject *parent)
     connect(m_c.Command8, &QAbstractButton::clicked, this, &LinkHandlers::Command8_Click);
 }
 
-void LinkHandlers::COMPORT_NO()
+int LinkHandlers::COMPORT_NO()
 {
     if (m_c.Combo1->text().isEmpty())
         m_c.Combo1->setText(QStringLiteral("COM1"));
-    m_link.selectPort(m_c.Combo1->text());
+    return PortNumberFromText(m_c.Combo1->text());
 }
 
 bool LinkHandlers::openExchange(const QString &firstStatus)
 {
     m_c.Text1->setText(firstStatus);
-    COMPORT_NO();
-    if (m_link.openPort())
+    const int port = COMPORT_NO();
+    if (m_link.openPort(port))
         return true;
-    m_c.Text1->setText(StatusText::PortUnavailable(m_link.CommPort()));
+    m_c.Text1->setText(StatusText::PortUnavailable(port));
     m_link.endExchange();
     return false;
 }
@@ -42,7 +44,7 @@ void LinkHandlers::Command1_Click()
         return;
     if (!openExchange(StatusText::ReadRunning))
         return;
-    m_link.exchange(Frame::ReadCodeBody(), [this](const ExchangeReply &reply) {
+    m_link.exchange(Frame::ReadCodeRequest(), [this](const ExchangeResult &reply) {
         const ReadCodeResult result = JudgeReadCodeReply(reply);
         switch (result.outcome) {
         case ReadCodeOutcome::Error:
@@ -82,7 +84,7 @@ void LinkHandlers::Command6_Click()
     }
     if (!openExchange(StatusText::WriteRunning))
         return;
-    m_link.exchange(Frame::WriteCodeBody(value), [this](const ExchangeReply &reply) {
+    m_link.exchange(Frame::WriteCodeRequest(value), [this](const ExchangeResult &reply) {
         if (JudgeWriteCodeReply(reply) != WriteCodeOutcome::Confirmed) {
             m_c.Text1->setText(StatusText::WriteError);
             return;
@@ -101,8 +103,9 @@ void LinkHandlers::Command8_Click()
         return;
     if (!openExchange(StatusText::VersionRunning))
         return;
-    m_link.exchange(Frame::ReadVersionBody(), [this](const ExchangeReply &reply) {
+    m_link.exchange(Frame::ReadVersionRequest(), [this](const ExchangeResult &reply) {
         const VersionResult result = JudgeVersionReply(reply);
-        m_c.Text1->setText(result.outcome == VersionOutcome::Text ? result.text : StatusText::VersionError);
+        m_c.Text1->setText(result.outcome == VersionOutcome::Text ? result.text
+                                                                  : StatusText::VersionError);
     });
 }

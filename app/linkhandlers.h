@@ -35,7 +35,7 @@ class LinkHandlers : public QObject
 public:
     explicit LinkHandlers(const LinkControls &controls, QObject *parent = nullptr);
 
-    qint16 LinkBusy() const { return m_link.LinkBusy(); }
+    qint16 LinkBusy() const { return m_link.busy() ? 1 : 0; }
     TransmitterLink &link() { return m_link; }
 
 private:
@@ -46,7 +46,8 @@ private:
     // The exchange opening after LinkBusy is set: the first status text, the port selection and
     // the port. false when the port could not be opened; the exchange has then ended.
     bool openExchange(const QString &firstStatus);
-    void COMPORT_NO();
+    // The port number for the text of Combo1, which becomes "COM1" when empty.
+    int COMPORT_NO();
 
     LinkControls m_c;
     TransmitterLink m_link;

@@ -6,11 +6,20 @@
 
 namespace {
 
-// Indices 1 to 5 of a reply: start, 00, command group, command, length.
-bool HeaderIs(const ExchangeReply &reply, std::uint8_t group, std::uint8_t command)
+// The reply's byte at offset, 0 beyond its end.
+int ByteAt(const QByteArray &reply, qsizetype offset)
 {
-    return reply.ReplyBytes[1] == Frame::Start && reply.ReplyBytes[2] == 0x00 &&
-           reply.ReplyBytes[3] == group && reply.ReplyBytes[4] == command;
+    return offset < reply.size() ? std::uint8_t(reply.at(offset)) : 0;
+}
+
+// A whole reply with a good checksum, FF 00, then the group and the command.
+bool IsReplyTo(const ExchangeResult &result, std::uint8_t group, std::uint8_t command)
+{
+    const QByteArray &reply = result.reply;
+    return result.complete() && ByteAt(reply, Frame::ReplyStartOffset) == Frame::Start &&
+           ByteAt(reply, Frame::ReplyHeaderOffset) == Frame::ReplyHeader &&
+           ByteAt(reply, Frame::ReplyGroupOffset) == group &&
+           ByteAt(reply, Frame::ReplyCommandOffset) == command;
 }
 
 QChar VisibleCharacter(std::uint8_t byte)
@@ -26,35 +35,37 @@ QChar VisibleCharacter(std::uint8_t byte)
 
 } // namespace
 
-ReadCodeResult JudgeReadCodeReply(const ExchangeReply &reply)
+ReadCodeResult JudgeReadCodeReply(const ExchangeResult &result)
 {
-    if (!reply.complete() || !HeaderIs(reply, Frame::CodeGroup, Frame::ReadCodeCommand) ||
-        reply.ReplyBytes[5] != 2)
+    if (!IsReplyTo(result, Frame::CodeGroup, Frame::ReadCodeCommand) ||
+        ByteAt(result.reply, Frame::ReplyLengthOffset) != 2)
         return {};
-    const int high = reply.ReplyBytes[6];
-    const int low = reply.ReplyBytes[7];
-    if (high == 0xFF && low == 0xFF)
+    const int value = ByteAt(result.reply, Frame::ReplyDataOffset) * 256 +
+                      ByteAt(result.reply, Frame::ReplyDataOffset + 1);
+    if (value == Frame::OffMarker)
         return {ReadCodeOutcome::Off, 0};
-    return {ReadCodeOutcome::Code, high * 256 + low};
+    return {ReadCodeOutcome::Code, value};
 }
 
-WriteCodeOutcome JudgeWriteCodeReply(const ExchangeReply &reply)
+WriteCodeOutcome JudgeWriteCodeReply(const ExchangeResult &result)
 {
-    if (reply.complete() && HeaderIs(reply, Frame::CodeGroup, Frame::WriteCodeCommand) &&
-        reply.ReplyBytes[5] == 0)
+    if (IsReplyTo(result, Frame::CodeGroup, Frame::WriteCodeCommand) &&
+        ByteAt(result.reply, Frame::ReplyLengthOffset) == 0)
         return WriteCodeOutcome::Confirmed;
     return WriteCodeOutcome::Error;
 }
 
-VersionResult JudgeVersionReply(const ExchangeReply &reply)
+VersionResult JudgeVersionReply(const ExchangeResult &result)
 {
-    if (!reply.complete() || !HeaderIs(reply, Frame::VersionGroup, Frame::ReadVersionCommand))
+    if (!IsReplyTo(result, Frame::VersionGroup, Frame::ReadVersionCommand))
         return {};
-    // A complete reception keeps the data inside ReplyBytes; the bound guards a hand-made reply.
-    constexpr int FirstTextIndex = 8;
-    const int lastTextIndex = std::min(reply.ReplyBytes[5] + 5, LastReplyIndex);
+    // A complete reception keeps the data inside the reply; the bound guards a hand-made one.
+    const qsizetype first = Frame::ReplyDataOffset + Frame::VersionPrefixSize;
+    const qsizetype end =
+        std::min<qsizetype>(Frame::ReplyDataOffset + ByteAt(result.reply, Frame::ReplyLengthOffset),
+                            result.reply.size());
     QString text;
-    for (int i = FirstTextIndex; i <= lastTextIndex; ++i)
-        text.append(VisibleCharacter(std::uint8_t(reply.ReplyBytes[std::size_t(i)])));
+    for (qsizetype i = first; i < end; ++i)
+        text.append(VisibleCharacter(std::uint8_t(result.reply.at(i))));
     return {VersionOutcome::Text, text};
 }

@@ -1,6 +1,24 @@
 #include "frame.h"
 
+#include <QtGlobal>
+
 namespace Frame {
+
+namespace {
+
+// Header (request) or 00 (reply), group, command, length, data, checksum: the part after the
+// start byte, whose bytes add up to a multiple of 256 once the checksum is in.
+QByteArray Body(std::uint8_t header, std::uint8_t group, std::uint8_t command, QByteArrayView data)
+{
+    Q_ASSERT(data.size() <= 0xFF);
+    QByteArray body;
+    body.reserve(data.size() + 5);
+    body.append(char(header)).append(char(group)).append(char(command));
+    body.append(char(data.size())).append(data);
+    return body.append(char(Checksum(body)));
+}
+
+} // namespace
 
 std::uint8_t Checksum(QByteArrayView bytes)
 {
@@ -10,39 +28,34 @@ std::uint8_t Checksum(QByteArrayView bytes)
     return static_cast<std::uint8_t>((256 - sum % 256) % 256);
 }
 
-QByteArray Request(QByteArrayView body)
+QByteArray Request(std::uint8_t group, std::uint8_t command, QByteArrayView data)
 {
-    QByteArray frame;
-    frame.reserve(body.size() + 3);
-    frame.append(char(Lead)).append(char(Start)).append(body).append(char(Checksum(body)));
-    return frame;
+    QByteArray request;
+    request.append(char(Lead)).append(char(Start));
+    return request.append(Body(Header, group, command, data));
 }
 
-QByteArray ReadCodeBody()
+QByteArray ReadCodeRequest()
 {
-    return QByteArray("\x01\x02\x02\x03\x01\x00\x02", 7);
+    return Request(CodeGroup, ReadCodeCommand, ReadCodeData);
 }
 
-QByteArray WriteCodeBody(std::uint16_t value)
+QByteArray WriteCodeRequest(std::uint16_t value)
 {
-    QByteArray body("\x01\x02\x12\x04\x01\x00", 6);
-    body.append(char(value >> 8)).append(char(value & 0xFF));
-    return body;
+    QByteArray data = WriteCodePrefix.toByteArray();
+    data.append(char(value >> 8)).append(char(value & 0xFF));
+    return Request(CodeGroup, WriteCodeCommand, data);
 }
 
-QByteArray ReadVersionBody()
+QByteArray ReadVersionRequest()
 {
-    return QByteArray("\x01\x01\x00\x00", 4);
+    return Request(VersionGroup, ReadVersionCommand, {});
 }
 
 QByteArray Reply(std::uint8_t group, std::uint8_t command, QByteArrayView data)
 {
-    QByteArray body;
-    body.append(char(0x00)).append(char(group)).append(char(command));
-    body.append(char(data.size())).append(data);
     QByteArray reply(1, char(Start));
-    reply.append(body).append(char(Checksum(body)));
-    return reply;
+    return reply.append(Body(ReplyHeader, group, command, data));
 }
 
 } // namespace Frame

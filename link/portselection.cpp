@@ -1,7 +1,7 @@
 #include "portselection.h"
 
+#include <QDir>
 #include <QFileInfo>
-#include <QStandardPaths>
 
 using namespace Qt::StringLiterals;
 
@@ -15,15 +15,20 @@ int PortNumberFromText(QStringView comboText)
     return port;
 }
 
+QString PortsFolder()
+{
+    QString base = qEnvironmentVariable("XDG_CONFIG_HOME");
+    if (base.isEmpty() || QDir::isRelativePath(base))
+        base = QDir::homePath() + u"/.config"_s;
+    return base + u"/k5-dipswitch/ports"_s;
+}
+
 QString DevicePathForPort(int n)
 {
 #ifdef Q_OS_WIN
     return u"COM"_s + QString::number(n);
 #else
-    const QString configured =
-        QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
-        u"/k5-dipswitch/ports/COM"_s + QString::number(n);
-    const QFileInfo link(configured);
+    const QFileInfo link(PortsFolder() + u"/COM"_s + QString::number(n));
     if (link.exists()) {
         const QString device = link.canonicalFilePath();
         if (!device.isEmpty())

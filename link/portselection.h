@@ -8,15 +8,16 @@
 inline constexpr int FirstPortNumber = 1;
 inline constexpr int LastPortNumber = 16;
 
-// The fixed line settings: 2400 baud, no parity, 8 data bits, 1 stop bit.
-inline constexpr auto LineSettings = u"2400,N,8,1";
-
 // n for exactly "COM1".."COM16" (whole text, case and blanks count), 1 for any other text.
 int PortNumberFromText(QStringView comboText);
 
+// The folder of the port links: k5-dipswitch/ports in the user's configuration folder, which is
+// $XDG_CONFIG_HOME, or ~/.config when that is unset or not an absolute path (a relative one does
+// not count, as the XDG base directory rules say). The simulator makes its links there.
+QString PortsFolder();
+
 // The device that port n (1..16) stands for. On Windows the port's own name "COMn". Elsewhere the
-// target of the link k5-dipswitch/ports/COMn in the user's configuration folder
-// ($XDG_CONFIG_HOME, by default ~/.config) when that link is there, else /dev/ttyS<n-1>.
+// target of the link PortsFolder()/COMn when that link is there, else /dev/ttyS<n-1>.
 // Links are resolved to the device's real path, so that the lock that keeps a second opener out
 // names the device whatever name it was reached by.
 QString DevicePathForPort(int n);

@@ -1,28 +1,31 @@
 #pragma once
 
-// The reception of a reply (UART_READ) as a state machine without a port or an event loop: it is
-// fed the bytes that were read with the instant of each read, and asked when its current wait
-// ends. It writes ReplyBytes, FrameSum, RxText, WaitStart and RxIndex as the routine does.
+// The reception of a reply as a state machine without a port or an event loop: it is fed the
+// bytes that were read with the instant of each read, and asked when its current wait ends. Each
+// byte has its own limit, counted from the byte before (the first from the start); the running
+// checksum starts at 255 and loses every byte before the checksum byte, which is then compared
+// with it.
 
-#include "linkvariables.h"
+#include "linkclock.h"
 
-#include <QtGlobal>
+#include <QByteArray>
 
 #include <cstdint>
 
-// Reception status, the value that FrameSum holds once the reception has ended.
-enum class Reception : qint16 {
-    Complete = 0, // a whole reply whose checksum holds
-    BadFrame = 1, // wrong checksum, or a reply too long for ReplyBytes
-    TimedOut = 2, // a byte did not arrive in time
+// Each reply byte must arrive within this time of the start of its wait.
+inline constexpr auto ReplyByteTimeout = std::chrono::milliseconds{500};
+
+// How a reception ended.
+enum class Reception {
+    Complete, // a whole reply whose checksum holds
+    BadFrame, // wrong checksum, or a reply longer than Frame::MaxReplySize
+    TimedOut, // a byte did not arrive in time
 };
 
 class ReplyReception
 {
 public:
-    explicit ReplyReception(LinkVariables &variables) : m_variables(&variables) {}
-
-    // Clears ReplyBytes, sets FrameSum to 255 and begins the wait for byte 1 at now.
+    // Forgets the bytes of an earlier reply and begins the wait for the first byte at now.
     void start(LinkInstant now);
     // A byte read at now. A byte read after the deadline ends the reception with TimedOut even
     // though it has arrived; one read exactly at the deadline is in time. Returns finished().
@@ -33,15 +36,19 @@ public:
 
     bool finished() const { return m_finished; }
     // The last instant at which the awaited byte is still in time.
-    LinkInstant deadline() const;
+    LinkInstant deadline() const { return LimitAfter(m_waitStart, ReplyByteTimeout); }
     // Meaningful once finished(); TimedOut before the first start().
     Reception status() const { return m_status; }
+    // The bytes taken in time, at most Frame::MaxReplySize.
+    QByteArray bytes() const { return m_bytes; }
 
 private:
     void finish(Reception status);
 
-    LinkVariables *m_variables;
-    int m_lastIndex = 0;    // index of the checksum byte, known once the length byte is in
-    bool m_finished = true; // nothing is taken before start()
+    QByteArray m_bytes;
+    LinkInstant m_waitStart{};
+    std::uint8_t m_sum = 0;
+    qsizetype m_checksumOffset = 0; // known once the length byte is in
+    bool m_finished = true;         // nothing is taken before start()
     Reception m_status = Reception::TimedOut;
 };

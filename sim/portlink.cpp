@@ -1,5 +1,7 @@
 #include "portlink.h"
 
+#include "portselection.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -30,16 +32,7 @@ QByteArray linkTarget(const QByteArray &path)
 
 } // namespace
 
-QString PortLink::portsFolder()
-{
-    // A relative or empty value does not count, as the base directory rules say.
-    QString base = qEnvironmentVariable("XDG_CONFIG_HOME");
-    if (base.isEmpty() || QDir::isRelativePath(base))
-        base = QDir::homePath() + u"/.config"_s;
-    return base + u"/k5-dipswitch/ports"_s;
-}
-
-PortLink::PortLink(const QString &portName) : m_path(portsFolder() + u'/' + portName) {}
+PortLink::PortLink(const QString &portName) : m_path(PortsFolder() + u'/' + portName) {}
 
 PortLink::~PortLink()
 {

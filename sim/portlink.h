@@ -1,17 +1,13 @@
 #pragma once
 
-// The name under which the tool finds a simulated port: a symbolic link
-// $XDG_CONFIG_HOME/k5-dipswitch/ports/COMn (XDG_CONFIG_HOME defaulting to ~/.config) that points
-// at the pseudo-terminal's slave device.
+// The name under which the tool finds a simulated port: a symbolic link COMn in the tool's ports
+// folder (PortsFolder) that points at the pseudo-terminal's slave device.
 
 #include <QString>
 
 class PortLink
 {
 public:
-    // The folder of the port links, from the environment.
-    static QString portsFolder();
-
     PortLink() = default;
     explicit PortLink(const QString &portName);
     ~PortLink();

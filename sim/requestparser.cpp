@@ -4,12 +4,6 @@
 
 namespace {
 
-constexpr qsizetype HeaderIndex = 2;
-constexpr qsizetype GroupIndex = 3;
-constexpr qsizetype CommandIndex = 4;
-constexpr qsizetype LengthIndex = 5;
-constexpr qsizetype DataIndex = 6;
-
 std::uint8_t byteAt(const QByteArray &bytes, qsizetype index)
 {
     return static_cast<std::uint8_t>(bytes.at(index));
@@ -41,19 +35,21 @@ QList<RequestFrame> RequestParser::feed(std::uint8_t byte)
         }
         m_buffer.remove(0, start);
 
-        if (m_buffer.size() <= HeaderIndex)
+        if (m_buffer.size() <= Frame::RequestHeaderOffset)
             return frames;
-        if (byteAt(m_buffer, HeaderIndex) != Frame::Header) {
+        if (byteAt(m_buffer, Frame::RequestHeaderOffset) != Frame::Header) {
             m_buffer.remove(0, 1);
             continue;
         }
-        if (m_buffer.size() <= LengthIndex)
+        if (m_buffer.size() <= Frame::RequestLengthOffset)
             return frames;
-        const qsizetype frameSize = DataIndex + byteAt(m_buffer, LengthIndex) + 1;
+        const qsizetype frameSize =
+            Frame::RequestDataOffset + byteAt(m_buffer, Frame::RequestLengthOffset) + 1;
         if (m_buffer.size() < frameSize)
             return frames;
 
-        const QByteArrayView body(m_buffer.constData() + HeaderIndex, frameSize - HeaderIndex - 1);
+        const QByteArrayView body(m_buffer.constData() + Frame::RequestHeaderOffset,
+                                  frameSize - Frame::RequestHeaderOffset - 1);
         if (Frame::Checksum(body) != byteAt(m_buffer, frameSize - 1)) {
             // Not a frame after all; a real one may start inside it.
             m_buffer.remove(0, 1);
@@ -61,9 +57,10 @@ QList<RequestFrame> RequestParser::feed(std::uint8_t byte)
         }
 
         RequestFrame frame;
-        frame.group = byteAt(m_buffer, GroupIndex);
-        frame.command = byteAt(m_buffer, CommandIndex);
-        frame.data = m_buffer.mid(DataIndex, frameSize - DataIndex - 1);
+        frame.group = byteAt(m_buffer, Frame::RequestGroupOffset);
+        frame.command = byteAt(m_buffer, Frame::RequestCommandOffset);
+        frame.data =
+            m_buffer.mid(Frame::RequestDataOffset, frameSize - Frame::RequestDataOffset - 1);
         frame.bytes = m_buffer.left(frameSize);
         frame.position = m_position - m_buffer.size();
         frames.append(frame);

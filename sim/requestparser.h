@@ -11,6 +11,8 @@
 //
 // It holds at most one frame's worth of bytes (MaxFrameSize), whatever it is fed.
 
+#include "frame.h"
+
 #include <QByteArray>
 #include <QList>
 
@@ -29,7 +31,7 @@ class RequestParser
 {
 public:
     // Lead, start, header, group, command, length, 255 data bytes, checksum.
-    static constexpr qsizetype MaxFrameSize = 6 + 255 + 1;
+    static constexpr qsizetype MaxFrameSize = Frame::RequestDataOffset + 255 + 1;
 
     RequestParser();
 

@@ -1,18 +1,12 @@
 #include "simoptions.h"
 
 #include "frame.h"
+#include "portselection.h"
 
 #include <QCommandLineParser>
 #include <QRegularExpression>
 
-namespace {
-
 using namespace Qt::StringLiterals;
-
-// The tool offers the ports COM1 to COM16.
-constexpr int HighestPort = 16;
-
-} // namespace
 
 std::optional<SimOptions> SimOptions::parse(const QStringList &arguments, QString *error)
 {
@@ -81,10 +75,13 @@ std::optional<SimOptions> SimOptions::parse(const QStringList &arguments, QStrin
 
     if (parser.isSet(link)) {
         const QString name = parser.value(link);
-        static const QRegularExpression port(u"^COM([1-9][0-9]?)$"_s);
+        // The names the tool offers: no leading zero, no sign, no blank.
+        static const QRegularExpression port(u"^COM([1-9][0-9]*)$"_s);
         const QRegularExpressionMatch match = port.match(name);
-        if (!match.hasMatch() || match.captured(1).toInt() > HighestPort) {
-            *error = u"--link: '%1' is not a port name from COM1 to COM16"_s.arg(name);
+        const int number = match.captured(1).toInt();
+        if (!match.hasMatch() || number < FirstPortNumber || number > LastPortNumber) {
+            *error = u"--link: '%1' is not a port name from COM%2 to COM%3"_s.arg(
+                name, QString::number(FirstPortNumber), QString::number(LastPortNumber));
             return std::nullopt;
         }
         options.linkName = name;

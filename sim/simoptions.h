@@ -3,6 +3,7 @@
 // The simulator's command line.
 
 #include "fault.h"
+#include "switchcode.h"
 #include "transmitter.h"
 
 #include <QByteArray>
@@ -14,7 +15,7 @@
 
 struct SimOptions
 {
-    std::uint16_t heldValue = Transmitter::DefaultCode;
+    std::uint16_t heldValue = DefaultCode;
     QByteArray versionText{Transmitter::DefaultVersionText.toByteArray()};
     QString linkName; // COMn, empty for no link
     bool pacing = true;

@@ -2,12 +2,9 @@
 
 namespace {
 
-// The data of a read-code request: 01 00 02.
-constexpr QByteArrayView ReadCodeData{"\x01\x00\x02", 3};
-// A write-code request carries 01 00, then the value's high and low byte.
-constexpr QByteArrayView WriteCodePrefix{"\x01\x00", 2};
 // The version reply's data begins with these two bytes, then the text follows.
 constexpr QByteArrayView VersionPrefix{"\x01\x02", 2};
+static_assert(VersionPrefix.size() == Frame::VersionPrefixSize);
 
 std::uint8_t wrongCommand(std::uint8_t command)
 {
@@ -105,9 +102,10 @@ bool Transmitter::understands(const RequestFrame &frame)
 {
     const QByteArrayView data(frame.data);
     if (frame.group == Frame::CodeGroup && frame.command == Frame::ReadCodeCommand)
-        return data == ReadCodeData;
+        return data == Frame::ReadCodeData;
     if (frame.group == Frame::CodeGroup && frame.command == Frame::WriteCodeCommand)
-        return data.size() == WriteCodePrefix.size() + 2 && data.startsWith(WriteCodePrefix);
+        return data.size() == Frame::WriteCodePrefix.size() + 2 &&
+               data.startsWith(Frame::WriteCodePrefix);
     if (frame.group == Frame::VersionGroup && frame.command == Frame::ReadVersionCommand)
         return data.isEmpty();
     return false;
@@ -123,8 +121,9 @@ std::optional<Transmitter::Reply> Transmitter::execute(const RequestFrame &frame
         reply.data.append(char(m_heldValue >> 8)).append(char(m_heldValue & 0xFF));
         break;
     case Frame::WriteCodeCommand: {
-        const auto high = static_cast<std::uint8_t>(frame.data.at(2));
-        const auto low = static_cast<std::uint8_t>(frame.data.at(3));
+        const qsizetype at = Frame::WriteCodePrefix.size();
+        const auto high = static_cast<std::uint8_t>(frame.data.at(at));
+        const auto low = static_cast<std::uint8_t>(frame.data.at(at + 1));
         m_heldValue = static_cast<std::uint16_t>(high << 8 | low);
         break;
     }

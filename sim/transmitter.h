@@ -7,6 +7,7 @@
 #include "fault.h"
 #include "frame.h"
 #include "requestparser.h"
+#include "switchcode.h"
 
 #include <QByteArray>
 #include <QByteArrayView>
@@ -36,10 +37,9 @@ struct LineOutput
 class Transmitter
 {
 public:
-    static constexpr std::uint16_t DefaultCode = 29524; // all ten switches at "0"
     static constexpr QByteArrayView DefaultVersionText = "K5-SIM 1.0";
     // The version reply carries 01 02 before the text and at most MaxReplyData bytes in all.
-    static constexpr qsizetype MaxVersionTextSize = Frame::MaxReplyData - 2;
+    static constexpr qsizetype MaxVersionTextSize = Frame::MaxReplyData - Frame::VersionPrefixSize;
     static constexpr std::chrono::milliseconds LateBytePause{700};
     // The bytes that the noise fault puts before a reply.
     static constexpr QByteArrayView NoiseBytes{"\x00\x55\xAA", 3};

@@ -1,7 +1,7 @@
 // Fuzzes the reply reception as an exchange runs it, the echo removal first: any bytes, read at any
 // instants, the waits polled at any instants. Whatever the line and the clock do, the status is one
-// of the three, "complete" only for a reply whose checksum holds, nothing lands outside ReplyBytes
-// and no more bytes are taken than the reply's length byte allows.
+// of the three, "complete" only for a reply whose checksum holds, no more than the longest reply
+// is kept and no more bytes are taken than the reply's length byte allows.
 //
 // Input:
 //   byte 0  the echo length, 0 to 255 (the exchanges send 7, 10 or 11 bytes)
@@ -17,6 +17,7 @@
 // starts at the instant of the echo's last event.
 
 #include "echoremoval.h"
+#include "frame.h"
 #include "fuzzcheck.h"
 #include "replyreception.h"
 
@@ -98,18 +99,16 @@ void CheckDeadline(LinkInstant deadline, LinkInstant waitStart, nanoseconds limi
     FUZZ_CHECK(deadline == LinkInstant::max() || deadline - waitStart == limit);
 }
 
-// Everything of the link variables that a finished machine must leave alone.
+// Everything of a reception that a finished one must leave alone.
 struct Snapshot
 {
-    std::array<qint16, ReplyBytesSize> replyBytes{};
-    qint16 frameSum = 0;
-    QByteArray rxText;
-    LinkInstant waitStart{};
-    qint16 rxIndex = 0;
+    QByteArray bytes;
+    bool finished = false;
+    Reception status = Reception::TimedOut;
+    LinkInstant deadline{};
 
-    explicit Snapshot(const LinkVariables &v)
-        : replyBytes(v.ReplyBytes), frameSum(v.FrameSum), rxText(v.RxText), waitStart(v.WaitStart),
-          rxIndex(v.RxIndex)
+    explicit Snapshot(const ReplyReception &r)
+        : bytes(r.bytes()), finished(r.finished()), status(r.status()), deadline(r.deadline())
     {}
     bool operator==(const Snapshot &) const = default;
 };
@@ -117,14 +116,12 @@ struct Snapshot
 class EchoRun
 {
 public:
-    EchoRun(LinkVariables &v, int length) : m_v(v), m_echo(v), m_length(length) {}
+    explicit EchoRun(int length) : m_length(length) {}
 
     void start(LinkInstant at)
     {
         m_echo.start(m_length, at);
         m_taken = 0;
-        FUZZ_CHECK(m_v.WaitStart == at);
-        FUZZ_CHECK(m_v.RxIndex == 1);
         FUZZ_CHECK(m_echo.finished() == (m_length == 0));
         FUZZ_CHECK(m_echo.complete() == (m_length == 0));
         m_deadline = m_echo.deadline();
@@ -137,31 +134,26 @@ public:
             start(event.at);
             return;
         }
-        const Snapshot before(m_v);
         const bool wasFinished = m_echo.finished();
-        const bool done = event.action == Action::Read ? m_echo.take(event.value, event.at)
-                                                       : m_echo.expire(event.at);
+        const bool wasComplete = m_echo.complete();
+        const bool done =
+            event.action == Action::Read ? m_echo.take(event.at) : m_echo.expire(event.at);
         FUZZ_CHECK(done == m_echo.finished());
+        // One start instant for the whole echo: its limit never moves.
+        FUZZ_CHECK(m_echo.deadline() == m_deadline);
         if (wasFinished) {
-            FUZZ_CHECK(done);
-            FUZZ_CHECK(Snapshot(m_v) == before);
+            FUZZ_CHECK(done && m_echo.complete() == wasComplete);
             return;
         }
-        // One WaitStart for the whole echo: its limit never moves.
-        FUZZ_CHECK(m_v.WaitStart == before.waitStart);
-        FUZZ_CHECK(m_echo.deadline() == m_deadline);
         if (event.at > m_deadline) {
             FUZZ_CHECK(done && !m_echo.complete());
-            FUZZ_CHECK(m_v.RxIndex == before.rxIndex);
         } else if (event.action == Action::Read) {
             ++m_taken;
-            FUZZ_CHECK(m_v.RxIndex == m_taken + 1);
             FUZZ_CHECK(m_taken <= m_length);
             FUZZ_CHECK(done == (m_taken == m_length));
             FUZZ_CHECK(done == m_echo.complete());
         } else {
             FUZZ_CHECK(!done);
-            FUZZ_CHECK(Snapshot(m_v) == before);
         }
     }
 
@@ -169,7 +161,6 @@ public:
     LinkInstant deadline() const { return m_echo.deadline(); }
 
 private:
-    LinkVariables &m_v;
     EchoRemoval m_echo;
     int m_length = 0;
     int m_taken = 0;
@@ -179,17 +170,14 @@ private:
 class ReceptionRun
 {
 public:
-    explicit ReceptionRun(LinkVariables &v) : m_v(v), m_reception(v) {}
-
     void start(LinkInstant at)
     {
         m_reception.start(at);
         m_count = 0;
+        m_waitStart = at;
         FUZZ_CHECK(!m_reception.finished());
-        FUZZ_CHECK(m_v.FrameSum == 255);
-        FUZZ_CHECK(m_v.RxIndex == 1);
-        FUZZ_CHECK(m_v.WaitStart == at);
-        checkVariables();
+        CheckDeadline(m_reception.deadline(), at, ReplyByteTimeout);
+        checkBytes();
     }
 
     void step(const Event &event)
@@ -198,95 +186,78 @@ public:
             start(event.at);
             return;
         }
-        const Snapshot before(m_v);
-        const bool wasFinished = m_reception.finished();
-        const Reception statusBefore = m_reception.status();
-        const LinkInstant deadline = m_reception.deadline();
+        const Snapshot before(m_reception);
         const bool done = event.action == Action::Read ? m_reception.take(event.value, event.at)
                                                        : m_reception.expire(event.at);
         FUZZ_CHECK(done == m_reception.finished());
-        if (wasFinished) {
+        if (before.finished) {
             // Bytes after the end of the reply are not read.
             FUZZ_CHECK(done);
-            FUZZ_CHECK(Snapshot(m_v) == before);
-            FUZZ_CHECK(m_reception.status() == statusBefore);
+            FUZZ_CHECK(Snapshot(m_reception) == before);
             return;
         }
-        CheckDeadline(deadline, before.waitStart, ReplyByteTimeout);
+        // The wait for each byte has its own limit, counted from the byte before.
+        CheckDeadline(before.deadline, m_waitStart, ReplyByteTimeout);
 
-        if (event.at > deadline) {
+        if (event.at > before.deadline) {
             // Late, even if a byte has just come: nothing more is stored.
             FUZZ_CHECK(done && m_reception.status() == Reception::TimedOut);
-            FUZZ_CHECK(
-                m_v.RxText ==
-                (event.action == Action::Read ? QByteArray(1, char(event.value)) : QByteArray()));
         } else if (event.action == Action::Poll) {
             FUZZ_CHECK(!done);
-            FUZZ_CHECK(Snapshot(m_v) == before);
-        } else if (m_count == LastReplyIndex) {
-            // The length byte promised a reply that ReplyBytes cannot hold.
-            FUZZ_CHECK(lastIndex() > LastReplyIndex);
+            FUZZ_CHECK(Snapshot(m_reception) == before);
+        } else if (m_count == Frame::MaxReplySize) {
+            // The length byte promised a reply longer than the tool takes.
+            FUZZ_CHECK(checksumAt() >= Frame::MaxReplySize);
             FUZZ_CHECK(done && m_reception.status() == Reception::BadFrame);
         } else {
-            m_bytes[std::size_t(++m_count)] = event.value;
-            FUZZ_CHECK(m_v.RxIndex == m_count + 1);
-            FUZZ_CHECK(m_v.RxText == QByteArray(1, char(event.value)));
+            m_bytes[std::size_t(m_count++)] = event.value;
             if (done) {
                 // Finished in time: only on the checksum byte, judged on the checksum alone.
-                FUZZ_CHECK(m_count == lastIndex());
+                FUZZ_CHECK(m_count - 1 == checksumAt());
                 FUZZ_CHECK(m_reception.status() != Reception::TimedOut);
                 FUZZ_CHECK((m_reception.status() == Reception::Complete) == checksumHolds());
             } else {
-                FUZZ_CHECK(m_count < lastIndex());
-                // The next byte has its own limit, counted from this one.
-                FUZZ_CHECK(m_v.WaitStart == event.at);
+                FUZZ_CHECK(m_count - 1 < checksumAt());
+                m_waitStart = event.at;
             }
         }
-        checkVariables();
+        checkBytes();
     }
 
     LinkInstant deadline() const { return m_reception.deadline(); }
 
 private:
-    // The index of the checksum byte, as far as it is known yet.
-    int lastIndex() const { return m_count >= 5 ? m_bytes[5] + 6 : ReplyBytesSize + 255; }
+    // The offset of the checksum byte, as far as it is known yet.
+    int checksumAt() const { return m_count > 4 ? m_bytes[4] + 5 : Frame::MaxReplySize + 255; }
 
     // The count starts at 255 and loses every byte before the checksum byte, so the checksum
     // byte matches it exactly when all the bytes through the checksum add up to 255 mod 256.
     bool checksumHolds() const
     {
         unsigned sum = 0;
-        for (int i = 1; i <= m_count; ++i)
+        for (int i = 0; i < m_count; ++i)
             sum += m_bytes[std::size_t(i)];
         return sum % 256 == 255;
     }
 
-    void checkVariables() const
+    void checkBytes() const
     {
-        FUZZ_CHECK(m_count <= LastReplyIndex);
-        FUZZ_CHECK(m_count <= lastIndex());
-        FUZZ_CHECK(m_v.ReplyBytes[0] == 0);
-        for (int i = 1; i < ReplyBytesSize; ++i)
-            FUZZ_CHECK(m_v.ReplyBytes[std::size_t(i)] ==
-                       (i <= m_count ? m_bytes[std::size_t(i)] : 0));
+        FUZZ_CHECK(m_count <= Frame::MaxReplySize);
+        FUZZ_CHECK(m_count <= checksumAt() + 1);
+        FUZZ_CHECK(m_reception.bytes() ==
+                   QByteArray(reinterpret_cast<const char *>(m_bytes.data()), m_count));
         if (m_reception.finished()) {
             const auto status = m_reception.status();
             FUZZ_CHECK(status == Reception::Complete || status == Reception::BadFrame ||
                        status == Reception::TimedOut);
-            FUZZ_CHECK(m_v.FrameSum == qint16(status));
-        } else {
-            unsigned sum = 0;
-            for (int i = 1; i <= m_count; ++i)
-                sum += m_bytes[std::size_t(i)];
-            FUZZ_CHECK(m_v.FrameSum == qint16((255 + 256 * 64 - sum) % 256));
         }
     }
 
-    LinkVariables &m_v;
     ReplyReception m_reception;
-    // What the reception took in time, at the index it belongs to; more room than ReplyBytes.
-    std::array<int, ReplyBytesSize + 8> m_bytes{};
+    // What the reception took in time, in order; more room than a reply may take.
+    std::array<std::uint8_t, Frame::MaxReplySize + 8> m_bytes{};
     int m_count = 0;
+    LinkInstant m_waitStart{};
 };
 
 } // namespace
@@ -295,21 +266,20 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
 {
     if (size < 2)
         return 0;
-    LinkVariables v;
     LinkInstant previous = FirstInstant(data[1]);
 
     {
         // Before its first start the reception takes nothing.
-        ReplyReception unstarted(v);
-        const Snapshot before(v);
+        ReplyReception unstarted;
+        const Snapshot before(unstarted);
         FUZZ_CHECK(unstarted.finished());
         FUZZ_CHECK(unstarted.take(data[0], previous));
         FUZZ_CHECK(unstarted.status() == Reception::TimedOut);
-        FUZZ_CHECK(Snapshot(v) == before);
+        FUZZ_CHECK(Snapshot(unstarted) == before);
     }
 
-    EchoRun echo(v, data[0]);
-    ReceptionRun reception(v);
+    EchoRun echo(data[0]);
+    ReceptionRun reception;
     echo.start(previous);
     bool receiving = false;
     if (echo.finished()) {

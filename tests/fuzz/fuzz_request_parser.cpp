@@ -96,7 +96,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     for (std::size_t i = 0; i < size; ++i)
         run.feed(data[i]);
 
-    const QByteArray request = Frame::Request(Frame::ReadCodeBody());
+    const QByteArray request = Frame::ReadCodeRequest();
     const qint64 requestAt = run.size();
     for (const char byte : request)
         run.feed(static_cast<std::uint8_t>(byte));

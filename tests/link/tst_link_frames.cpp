@@ -18,13 +18,12 @@ private Q_SLOTS:
             QTest::newRow(name) << frame << QByteArray::fromHex(line);
         };
         using namespace Frame;
-        row("read code", Request(ReadCodeBody()), "00 FF 01 02 02 03 01 00 02 F5");
-        row("read version", Request(ReadVersionBody()), "00 FF 01 01 00 00 FE");
-        row("write code 0", Request(WriteCodeBody(0)), "00 FF 01 02 12 04 01 00 00 00 E6");
-        row("write code 29524", Request(WriteCodeBody(29524)), "00 FF 01 02 12 04 01 00 73 54 1F");
-        row("write code 59048", Request(WriteCodeBody(59048)), "00 FF 01 02 12 04 01 00 E6 A8 58");
-        row("write off marker", Request(WriteCodeBody(OffMarker)),
-            "00 FF 01 02 12 04 01 00 FF FF E8");
+        row("read code", ReadCodeRequest(), "00 FF 01 02 02 03 01 00 02 F5");
+        row("read version", ReadVersionRequest(), "00 FF 01 01 00 00 FE");
+        row("write code 0", WriteCodeRequest(0), "00 FF 01 02 12 04 01 00 00 00 E6");
+        row("write code 29524", WriteCodeRequest(29524), "00 FF 01 02 12 04 01 00 73 54 1F");
+        row("write code 59048", WriteCodeRequest(59048), "00 FF 01 02 12 04 01 00 E6 A8 58");
+        row("write off marker", WriteCodeRequest(OffMarker), "00 FF 01 02 12 04 01 00 FF FF E8");
         row("reply code 12345", Reply(0x02, 0x02, QByteArray::fromHex("30 39")),
             "FF 00 02 02 02 30 39 91");
         row("reply write confirmation", Reply(0x02, 0x12, {}), "FF 00 02 12 00 EC");

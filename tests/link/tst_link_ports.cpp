@@ -78,6 +78,22 @@ private Q_SLOTS:
         qputenv("XDG_CONFIG_HOME", saved);
         QCOMPARE(path, dir.filePath(expected));
     }
+
+    // A relative XDG_CONFIG_HOME is no folder (XDG base directory rules): ~/.config stands in,
+    // for the tool as for the simulator that makes the links.
+    void relativeConfigFolder()
+    {
+        QTemporaryDir home;
+        QVERIFY(home.isValid());
+        const QByteArray savedHome = qgetenv("HOME");
+        const QByteArray savedConfig = qgetenv("XDG_CONFIG_HOME");
+        qputenv("HOME", QFile::encodeName(home.path()));
+        qputenv("XDG_CONFIG_HOME", "relative/config");
+        const QString folder = PortsFolder();
+        qputenv("HOME", savedHome);
+        qputenv("XDG_CONFIG_HOME", savedConfig);
+        QCOMPARE(folder, home.path() + u"/.config/k5-dipswitch/ports"_s);
+    }
 #endif
 };
 

@@ -45,7 +45,7 @@ private Q_SLOTS:
             QTest::newRow(name) << stream << expected;
         };
         const QByteArray write255 = hex("00 FF 01 02 12 04 01 00 00 FF E7"); // 00 FF in the data
-        const QByteArray longest = Frame::Request(hex("01 02 02 FF") + QByteArray(255, 0x11));
+        const QByteArray longest = Frame::Request(0x02, 0x02, QByteArray(255, 0x11));
 
         row("three frames back to back", readCode + write255 + readVersion,
             {readCode, write255, readVersion});
