@@ -2,11 +2,12 @@
 
 #include "codesheet.h"
 #include "dropdownbox.h"
+#include "exchangehandlers.h"
 #include "k5assets.h"
-#include "linkhandlers.h"
 #include "qtprinttarget.h"
 #include "switchpanel.h"
 #include "ui_form1.h"
+#include "virtualkey.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>
@@ -16,6 +17,8 @@
 namespace {
 
 constexpr auto windowFamily = "Arial"; // Liberation Sans stands in for it on Linux
+// Released on the focused Reset button, it shows or hides the version button.
+constexpr int versionKey = VirtualKey::LetterA + ('V' - 'A');
 
 QFont windowFont(qreal pointSize, bool bold)
 {
@@ -33,43 +36,35 @@ Form1::Form1(QWidget *parent) : QWidget(parent), ui(std::make_unique<Ui::Form1>(
     buildSwitchBoxes();
     applyLooks();
 
-    SwitchPanelControls controls;
-    controls.Combo2 = m_combo2;
-    controls.Text2 = ui->Text2;
-    controls.Check1 = ui->Check1;
-    controls.Command4 = ui->Command4;
-    controls.Command5 = ui->Command5;
-    controls.Label15 = ui->Label15;
-    controls.Label16 = ui->Label16;
-    controls.Label17 = ui->Label17;
-    m_panel = std::make_unique<SwitchPanel>(controls);
+    SwitchPanelControls panel;
+    panel.switchBoxes = m_switchBoxes;
+    panel.codeBox = ui->Text2;
+    panel.functionCheck = ui->Check1;
+    panel.stepUpButton = ui->Command4;
+    panel.stepDownButton = ui->Command5;
+    panel.allPlusLabel = ui->Label15;
+    panel.allZeroLabel = ui->Label16;
+    panel.allMinusLabel = ui->Label17;
+    m_panel = std::make_unique<SwitchPanel>(panel);
 
-    LinkControls link;
-    link.Text1 = ui->Text1;
-    link.Text2 = ui->Text2;
-    link.Text3 = ui->Text3;
-    link.Check1 = ui->Check1;
-    link.Combo1 = ui->Combo1;
-    link.panel = m_panel.get();
-    link.Command1 = ui->Command1;
-    link.Command6 = ui->Command6;
-    link.Command8 = ui->Command8;
-    m_link = std::make_unique<LinkHandlers>(link);
+    ExchangeControls exchanges;
+    exchanges.portSelector = ui->Combo1;
+    exchanges.counterBox = ui->Text3;
+    exchanges.readButton = ui->Command1;
+    exchanges.writeButton = ui->Command6;
+    exchanges.versionButton = ui->Command8;
+    exchanges.panel = m_panel.get();
+    m_exchanges = std::make_unique<ExchangeHandlers>(exchanges);
 
-    connect(ui->Command3, &QAbstractButton::clicked, this, &Form1::Command3_Click);
+    connect(m_exchanges.get(), &ExchangeHandlers::status, statusBox(), &QLineEdit::setText);
+    statusBox()->setText(QString::fromUtf16(VersionIdentifier));
+    versionButton()->setVisible(false);
 
+    connect(ui->Command3, &QAbstractButton::clicked, this, &Form1::printSheet);
     connect(ui->Command2, &QAbstractButton::clicked, this, &Form1::endProgram);
-    connect(ui->Command7, &QAbstractButton::clicked, this,
-            [this] { ui->Text3->setText(QStringLiteral("0")); });
-    connect(ui->Command7, &PictureButton::keyUp, this, &Form1::Command7_KeyUp);
-    // Tied to the box rather than the window: the box loses the focus while the window is being
-    // destroyed, when the window's own parts are already gone.
-    DropDownBox *ports = ui->Combo1;
-    connect(ports, &DropDownBox::keyDown, ports, [ports] { ports->setLocked(true); });
-    connect(ports, &DropDownBox::keyUp, ports, [ports] { ports->setLocked(false); });
-    connect(ports, &DropDownBox::focusLost, ports, [ports] { ports->setLocked(false); });
-
-    startUp();
+    connect(ui->Command7, &QAbstractButton::clicked, m_exchanges.get(),
+            &ExchangeHandlers::resetCounter);
+    connect(ui->Command7, &PictureButton::keyUp, this, &Form1::toggleVersionButton);
 }
 
 Form1::~Form1() = default;
@@ -77,18 +72,18 @@ Form1::~Form1() = default;
 void Form1::buildSwitchBoxes()
 {
     // The switch boxes stand in one row under their number labels, 40 pixels apart.
-    for (int i = 1; i <= 10; ++i) {
+    for (int i = 1; i <= SwitchCount; ++i) {
         auto *box = new DropDownBox(this);
         box->setObjectName(QStringLiteral("Combo2(%1)").arg(i));
         box->setAccessibleName(QStringLiteral("DIP-switch %1").arg(i));
         box->setGeometry(40 * i, 232, 37, 24);
-        m_combo2[i - 1] = box;
+        m_switchBoxes[std::size_t(i - 1)] = box;
     }
 
     // Focus order: Command1, Command3, Command6, Command2, the ten switch boxes, Text2, Check1,
     // Text1, Combo1, Command4, Command5, Text3, Command7, Command8.
     QWidget *previous = ui->Command2;
-    for (DropDownBox *box : m_combo2) {
+    for (DropDownBox *box : m_switchBoxes) {
         setTabOrder(previous, box);
         previous = box;
     }
@@ -123,7 +118,7 @@ void Form1::applyLooks()
     for (QWidget *box : {static_cast<QWidget *>(ui->Text1), static_cast<QWidget *>(ui->Text2),
                          static_cast<QWidget *>(ui->Text3), static_cast<QWidget *>(ui->Combo1)})
         box->setFont(windowFont(9, true));
-    for (DropDownBox *box : m_combo2)
+    for (DropDownBox *box : m_switchBoxes)
         box->setFont(windowFont(9.75, true));
 
     // Labels draw white text straight onto the background picture.
@@ -145,24 +140,8 @@ void Form1::applyLooks()
                          static_cast<QWidget *>(ui->Text3), static_cast<QWidget *>(ui->Combo1),
                          static_cast<QWidget *>(ui->Check1)})
         box->setPalette(system);
-    for (DropDownBox *box : m_combo2)
+    for (DropDownBox *box : m_switchBoxes)
         box->setPalette(system);
-}
-
-void Form1::startUp()
-{
-    for (DropDownBox *box : m_combo2) {
-        for (const char *entry : {"+", "0", "-"})
-            box->addItem(QString::fromLatin1(entry));
-        box->setText(QStringLiteral("0"));
-    }
-    for (int n = 1; n <= 16; ++n)
-        ui->Combo1->addItem(QStringLiteral("COM%1").arg(n));
-    ui->Combo1->setText(QStringLiteral("COM1"));
-    m_panel->TRINARY_TO_DEC();
-    ui->Text1->setText(QString::fromUtf16(VersionIdentifier));
-    ui->Text3->setText(QStringLiteral("0"));
-    ui->Command8->setVisible(false);
 }
 
 void Form1::showCentred()
@@ -173,32 +152,41 @@ void Form1::showCentred()
         move(frame.topLeft());
     }
     show();
-    ui->Command1->setFocus(Qt::OtherFocusReason);
+    ui->Command1->setFocus(Qt::OtherFocusReason); // the read button
 }
 
-qint16 Form1::LinkBusy() const
+QLineEdit *Form1::statusBox() const
 {
-    return m_link->LinkBusy();
+    return ui->Text1;
+}
+
+QAbstractButton *Form1::versionButton() const
+{
+    return ui->Command8;
+}
+
+bool Form1::busy() const
+{
+    return m_exchanges->busy();
 }
 
 void Form1::endProgram()
 {
     // Also in the middle of an exchange: the port is released before the event loop ends.
-    m_link->link().abandon();
+    m_exchanges->abandon();
     QCoreApplication::exit(0);
 }
 
-void Form1::Command3_Click()
+void Form1::printSheet()
 {
-    if (LinkBusy() == 1 || !ui->Check1->isChecked())
+    if (busy() || !m_panel->functionOn())
         return;
-    QStringList switchTexts;
-    for (const DropDownBox *box : m_combo2)
-        switchTexts << box->text();
     QPrinter printer(QPrinter::HighResolution);
     const std::unique_ptr<PrintTarget> target =
         m_printTarget ? m_printTarget(printer) : std::make_unique<QtPrintTarget>(printer, this);
-    ui->Text1->setText(PrintStatusText(PrintCodeSheet(*target, switchTexts, ui->Text2->text())));
+    const PrintOutcome outcome =
+        PrintCodeSheet(*target, m_panel->switchTexts(), m_panel->codeText());
+    statusBox()->setText(PrintStatusText(outcome));
 }
 
 void Form1::closeEvent(QCloseEvent *event)
@@ -208,8 +196,8 @@ void Form1::closeEvent(QCloseEvent *event)
     endProgram();
 }
 
-void Form1::Command7_KeyUp(int virtualKey)
+void Form1::toggleVersionButton(int virtualKey)
 {
-    if (virtualKey == VersionKey)
-        ui->Command8->setVisible(!ui->Command8->isVisible());
+    if (virtualKey == versionKey)
+        versionButton()->setVisible(!versionButton()->isVisible());
 }

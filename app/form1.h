@@ -1,8 +1,17 @@
 #pragma once
 
-// The tool's one window: its controls, start-up, ending the program, the counter reset, the
-// hidden version button and the port selector's keyboard lock. The code editing, the exchanges
-// with the transmitter and printing live in their own classes; the window wires them up.
+// The tool's one window: its controls and looks, start-up, ending the program, the hidden version
+// button and printing the code sheet. The switch panel edits the code and the exchange handlers
+// talk to the transmitter; the window wires them up.
+//
+// Object name in form1.ui -> role in the code
+//   Text1     statusBox        Command1  readButton       Combo1     portSelector
+//   Text2     codeBox          Command3  printButton      Combo2(i)  switchBox(i)
+//   Text3     counterBox       Command6  writeButton      Check1     functionCheck
+//   Command4  stepUpButton     Command2  exitButton       Label15    allPlusLabel
+//   Command5  stepDownButton   Command7  resetButton      Label16    allZeroLabel
+//   Image1    background       Command8  versionButton    Label17    allMinusLabel
+//   Shape1    switchFrame      the other labels are captions and switch numbers
 
 #include <QWidget>
 
@@ -11,8 +20,10 @@
 #include <memory>
 
 class DropDownBox;
-class LinkHandlers;
+class ExchangeHandlers;
 class PrintTarget;
+class QAbstractButton;
+class QLineEdit;
 class QPrinter;
 class SwitchPanel;
 
@@ -25,41 +36,37 @@ class Form1 : public QWidget
     Q_OBJECT
 
 public:
-    // The letter key that shows and hides the version button while Reset has the focus.
-    static constexpr int VersionKey = 'V';
     static constexpr auto VersionIdentifier = u"SW4172-36v03-K5_DIP-switch";
 
     explicit Form1(QWidget *parent = nullptr);
     ~Form1() override;
 
-    // Switch box i, 1 to 10.
-    DropDownBox *Combo2(int i) const { return m_combo2[i - 1]; }
-    SwitchPanel &panel() const { return *m_panel; }
-    // 1 while an exchange with the transmitter runs.
-    qint16 LinkBusy() const;
+    // Whether an exchange with the transmitter runs.
+    bool busy() const;
 
     // Where the code sheet goes: by default the system's print dialog and the printer chosen
     // there. Tests put a scripted target here.
     using PrintTargetFactory = std::function<std::unique_ptr<PrintTarget>(QPrinter &)>;
     void setPrintTargetFactory(PrintTargetFactory factory) { m_printTarget = std::move(factory); }
 
-    // Shows the window centred on its screen, with the focus on Command1.
+    // Shows the window centred on its screen, with the focus on the read button.
     void showCentred();
 
 protected:
     void closeEvent(QCloseEvent *event) override;
 
 private:
+    QLineEdit *statusBox() const;
+    QAbstractButton *versionButton() const;
     void buildSwitchBoxes();
     void applyLooks();
-    void startUp();
     void endProgram();
-    void Command7_KeyUp(int virtualKey);
-    void Command3_Click();
+    void toggleVersionButton(int virtualKey);
+    void printSheet();
 
     std::unique_ptr<Ui::Form1> ui;
-    std::array<DropDownBox *, 10> m_combo2{};
+    std::array<DropDownBox *, 10> m_switchBoxes{};
     std::unique_ptr<SwitchPanel> m_panel;
-    std::unique_ptr<LinkHandlers> m_link;
+    std::unique_ptr<ExchangeHandlers> m_exchanges;
     PrintTargetFactory m_printTarget;
 };

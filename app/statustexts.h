@@ -3,6 +3,8 @@
 // The texts the status box shows for the exchanges with the transmitter, exactly as the window
 // writes them.
 
+#include "portselection.h"
+
 #include <QString>
 
 namespace StatusText {
@@ -20,7 +22,7 @@ inline const QString VersionError = QStringLiteral("Read transmitter version err
 // "COM" n " not available for use": the port could not be opened.
 inline QString PortUnavailable(int port)
 {
-    return QStringLiteral("COM%1 not available for use").arg(port);
+    return PortName(port) + QStringLiteral(" not available for use");
 }
 
 } // namespace StatusText

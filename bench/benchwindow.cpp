@@ -83,7 +83,7 @@ bool BenchWindow::click(const QString &button, const QString &running,
     click->handledNs = m_clock.nsecsElapsed();
     click->handlerCpuNs = click->cpuNs + ProcessCpuNs();
     const bool done =
-        waitFor([&] { return click->ended && m_form->LinkBusy() == 0 && settled(); }, PatienceMs);
+        waitFor([&] { return click->ended && !m_form->busy() && settled(); }, PatienceMs);
     disconnect(watch);
     return done;
 }

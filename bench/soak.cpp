@@ -346,9 +346,9 @@ bool Soak::exchange(int index, Port &port, QString *error)
                                                                  : "version"),
                  port.name(), port.fault.isEmpty() ? QStringLiteral("sound") : port.fault);
     if (!done) {
-        *error = QStringLiteral("%1 did not end: status \"%2\", LinkBusy %3; simulator: %4")
+        *error = QStringLiteral("%1 did not end: status \"%2\", busy %3; simulator: %4")
                      .arg(what, form->findChild<QLineEdit *>(QStringLiteral("Text1"))->text())
-                     .arg(form->LinkBusy())
+                     .arg(int(form->busy()))
                      .arg(port.unexpected.join(u' '));
         return false;
     }

@@ -32,13 +32,21 @@ void DropDownBox::setSelection(int start, int length)
     lineEdit()->setSelection(start, length);
 }
 
+void DropDownBox::takeKeyDown(const QKeyEvent &event)
+{
+    Q_EMIT keyDown(VirtualKey::FromEvent(event));
+    // A handler may have moved the focus on, which unlocked this box; the lock still comes last,
+    // so that the key's own character stays out of the box.
+    m_locked = true;
+}
+
 bool DropDownBox::event(QEvent *event)
 {
     // Tab moves the focus before keyPressEvent would see it, but it is a key going down here too.
     if (event->type() == QEvent::KeyPress) {
-        auto *key = static_cast<QKeyEvent *>(event);
+        const auto *key = static_cast<QKeyEvent *>(event);
         if (key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab)
-            Q_EMIT keyDown(VirtualKey::FromEvent(*key));
+            takeKeyDown(*key);
     }
     return QComboBox::event(event);
 }
@@ -46,7 +54,7 @@ bool DropDownBox::event(QEvent *event)
 void DropDownBox::keyPressEvent(QKeyEvent *event)
 {
     if (event->key() != Qt::Key_Tab && event->key() != Qt::Key_Backtab)
-        Q_EMIT keyDown(VirtualKey::FromEvent(*event));
+        takeKeyDown(*event);
     if (m_locked) {
         event->accept();
         return;
@@ -60,11 +68,11 @@ void DropDownBox::keyReleaseEvent(QKeyEvent *event)
         event->accept();
     else
         QComboBox::keyReleaseEvent(event);
-    Q_EMIT keyUp(VirtualKey::FromEvent(*event));
+    m_locked = false;
 }
 
 void DropDownBox::focusOutEvent(QFocusEvent *event)
 {
     QComboBox::focusOutEvent(event);
-    Q_EMIT focusLost();
+    m_locked = false;
 }

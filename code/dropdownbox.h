@@ -3,17 +3,17 @@
 // A drop-down box with an edit field that the user changes only by picking from its list.
 //
 // The edit field is read-only for the user, so typed, pasted and dropped text never enters it;
-// the program still writes it with setText(). While `Locked` is set the box also ignores keys,
-// so they step neither its list nor its text. Key handlers lock it on key down, before the box
-// sees the key, and unlock it on key up and on loss of focus. A pick from the list with the mouse
-// works whatever the lock.
+// the program still writes it with setText(). The box locks itself when a key goes down in it,
+// after the keyDown handlers have run and before it would handle the key itself, and unlocks when
+// the key comes up or the box loses the focus. While locked it ignores keys, so they step neither
+// its list nor its text. A pick from the list with the mouse works whatever the lock.
 
 #include <QComboBox>
 
 class DropDownBox : public QComboBox
 {
     Q_OBJECT
-    Q_PROPERTY(bool Locked READ isLocked WRITE setLocked)
+    Q_PROPERTY(bool Locked READ isLocked)
 
 public:
     explicit DropDownBox(QWidget *parent = nullptr);
@@ -23,16 +23,13 @@ public:
     void setText(const QString &text);
 
     bool isLocked() const { return m_locked; }
-    void setLocked(bool locked) { m_locked = locked; }
 
     // Selects part of the edit field's text.
     void setSelection(int start, int length);
 
 Q_SIGNALS:
-    // Raised before the box handles the key; the argument is the virtual-key code.
+    // A key went down in the box; the argument is its virtual-key code.
     void keyDown(int virtualKey);
-    void keyUp(int virtualKey);
-    void focusLost();
 
 protected:
     bool event(QEvent *event) override;
@@ -41,5 +38,7 @@ protected:
     void focusOutEvent(QFocusEvent *event) override;
 
 private:
+    void takeKeyDown(const QKeyEvent &event);
+
     bool m_locked = false;
 };

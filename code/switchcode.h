@@ -15,7 +15,6 @@ inline constexpr int SwitchCount = 10;
 inline constexpr std::int32_t LowestCode = 0;
 inline constexpr std::int32_t HighestCode = 59048; // all ten switches at "+"
 inline constexpr std::int32_t DefaultCode = 29524; // all ten switches at "0"
-inline constexpr auto DefaultCodeText = u"29524";
 
 // Positions of switches 1 to 10. Index 0 is switch 1, so positions[i - 1] is switch i.
 using SwitchPositions = std::array<SwitchPosition, SwitchCount>;

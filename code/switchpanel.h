@@ -1,34 +1,50 @@
 #pragma once
 
-// The switch panel: the ten switch boxes, the code box and the controls that edit them.
+// The switch panel: the ten switch boxes, the code box, the step buttons, the three labels that
+// set all switches and the function check box. It alone reads and writes them; the exchanges and
+// printing ask it for what they need.
 //
-// The code has no store of its own: the switch boxes and the code box are its two views, and every
-// handler here that changes one view ends by bringing the other up to date with TRINARY_TO_DEC or
-// DEC_TO_TRINARY. Texts written here from code raise no handler; only a change of Check1 does.
+// The code has no store of its own: the switch boxes and the code box are its two views, and
+// every handler here that changes one view ends by bringing the other up to date with
+// switchesToCode() or codeToSwitches(). Texts written here raise no handler; only a change of the
+// function check box does.
 
 #include "switchcode.h"
 
 #include <QObject>
-#include <QSet>
+#include <QStringList>
 
 #include <array>
+#include <optional>
 
+class ClickableLabel;
+class CodeBox;
 class DropDownBox;
 class QAbstractButton;
 class QCheckBox;
-class QLabel;
-class QLineEdit;
 
 struct SwitchPanelControls
 {
-    std::array<DropDownBox *, SwitchCount> Combo2{}; // Combo2[0] is switch 1
-    QLineEdit *Text2 = nullptr;
-    QCheckBox *Check1 = nullptr;
-    QAbstractButton *Command4 = nullptr; // step up
-    QAbstractButton *Command5 = nullptr; // step down
-    QLabel *Label15 = nullptr;           // "+": all switches to "+"
-    QLabel *Label16 = nullptr;           // "0"
-    QLabel *Label17 = nullptr;           // "-"
+    std::array<DropDownBox *, SwitchCount> switchBoxes{}; // [0] is switch 1
+    CodeBox *codeBox = nullptr;
+    QCheckBox *functionCheck = nullptr;
+    QAbstractButton *stepUpButton = nullptr;
+    QAbstractButton *stepDownButton = nullptr;
+    ClickableLabel *allPlusLabel = nullptr;
+    ClickableLabel *allZeroLabel = nullptr;
+    ClickableLabel *allMinusLabel = nullptr;
+};
+
+// What a write stores.
+struct CodeToWrite
+{
+    enum class Kind {
+        Code,        // the switches' code, in code
+        FunctionOff, // the function is off: the off marker
+        NotValid,    // the code box holds no valid code
+    };
+    Kind kind = Kind::NotValid;
+    std::int32_t code = 0;
 };
 
 class SwitchPanel : public QObject
@@ -36,31 +52,35 @@ class SwitchPanel : public QObject
     Q_OBJECT
 
 public:
+    // Fills the switch boxes' lists and sets every switch to "0", with the matching code.
     explicit SwitchPanel(const SwitchPanelControls &controls, QObject *parent = nullptr);
-
-    // Switch box i, 1 to 10.
-    DropDownBox *Combo2(int i) const { return m_c.Combo2[i - 1]; }
-
-    // Writes the code of the ten switch boxes into the code box.
-    void TRINARY_TO_DEC();
-    // Sets the ten switch boxes from the code box; a number out of range first turns the code
-    // box into the default code, wholly selected.
-    void DEC_TO_TRINARY();
 
     bool functionOn() const;
 
-protected:
-    bool eventFilter(QObject *watched, QEvent *event) override;
+    // Brings the code box up to date with the switches, and gives the code that a write stores.
+    CodeToWrite codeToWrite();
+    // Shows a code read from a transmitter, or nullopt for a transmitter whose function is off.
+    // A code above the highest one ends as the default code.
+    void showRead(std::optional<std::int32_t> code);
+
+    // For the code sheet: the switches' texts, switch 1 first, and the code box's text.
+    QStringList switchTexts() const;
+    QString codeText() const;
+
+    // Writes the code of the ten switch boxes into the code box.
+    void switchesToCode();
+    // Sets the ten switch boxes from the code box; a number out of range first turns the code
+    // box into the default code, wholly selected.
+    void codeToSwitches();
 
 private:
-    void Check1_Click();
+    DropDownBox *switchBox(int i) const; // 1 to 10
+    void functionToggled();
     void step(int delta);
-    void Combo2_KeyDown(int i, int virtualKey);
+    void switchKeyDown(int i, int virtualKey);
     void setAllSwitches(SwitchPosition position);
-    void Text2_KeyUp(int virtualKey);
-    void resetCodeBox();
-    void setSwitches(const SwitchPositions &positions);
+    void codeKeyUp(int virtualKey);
+    void showDefaultCode();
 
     SwitchPanelControls m_c;
-    QSet<int> m_keysDownInText2; // Qt key codes gone down in the code box and not yet up
 };

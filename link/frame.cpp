@@ -2,6 +2,8 @@
 
 #include <QtGlobal>
 
+#include <numeric>
+
 namespace Frame {
 
 namespace {
@@ -22,9 +24,9 @@ QByteArray Body(std::uint8_t header, std::uint8_t group, std::uint8_t command, Q
 
 std::uint8_t Checksum(QByteArrayView bytes)
 {
-    unsigned sum = 0;
-    for (const char b : bytes)
-        sum += static_cast<std::uint8_t>(b);
+    const unsigned sum = std::accumulate(bytes.begin(), bytes.end(), 0U, [](unsigned s, char b) {
+        return s + static_cast<std::uint8_t>(b);
+    });
     return static_cast<std::uint8_t>((256 - sum % 256) % 256);
 }
 

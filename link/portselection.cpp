@@ -5,11 +5,16 @@
 
 using namespace Qt::StringLiterals;
 
+QString PortName(int n)
+{
+    return u"COM"_s + QString::number(n);
+}
+
 int PortNumberFromText(QStringView comboText)
 {
     int port = FirstPortNumber;
     for (int n = FirstPortNumber; n <= LastPortNumber; ++n) {
-        if (comboText == u"COM"_s + QString::number(n))
+        if (comboText == PortName(n))
             port = n;
     }
     return port;
@@ -26,11 +31,11 @@ QString PortsFolder()
 QString DevicePathForPort(int n)
 {
 #ifdef Q_OS_WIN
-    return u"COM"_s + QString::number(n);
+    return PortName(n);
 #else
-    const QFileInfo link(PortsFolder() + u"/COM"_s + QString::number(n));
+    const QFileInfo link(PortsFolder() + u'/' + PortName(n));
     if (link.exists()) {
-        const QString device = link.canonicalFilePath();
+        QString device = link.canonicalFilePath();
         if (!device.isEmpty())
             return device;
     }

@@ -48,22 +48,22 @@ bool PortLink::pointTo(const QString &target, QString *error)
         *error = u"cannot make the folder "_s + folder;
         return false;
     }
-    const QByteArray path = QFile::encodeName(m_path);
+    const QByteArray linkPath = QFile::encodeName(m_path);
     struct stat status
     {
     };
-    if (::lstat(path.constData(), &status) == 0 && !S_ISLNK(status.st_mode)) {
+    if (::lstat(linkPath.constData(), &status) == 0 && !S_ISLNK(status.st_mode)) {
         *error = m_path + u" exists and is not a symbolic link"_s;
         return false;
     }
     // Make the new link beside the old one and rename it over: the name never goes missing.
-    const QByteArray temporary = path + ".new-" + QByteArray::number(::getpid());
+    const QByteArray temporary = linkPath + ".new-" + QByteArray::number(::getpid());
     ::unlink(temporary.constData());
     if (::symlink(QFile::encodeName(target).constData(), temporary.constData()) != 0) {
         *error = systemError(QFile::decodeName(temporary));
         return false;
     }
-    if (::rename(temporary.constData(), path.constData()) != 0) {
+    if (::rename(temporary.constData(), linkPath.constData()) != 0) {
         *error = systemError(m_path);
         ::unlink(temporary.constData());
         return false;
@@ -76,9 +76,9 @@ void PortLink::remove()
 {
     if (!isActive() || m_target.isEmpty())
         return;
-    const QByteArray path = QFile::encodeName(m_path);
+    const QByteArray linkPath = QFile::encodeName(m_path);
     // Someone may have pointed the name elsewhere since; that link is theirs.
-    if (linkTarget(path) == QFile::encodeName(m_target))
-        ::unlink(path.constData());
+    if (linkTarget(linkPath) == QFile::encodeName(m_target))
+        ::unlink(linkPath.constData());
     m_target.clear();
 }

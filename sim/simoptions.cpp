@@ -6,6 +6,8 @@
 #include <QCommandLineParser>
 #include <QRegularExpression>
 
+#include <algorithm>
+
 using namespace Qt::StringLiterals;
 
 std::optional<SimOptions> SimOptions::parse(const QStringList &arguments, QString *error)
@@ -55,11 +57,9 @@ std::optional<SimOptions> SimOptions::parse(const QStringList &arguments, QStrin
 
     if (parser.isSet(versionText)) {
         const QString text = parser.value(versionText);
-        for (const QChar c : text) {
-            if (c.unicode() > 0xFF) {
-                *error = u"--version-text: only Latin-1 characters fit on the line"_s;
-                return std::nullopt;
-            }
+        if (std::any_of(text.begin(), text.end(), [](QChar c) { return c.unicode() > 0xFF; })) {
+            *error = u"--version-text: only Latin-1 characters fit on the line"_s;
+            return std::nullopt;
         }
         options.versionText = text.toLatin1();
     }

@@ -8,8 +8,8 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
+#include <ctime>
 #include <sys/timerfd.h>
-#include <time.h>
 #include <unistd.h>
 
 Q_LOGGING_CATEGORY(lcSim, "k5.sim")

@@ -27,7 +27,7 @@ public:
     static constexpr std::chrono::nanoseconds ByteTime =
         std::chrono::nanoseconds{std::chrono::seconds{1}} / 240;
     // Output waiting beyond this is not taken on; far beyond any exchange of the tool.
-    static constexpr qsizetype MaxQueuedBytes = 64 * 1024;
+    static constexpr qsizetype MaxQueuedBytes = qsizetype{64} * 1024;
 
     explicit Simulator(const SimOptions &options, QObject *parent = nullptr);
     ~Simulator() override;

@@ -8,14 +8,8 @@ static_assert(VersionPrefix.size() == Frame::VersionPrefixSize);
 
 std::uint8_t wrongCommand(std::uint8_t command)
 {
-    switch (command) {
-    case Frame::ReadCodeCommand:
-        return Frame::WriteCodeCommand;
-    case Frame::WriteCodeCommand:
-        return Frame::ReadCodeCommand;
-    default:
-        return Frame::ReadCodeCommand; // the version command 00
-    }
+    // The read command becomes the write command; the write and version commands the read one.
+    return command == Frame::ReadCodeCommand ? Frame::WriteCodeCommand : Frame::ReadCodeCommand;
 }
 
 std::uint8_t wrongGroup(std::uint8_t group)

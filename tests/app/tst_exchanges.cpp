@@ -53,20 +53,19 @@ class ExchangesTest : public QObject, WindowFixture
         return sim->started();
     }
 
-    QString status() const { return control<QLineEdit>("Text1")->text(); }
-    QString code() const { return control<QLineEdit>("Text2")->text(); }
-    QString counter() const { return control<QLineEdit>("Text3")->text(); }
-    bool functionOn() const { return control<QCheckBox>("Check1")->isChecked(); }
-    void click(const char *name) { QTest::mouseClick(control(name), Qt::LeftButton); }
+    QString status() const { return statusBox()->text(); }
+    QString code() const { return codeBox()->text(); }
+    QString counter() const { return counterBox()->text(); }
+    bool functionOn() const { return functionCheck()->isChecked(); }
     void showVersionButton()
     {
-        click("Command7");
-        QTest::keyClick(control("Command7"), Qt::Key_V);
+        click(resetButton());
+        QTest::keyClick(resetButton(), Qt::Key_V);
     }
     // Picks a port from the port selector's list with the mouse.
     void pickPort(int n)
     {
-        auto *ports = control<DropDownBox>("Combo1");
+        auto *ports = portSelector();
         ports->showPopup();
         QTRY_VERIFY(ports->view()->isVisible());
         const QModelIndex index = ports->view()->model()->index(n - 1, 0);
@@ -79,14 +78,13 @@ class ExchangesTest : public QObject, WindowFixture
     // the window close it, or hung it up itself.
     bool exchangeEnded(int closedBefore)
     {
-        return QTest::qWaitFor(
-            [&] { return form->LinkBusy() == 0 && closedCount() > closedBefore; },
-            SimulatorProcess::PatienceMs);
+        return QTest::qWaitFor([&] { return !form->busy() && closedCount() > closedBefore; },
+                               SimulatorProcess::PatienceMs);
     }
     int closedCount() { return int(sim->log().count("closed") + sim->log().count("hangup")); }
 
     // Clicks an exchange button and waits for the exchange to end with the port closed.
-    void runExchange(const char *button)
+    void runExchange(QWidget *button)
     {
         const int closed = closedCount();
         click(button);
@@ -131,26 +129,26 @@ private Q_SLOTS:
         QFETCH(QString, code);
         QFETCH(int, switchCode);
         QVERIFY(startSimulator(options));
-        runExchange("Command1");
+        runExchange(readButton());
         QCOMPARE(status(), readOk);
         QCOMPARE(sim->log("rx "), QStringList{readRequest});
         QCOMPARE(functionOn(), on);
         QCOMPARE(this->code(), code);
         QCOMPARE(switches(),
                  switchCode < 0 ? QStringList(10, QString()).join(u' ') : switchesOf(switchCode));
-        QCOMPARE(control("Text2")->isEnabled(), on);
+        QCOMPARE(codeBox()->isEnabled(), on);
     }
 
     void readTurnsTheFunctionBackOn()
     {
         QVERIFY(startSimulator({"--code", "12"}));
-        click("Check1");
+        click(functionCheck());
         QVERIFY(!functionOn());
-        runExchange("Command1");
+        runExchange(readButton());
         QVERIFY(functionOn());
         QCOMPARE(code(), "12");
         QCOMPARE(switches(), switchesOf(12));
-        QVERIFY(form->Combo2(3)->isEnabled());
+        QVERIFY(switchBox(3)->isEnabled());
     }
 
     // --- write --------------------------------------------------------------------------------
@@ -175,10 +173,10 @@ private Q_SLOTS:
         QFETCH(QString, request);
         QVERIFY(startSimulator());
         if (label.isEmpty())
-            click("Check1");
+            click(functionCheck());
         else
             QTest::mouseClick(control<QLabel>(label), Qt::LeftButton);
-        runExchange("Command6");
+        runExchange(writeButton());
         QCOMPARE(status(), writeOk);
         QCOMPARE(sim->log("rx "), QStringList{request});
         QCOMPARE(counter(), "1");
@@ -187,10 +185,10 @@ private Q_SLOTS:
     void writeTakesTheSwitchesNotATypedCode()
     {
         QVERIFY(startSimulator());
-        QTest::mouseClick(control<QLabel>("Label17"), Qt::LeftButton); // switches all "-"
+        QTest::mouseClick(allMinusLabel(), Qt::LeftButton); // switches all "-"
         // Text that reaches the code box without a key (as a paste) and is out of range.
-        control<QLineEdit>("Text2")->setText("abc");
-        runExchange("Command6");
+        codeBox()->setText("abc");
+        runExchange(writeButton());
         QCOMPARE(code(), "0");
         QCOMPARE(sim->log("rx "), QStringList{"rx 00 FF 01 02 12 04 01 00 00 00 E6"});
         QCOMPARE(status(), writeOk);
@@ -200,12 +198,12 @@ private Q_SLOTS:
     {
         QVERIFY(startSimulator());
         for (int n = 1; n <= 3; ++n) {
-            runExchange("Command6");
+            runExchange(writeButton());
             QCOMPARE(counter(), QString::number(n));
         }
-        click("Command7");
+        click(resetButton());
         QCOMPARE(counter(), "0");
-        runExchange("Command6");
+        runExchange(writeButton());
         QCOMPARE(counter(), "1");
     }
 
@@ -213,16 +211,15 @@ private Q_SLOTS:
     {
         QVERIFY(startSimulator({"--code", "0"}));
         // 12345 is - + - 0 + + 0 + 0 -: typed into the code box.
-        auto *codeBox = control<QLineEdit>("Text2");
-        codeBox->setFocus();
-        codeBox->selectAll();
-        QTest::keyClicks(codeBox, "12345");
+        codeBox()->setFocus();
+        codeBox()->selectAll();
+        QTest::keyClicks(codeBox(), "12345");
         QCOMPARE(switches(), switchesOf(12345));
-        runExchange("Command6");
+        runExchange(writeButton());
         QCOMPARE(status(), writeOk);
 
-        QTest::mouseClick(control<QLabel>("Label15"), Qt::LeftButton); // the window forgets it
-        runExchange("Command1");
+        QTest::mouseClick(allPlusLabel(), Qt::LeftButton); // the window forgets it
+        runExchange(readButton());
         QCOMPARE(status(), readOk);
         QCOMPARE(code(), "12345");
         QCOMPARE(switches(), switchesOf(12345));
@@ -246,10 +243,10 @@ private Q_SLOTS:
         QFETCH(QStringList, options);
         QFETCH(QString, text);
         QVERIFY(startSimulator(options));
-        QVERIFY(!control("Command8")->isVisible());
+        QVERIFY(!versionButton()->isVisible());
         showVersionButton();
-        QVERIFY(control("Command8")->isVisible());
-        runExchange("Command8");
+        QVERIFY(versionButton()->isVisible());
+        runExchange(versionButton());
         QCOMPARE(sim->log("rx "), QStringList{versionRequest});
         QCOMPARE(status(), text);
     }
@@ -278,16 +275,16 @@ private Q_SLOTS:
             {"Command1", readError}, {"Command6", writeError}, {"Command8", versionError}};
         for (const Case &c : cases) {
             const QString codeBefore = code();
-            runExchange(c.button);
+            runExchange(control(c.button));
             QCOMPARE(status(), c.error);
-            QCOMPARE(form->LinkBusy(), 0);
+            QCOMPARE(form->busy(), false);
             QCOMPARE(counter(), "0");
             QCOMPARE(code(), codeBefore);
         }
         // The window is free again: with a sound transmitter the next exchange works.
         sim.reset();
         QVERIFY(startSimulator({"--code", "12"}));
-        runExchange("Command1");
+        runExchange(readButton());
         QCOMPARE(status(), readOk);
         QCOMPARE(code(), "12");
     }
@@ -307,7 +304,7 @@ private Q_SLOTS:
         QVERIFY(startSimulator({"--fault", fault, "--code", "12"}));
         for (int round = 0; round < 2;
              ++round) { // and what a reply leaves on the line harms no other
-            runExchange("Command1");
+            runExchange(readButton());
             QCOMPARE(status(), text);
             QCOMPARE(code(), text == readOk ? "12" : "29524");
         }
@@ -327,15 +324,15 @@ private Q_SLOTS:
             [](QtMsgType, const QMessageLogContext &context, const QString &text) {
                 logged << QString::fromLatin1(context.category) + ": " + text;
             });
-        click("Command1");
+        click(readButton());
         qInstallMessageHandler(previous);
         QCOMPARE(status(), "COM5 not available for use");
         QCOMPARE(logged.size(), 1);
         QVERIFY2(logged[0].startsWith("k5.link: COM5: cannot open /nonexistent/ttyUSB9: ") &&
                      logged[0].contains("No such file"),
                  qPrintable(logged[0]));
-        QCOMPARE(form->LinkBusy(), 0);
-        click("Command1"); // and again: nothing is left locked
+        QCOMPARE(form->busy(), false);
+        click(readButton()); // and again: nothing is left locked
         QCOMPARE(status(), "COM5 not available for use");
         QFile::remove(portsFolder() + "/COM5");
         QVERIFY(sim->log("rx ").isEmpty());
@@ -363,11 +360,11 @@ private Q_SLOTS:
     {
         QFETCH(QString, text);
         QFETCH(QString, textAfter);
-        QVERIFY(startSimulator());                     // on COM1
-        control<DropDownBox>("Combo1")->setText(text); // only the program can write it
-        runExchange("Command1");
+        QVERIFY(startSimulator());     // on COM1
+        portSelector()->setText(text); // only the program can write it
+        runExchange(readButton());
         QCOMPARE(status(), readOk);
-        QCOMPARE(control<DropDownBox>("Combo1")->text(), textAfter);
+        QCOMPARE(portSelector()->text(), textAfter);
     }
 
     void portInUse_data()
@@ -384,12 +381,12 @@ private Q_SLOTS:
         QSerialPort other(sim->device());
         QVERIFY(other.open(QIODevice::ReadWrite));
         showVersionButton();
-        QTest::mouseClick(control(button), Qt::LeftButton);
+        click(control(button));
         QCOMPARE(status(), "COM1 not available for use");
-        QCOMPARE(form->LinkBusy(), 0);
+        QCOMPARE(form->busy(), false);
         QCOMPARE(counter(), "0");
         other.close();
-        runExchange(qPrintable(button));
+        runExchange(control(button));
         QVERIFY(status() != "COM1 not available for use");
     }
 
@@ -402,18 +399,18 @@ private Q_SLOTS:
             QStringList{"--no-pacing", "--log", "--link", "COM16", "--code", "7"});
         QVERIFY(sim->started());
         pickPort(16);
-        runExchange("Command1");
+        runExchange(readButton());
         QCOMPARE(code(), "7");
 
         const QString link = portsFolder() + "/COM16";
         QVERIFY(QFile::remove(link)); // the adapter's link is gone
         QTest::ignoreMessage(QtWarningMsg, QRegularExpression("COM16: cannot open /dev/ttyS15"));
-        click("Command1");
+        click(readButton());
         QCOMPARE(status(), "COM16 not available for use");
-        QCOMPARE(form->LinkBusy(), 0);
+        QCOMPARE(form->busy(), false);
 
         QVERIFY(QFile::link(sim->device(), link)); // and back
-        runExchange("Command1");
+        runExchange(readButton());
         QCOMPARE(status(), readOk);
     }
 
@@ -424,9 +421,9 @@ private Q_SLOTS:
         QVERIFY(startSimulator());
         QVERIFY(QFile::setPermissions(sim->device(), QFile::Permissions{}));
         QTest::ignoreMessage(QtWarningMsg, QRegularExpression("COM1: cannot open .*ermission"));
-        click("Command1");
+        click(readButton());
         QCOMPARE(status(), "COM1 not available for use");
-        QCOMPARE(form->LinkBusy(), 0);
+        QCOMPARE(form->busy(), false);
     }
 
     void secondInstanceOnTheSamePort()
@@ -434,7 +431,7 @@ private Q_SLOTS:
         // A reply slowed to 0.3 s a byte keeps the first instance's read going for some 2.4 s.
         QVERIFY(startSimulator({"--fault", "slow:300", "--code", "12345"}));
         const int closed = closedCount();
-        click("Command1");
+        click(readButton());
         QProcess other;
         other.start(K5_OTHER_INSTANCE_PATH, {"COM1"});
         QVERIFY(QTest::qWaitFor([&] { return other.state() == QProcess::NotRunning; },
@@ -442,7 +439,7 @@ private Q_SLOTS:
         QCOMPARE(other.exitCode(), 0);
         QCOMPARE(QString::fromLocal8Bit(other.readAllStandardOutput()).trimmed(),
                  "COM1 not available for use");
-        QCOMPARE(form->LinkBusy(), 1);
+        QCOMPARE(form->busy(), true);
 
         QVERIFY(exchangeEnded(closed));
         QCOMPARE(status(), readOk);
@@ -462,10 +459,10 @@ private Q_SLOTS:
             return std::make_unique<ScriptedTarget>();
         });
         const int closed = closedCount();
-        click("Command1");
-        QCOMPARE(form->LinkBusy(), 1);
+        click(readButton());
+        QCOMPARE(form->busy(), true);
         QCOMPARE(status(), "Read transmitter DIP-switch code");
-        for (const char *button : {"Command1", "Command6", "Command8", "Command3"})
+        for (QWidget *button : {readButton(), writeButton(), versionButton(), printButton()})
             click(button);
         QCOMPARE(status(), "Read transmitter DIP-switch code");
         QCOMPARE(prints, 0);
@@ -480,19 +477,19 @@ private Q_SLOTS:
         // Paced at the real line speed, a write takes some 70 ms; the user acts in the meantime.
         sim = std::make_unique<SimulatorProcess>(QStringList{"--log", "--link", "COM1"});
         QVERIFY(sim->started());
-        runExchange("Command6");
+        runExchange(writeButton());
         QCOMPARE(counter(), "1");
 
-        QTest::mouseClick(control<QLabel>("Label17"), Qt::LeftButton); // code 0
+        QTest::mouseClick(allMinusLabel(), Qt::LeftButton); // code 0
         const int closed = closedCount();
-        click("Command6");
-        QCOMPARE(form->LinkBusy(), 1);
-        click("Command7"); // Reset
+        click(writeButton());
+        QCOMPARE(form->busy(), true);
+        click(resetButton()); // Reset
         QCOMPARE(counter(), "0");
-        QTest::mouseClick(control<QLabel>("Label15"), Qt::LeftButton); // all "+"
+        QTest::mouseClick(allPlusLabel(), Qt::LeftButton); // all "+"
         QCOMPARE(code(), "59048");
-        form->Combo2(1)->setFocus();
-        QTest::keyClick(form->Combo2(1), Qt::Key_0);
+        switchBox(1)->setFocus();
+        QTest::keyClick(switchBox(1), Qt::Key_0);
         QCOMPARE(code(), "59047");
         QVERIFY(exchangeEnded(closed));
         QCOMPARE(status(), writeOk);
@@ -500,7 +497,7 @@ private Q_SLOTS:
         QCOMPARE(counter(), "1");
         QCOMPARE(code(), "59047");
 
-        runExchange("Command1"); // the transmitter holds the code of the click, not the edits
+        runExchange(readButton()); // the transmitter holds the code of the click, not the edits
         QCOMPARE(code(), "0");
     }
 
@@ -514,15 +511,15 @@ private Q_SLOTS:
     {
         QFETCH(bool, closeBox);
         QVERIFY(startSimulator({"--fault", "no-reply"}));
-        click("Command1");
-        QCOMPARE(form->LinkBusy(), 1);
+        click(readButton());
+        QCOMPARE(form->busy(), true);
         QVERIFY(sim->waitForLog(readRequest));
 
         QTimer::singleShot(0, form.get(), [&] {
             if (closeBox)
                 form->close();
             else
-                click("Command2");
+                click(exitButton());
         });
         QTimer watchdog;
         watchdog.setSingleShot(true);

@@ -28,7 +28,7 @@ private Q_SLOTS:
     {
         QCOMPARE(form->windowTitle(), QStringLiteral("K5 DIP-switch"));
         for (int i = 1; i <= 10; ++i) {
-            DropDownBox *box = form->Combo2(i);
+            DropDownBox *box = switchBox(i);
             QCOMPARE(box->text(), QStringLiteral("0"));
             QCOMPARE(box->count(), 3);
             QCOMPARE(box->itemText(0), QStringLiteral("+"));
@@ -36,7 +36,7 @@ private Q_SLOTS:
             QCOMPARE(box->itemText(2), QStringLiteral("-"));
             QVERIFY(box->isEnabled());
         }
-        auto *ports = control<DropDownBox>("Combo1");
+        auto *ports = portSelector();
         QCOMPARE(ports->text(), QStringLiteral("COM1"));
         QCOMPARE(ports->count(), 16);
         for (int n = 1; n <= 16; ++n)
@@ -49,7 +49,7 @@ private Q_SLOTS:
         QVERIFY(text("Text1")->isReadOnly());
         QVERIFY(text("Text3")->isReadOnly());
         QCOMPARE(text("Text2")->maxLength(), 5);
-        QVERIFY(control<QCheckBox>("Check1")->isChecked());
+        QVERIFY(functionCheck()->isChecked());
         QVERIFY(!button("Command8")->isVisible());
         QVERIFY(button("Command1")->hasFocus());
     }
@@ -282,7 +282,7 @@ private Q_SLOTS:
     void portSelectorIgnoresTypedKeys()
     {
         QFETCH(int, key);
-        auto *ports = control<DropDownBox>("Combo1");
+        auto *ports = portSelector();
         ports->setFocus();
         QTest::keyPress(ports, Qt::Key(key));
         QVERIFY(ports->isLocked());
@@ -295,7 +295,7 @@ private Q_SLOTS:
 
     void portSelectorPickWithTheMouse()
     {
-        auto *ports = control<DropDownBox>("Combo1");
+        auto *ports = portSelector();
         ports->setFocus();
         QTest::keyPress(ports, Qt::Key_A);
         QVERIFY(ports->isLocked());

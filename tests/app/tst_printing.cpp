@@ -66,8 +66,8 @@ private Q_SLOTS:
 
     void printsTheSheetAndEmptiesTheStatus()
     {
-        form->Combo2(1)->setText("+");
-        form->Combo2(10)->setText("-");
+        switchBox(1)->setText("+");
+        switchBox(10)->setText("-");
         form->findChild<QLineEdit *>("Text2")->setText("00012");
         clickPrint();
         QCOMPARE(targetsMade, 1);

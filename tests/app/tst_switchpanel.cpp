@@ -21,14 +21,15 @@ class SwitchPanelTest : public QObject, WindowFixture
 {
     Q_OBJECT
 
-    QLineEdit *codeBox() const { return control<QLineEdit>("Text2"); }
-    QCheckBox *function() const { return control<QCheckBox>("Check1"); }
-    DropDownBox *box(int i) const { return form->Combo2(i); }
+    QCheckBox *function() const { return functionCheck(); }
+    DropDownBox *box(int i) const { return switchBox(i); }
 
+    // Pastes text over the whole code box, as with the context menu: no key is involved.
     void setCode(const QString &text)
     {
-        codeBox()->setText(text);
-        form->panel().DEC_TO_TRINARY();
+        QApplication::clipboard()->setText(text);
+        codeBox()->selectAll();
+        codeBox()->paste();
     }
     void selectAllOfCodeBox()
     {
@@ -103,9 +104,7 @@ private Q_SLOTS:
         QFETCH(QString, textAfter);
         QFETCH(int, code);
         QFETCH(bool, replaced);
-        codeBox()->setText(text);
-        codeBox()->setCursorPosition(1);
-        form->panel().DEC_TO_TRINARY();
+        setCode(text);
         QCOMPARE(codeBox()->text(), textAfter);
         QCOMPARE(switches(), switchesOf(code));
         if (replaced) {
@@ -113,31 +112,8 @@ private Q_SLOTS:
             QCOMPARE(codeBox()->selectedText(), QStringLiteral("29524"));
         } else {
             QVERIFY(!codeBox()->hasSelectedText());
-            QCOMPARE(codeBox()->cursorPosition(), qMin(1, int(text.size())));
+            QCOMPARE(codeBox()->cursorPosition(), int(text.size()));
         }
-    }
-
-    void switchesToCodeBox_data()
-    {
-        QTest::addColumn<QStringList>("texts"); // switch 1 first
-        QTest::addColumn<QString>("code");
-        QTest::newRow("all 0") << QStringList(10, "0") << "29524";
-        QTest::newRow("all +") << QStringList(10, "+") << "59048";
-        QTest::newRow("all -") << QStringList(10, "-") << "0";
-        QTest::newRow("box 1 +") << (QStringList{"+"} << QStringList(9, "-")) << "2";
-        QTest::newRow("box 10 0") << (QStringList(9, "-") << "0") << "19683";
-        // Boxes 5 to 10 at "0" weigh 81 + 243 + 729 + 2187 + 6561 + 19683.
-        QTest::newRow("odd texts count as -")
-            << QStringList{"", "a", " +", "++", "0", "0", "0", "0", "0", "0"} << "29484";
-    }
-    void switchesToCodeBox()
-    {
-        QFETCH(QStringList, texts);
-        QFETCH(QString, code);
-        for (int i = 1; i <= 10; ++i)
-            box(i)->setText(texts[i - 1]);
-        form->panel().TRINARY_TO_DEC();
-        QCOMPARE(codeBox()->text(), code);
     }
 
     // --- switch keys --------------------------------------------------------------------------
@@ -192,8 +168,7 @@ private Q_SLOTS:
         QFETCH(Qt::KeyboardModifiers, modifiers);
         QFETCH(QString, text);
         QFETCH(int, next);
-        form->Combo2(1)->setText("-"); // so that every row changes the code
-        form->panel().TRINARY_TO_DEC();
+        pick(switchBox(1), 2); // "-", so that every row changes the code
         this->box(box)->setFocus();
         QTest::keyClick(this->box(box), Qt::Key(key), modifiers);
         QCOMPARE(this->box(box)->text(), text);
@@ -354,9 +329,7 @@ private Q_SLOTS:
 
     void pastedTextIsFollowed()
     {
-        QApplication::clipboard()->setText(QStringLiteral("12"));
-        selectAllOfCodeBox();
-        codeBox()->paste(); // as from the context menu: no key is involved
+        setCode(QStringLiteral("12"));
         QCOMPARE(codeBox()->text(), QStringLiteral("12"));
         QCOMPARE(switches(), switchesOf(12));
     }
@@ -385,7 +358,7 @@ private Q_SLOTS:
         QFETCH(QString, after);
         QFETCH(int, code);
         setCode(before);
-        QTest::mouseClick(control<QAbstractButton>(up ? "Command4" : "Command5"), Qt::LeftButton);
+        QTest::mouseClick(up ? stepUpButton() : stepDownButton(), Qt::LeftButton);
         QCOMPARE(codeBox()->text(), after);
         QCOMPARE(switches(), switchesOf(code));
     }
@@ -428,8 +401,8 @@ private Q_SLOTS:
         QVERIFY(!codeBox()->isEnabled());
 
         // Step buttons and labels do nothing while the function is off.
-        QTest::mouseClick(control<QAbstractButton>("Command4"), Qt::LeftButton);
-        QTest::mouseClick(control<QAbstractButton>("Command5"), Qt::LeftButton);
+        QTest::mouseClick(stepUpButton(), Qt::LeftButton);
+        QTest::mouseClick(stepDownButton(), Qt::LeftButton);
         clickLabel("Label15");
         clickLabel("Label17");
         QCOMPARE(codeBox()->text(), QString());
@@ -483,9 +456,8 @@ private Q_SLOTS:
             }
             case 4:
                 history += QStringLiteral("step; ");
-                QTest::mouseClick(
-                    control<QAbstractButton>(random.bounded(2) ? "Command4" : "Command5"),
-                    Qt::LeftButton);
+                QTest::mouseClick(random.bounded(2) ? stepUpButton() : stepDownButton(),
+                                  Qt::LeftButton);
                 break;
             case 5: {
                 const char *labels[] = {"Label15", "Label16", "Label17"};

@@ -40,7 +40,10 @@ protected:
     QLineEdit *counterBox() const { return control<QLineEdit>("Text3"); }
     QCheckBox *functionCheck() const { return control<QCheckBox>("Check1"); }
     DropDownBox *portSelector() const { return control<DropDownBox>("Combo1"); }
-    DropDownBox *switchBox(int i) const { return control<DropDownBox>(QStringLiteral("Combo2(%1)").arg(i)); }
+    DropDownBox *switchBox(int i) const
+    {
+        return control<DropDownBox>(QStringLiteral("Combo2(%1)").arg(i));
+    }
     QAbstractButton *readButton() const { return control<QAbstractButton>("Command1"); }
     QAbstractButton *exitButton() const { return control<QAbstractButton>("Command2"); }
     QAbstractButton *printButton() const { return control<QAbstractButton>("Command3"); }
