@@ -2,17 +2,15 @@
 
 #include "simlogging.h"
 
-#include <QFile>
 #include <QSocketNotifier>
 
 #include <array>
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
 #include <poll.h>
-#include <stdlib.h>
 #include <sys/inotify.h>
-#include <sys/ioctl.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -40,10 +38,9 @@ void setRawMode(int fd)
 
 PtyLine::PtyLine(QObject *parent) : QObject(parent)
 {
-    m_closedCheck.setInterval(ClosedCheckInterval);
-    connect(&m_closedCheck, &QTimer::timeout, this, &PtyLine::checkClosedLine);
-    m_outputCheck.setInterval(OutputCheckInterval);
-    connect(&m_outputCheck, &QTimer::timeout, this, &PtyLine::checkOutputRead);
+    m_outputGrace.setSingleShot(true);
+    m_outputGrace.setInterval(OutputReadGrace);
+    connect(&m_outputGrace, &QTimer::timeout, this, &PtyLine::outputRead);
 }
 
 PtyLine::~PtyLine()
@@ -94,29 +91,27 @@ bool PtyLine::open(QString *error)
     });
     // The watch comes after the line's own open above, whose events would count as the tool's;
     // nobody else knows the device yet.
-    if (!watchOpens(QByteArray(name.data())))
-        m_closedCheck.start();
+    if (!watchOpens(QByteArray(name.data()), error)) {
+        close();
+        return false;
+    }
     return true;
 }
 
-bool PtyLine::watchOpens(const QByteArray &slavePath)
+bool PtyLine::watchOpens(const QByteArray &slavePath, QString *error)
 {
     const int events = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
     if (events < 0) {
-        const QString error = systemError("inotify_init1"); // before logging touches errno
-        qCDebug(lcSim).noquote() << error << "- looking on a timer";
+        *error = systemError("inotify_init1");
         return false;
     }
     if (::inotify_add_watch(events, slavePath.constData(), IN_OPEN | IN_CLOSE) < 0) {
-        const QString error = systemError("inotify_add_watch");
-        qCDebug(lcSim).noquote() << error << "- looking on a timer";
+        *error = systemError("inotify_add_watch");
         ::close(events);
         return false;
     }
     m_openEvents = events;
     m_othersOpen = 0;
-    m_ownOpenEvents = 0;
-    m_ownCloseEvents = 0;
     m_openNotifier = new QSocketNotifier(m_openEvents, QSocketNotifier::Read, this);
     connect(m_openNotifier, &QSocketNotifier::activated, this, &PtyLine::readOpenEvents);
     return true;
@@ -137,27 +132,19 @@ void PtyLine::readOpenEvents()
             at += ssize_t(sizeof event + event.len);
             if (event.mask & IN_Q_OVERFLOW) {
                 // Events lost: the master's state is the best guess left.
-                const bool open = !masterHungUp();
-                if (open && m_othersOpen == 0)
+                const bool peerThere = !masterHungUp();
+                if (peerThere && m_othersOpen == 0)
                     otherOpened();
-                else if (!open && m_othersOpen > 0 && m_watchSlave < 0) {
+                else if (!peerThere && m_othersOpen > 0) {
                     m_othersOpen = 1;
                     otherClosed();
                 }
                 continue;
             }
-            if (event.mask & IN_OPEN) {
-                if (m_ownOpenEvents > 0)
-                    --m_ownOpenEvents;
-                else
-                    otherOpened();
-            }
-            if (event.mask & IN_CLOSE) {
-                if (m_ownCloseEvents > 0)
-                    --m_ownCloseEvents;
-                else
-                    otherClosed();
-            }
+            if (event.mask & IN_OPEN)
+                otherOpened();
+            if (event.mask & IN_CLOSE)
+                otherClosed();
             if (m_openEvents < 0)
                 return; // the line was closed meanwhile
         }
@@ -199,9 +186,7 @@ void PtyLine::takePendingInput()
 
 void PtyLine::close()
 {
-    m_closedCheck.stop();
-    m_outputCheck.stop();
-    closeWatchSlave();
+    m_outputGrace.stop();
     // Later, not now: close() may run while one of the notifiers is delivering its signal.
     for (QSocketNotifier *notifier : {m_readNotifier, m_writeNotifier, m_openNotifier}) {
         if (notifier) {
@@ -251,45 +236,9 @@ void PtyLine::discardOutput()
 
 void PtyLine::awaitOutputRead()
 {
-    m_outputWaitStart = std::chrono::steady_clock::now();
-    closeWatchSlave();
-    // Only a descriptor of the slave tells how much is still unread there. The tool's serial
-    // port makes the device exclusive, so unless we are privileged this open fails, and a
-    // grace period stands in.
-    m_watchSlave = ::open(QFile::encodeName(m_devicePath).constData(),
-                          O_RDONLY | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-    if (m_watchSlave >= 0 && m_openEvents >= 0)
-        ++m_ownOpenEvents; // not the tool's
-    m_outputCheck.start();
-}
-
-void PtyLine::checkOutputRead()
-{
-    const auto waited = std::chrono::steady_clock::now() - m_outputWaitStart;
-    bool done = waited >= OutputReadLimit;
-    if (m_watchSlave < 0) {
-        done = done || waited >= OutputReadGrace;
-    } else {
-        // Bytes reach the slave's input a moment after the write; the first look waits for it.
-        int unread = 0;
-        done = done || (waited >= 4 * OutputCheckInterval &&
-                        ::ioctl(m_watchSlave, FIONREAD, &unread) == 0 && unread == 0);
-    }
-    if (!done)
-        return;
-    m_outputCheck.stop();
-    closeWatchSlave();
-    Q_EMIT outputRead();
-}
-
-void PtyLine::closeWatchSlave()
-{
-    if (m_watchSlave < 0)
-        return;
-    ::close(m_watchSlave);
-    m_watchSlave = -1;
-    if (m_openEvents >= 0)
-        ++m_ownCloseEvents;
+    // The master cannot tell how much of its output the other side has read; a reader that
+    // polls takes it well within the grace period.
+    m_outputGrace.start();
 }
 
 void PtyLine::readMaster()
@@ -306,9 +255,9 @@ void PtyLine::readMaster()
     // master hears of it, so the events tell it first, with each open and close in its turn.
     // After them the other side may be back already.
     readOpenEvents();
-    if (!m_peerOpen || m_master < 0 || (m_openEvents >= 0 && !masterHungUp()))
+    if (!m_peerOpen || m_master < 0 || !masterHungUp())
         return;
-    m_othersOpen = 0; // events lost or none to be had: the master has the last word
+    m_othersOpen = 0; // events lost: the master has the last word
     lostPeer();
 }
 
@@ -321,33 +270,5 @@ void PtyLine::lostPeer()
     discardOutput();
     // And that process should find a raw line even if the last one left it otherwise.
     setRawMode(m_master);
-    if (m_openEvents < 0)
-        m_closedCheck.start();
     Q_EMIT peerClosed();
-}
-
-void PtyLine::checkClosedLine()
-{
-    if (m_watchSlave >= 0)
-        return; // the line's own descriptor would pass for the other side's
-    pollfd watch{m_master, POLLIN, 0};
-    if (::poll(&watch, 1, 0) < 0)
-        return;
-    if (!(watch.revents & POLLHUP)) {
-        m_peerOpen = true;
-        m_closedCheck.stop();
-        m_readNotifier->setEnabled(true);
-        Q_EMIT peerOpened();
-        return;
-    }
-    if (watch.revents & POLLIN) {
-        // The other side opened the device, wrote and closed it between two looks. Nobody is
-        // there to answer; take its bytes off the line.
-        std::array<char, 4096> buffer{};
-        while (::read(m_master, buffer.data(), buffer.size()) > 0) {
-        }
-        discardOutput();
-        Q_EMIT peerOpened();
-        Q_EMIT peerClosed();
-    }
 }

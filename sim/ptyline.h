@@ -8,8 +8,7 @@
 // fire continuously. The line therefore watches the master with a notifier only while the slave
 // is open. Opens and closes of the slave are learnt from inotify on the device, at once and one
 // by one, so that even a close and a reopen between two turns of the event loop are both seen.
-// Where inotify is not to be had, the line looks at the master on a modest timer instead. The
-// simulator keeps no slave descriptor of its own (that would hide every close). A freshly made
+// The simulator keeps no slave descriptor of its own (that would hide every close). A freshly made
 // pair shows no POLLHUP until its slave has been opened and closed once, so the line does that
 // itself at the start.
 
@@ -28,13 +27,9 @@ class PtyLine : public QObject
     Q_OBJECT
 
 public:
-    // Only without inotify: how often a closed line is looked at.
-    static constexpr std::chrono::milliseconds ClosedCheckInterval{10};
-    static constexpr std::chrono::milliseconds OutputCheckInterval{5};
-    // Without a look at the slave: how long the other side gets to read, a reader that polls
-    // easily makes it, and still well within the tool's half second for a byte.
+    // How long the other side gets to read what was written before a hang-up: a reader that
+    // polls easily makes it, and it is still well within the tool's half second for a byte.
     static constexpr std::chrono::milliseconds OutputReadGrace{150};
-    static constexpr std::chrono::milliseconds OutputReadLimit{500};
 
     explicit PtyLine(QObject *parent = nullptr);
     ~PtyLine() override;
@@ -54,8 +49,8 @@ public:
     qint64 write(QByteArrayView bytes);
     // Drops the bytes written that the other side has not read yet.
     void discardOutput();
-    // Emits outputRead() once the other side has read what was written, or after
-    // OutputReadLimit. A hangup discards unread bytes, so it waits for this first.
+    // Emits outputRead() once the other side has had OutputReadGrace to read what was written.
+    // A hangup discards unread bytes, so it waits for this first.
     void awaitOutputRead();
 
 Q_SIGNALS:
@@ -66,32 +61,23 @@ Q_SIGNALS:
     void outputRead();
 
 private:
-    bool watchOpens(const QByteArray &slavePath);
+    bool watchOpens(const QByteArray &slavePath, QString *error);
     void readOpenEvents();
     void otherOpened();
     void otherClosed();
     void takePendingInput();
     bool masterHungUp() const;
     void readMaster();
-    void checkClosedLine();
     void lostPeer();
-    void checkOutputRead();
-    void closeWatchSlave();
 
     int m_master = -1;
     QString m_devicePath;
     bool m_peerOpen = false;
     QSocketNotifier *m_readNotifier = nullptr;
     QSocketNotifier *m_writeNotifier = nullptr;
-    int m_openEvents = -1; // inotify on the slave device; -1: the timer looks instead
+    int m_openEvents = -1; // inotify on the slave device
     QSocketNotifier *m_openNotifier = nullptr;
     // Descriptors of the slave held by others, as counted from the open and close events.
     int m_othersOpen = 0;
-    // The line's own opens and closes of the slave whose events are still to be read.
-    int m_ownOpenEvents = 0;
-    int m_ownCloseEvents = 0;
-    QTimer m_closedCheck;
-    QTimer m_outputCheck;
-    int m_watchSlave = -1; // a look at the slave's input while awaiting the output's reading
-    std::chrono::steady_clock::time_point m_outputWaitStart;
+    QTimer m_outputGrace;
 };
