@@ -3,7 +3,7 @@ BUILD ?= build
 CMAKE_FLAGS ?= -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
 CTEST = QT_QPA_PLATFORM=offscreen ctest --output-on-failure --timeout 300
 
-.PHONY: all deps build run test test-sanitize fuzz fuzz-short bench package screenshot clean
+.PHONY: all deps build run test lint test-sanitize fuzz fuzz-short bench package screenshot clean
 
 all: build
 
@@ -19,11 +19,16 @@ build: deps $(BUILD)/build.ninja
 run: build
 	@bash scripts/run.sh $(BUILD)
 
-# Every test: the suite, the suite again under the sanitizers, and short fuzzing runs.
+# Every test: the suite, static analysis, the suite again under the sanitizers, and short
+# fuzzing runs.
 test: build
 	cd $(BUILD) && $(CTEST)
+	@$(MAKE) --no-print-directory lint
 	@if [ -f scripts/sanitize.sh ]; then $(MAKE) --no-print-directory test-sanitize; fi
 	@if [ -f scripts/fuzz.sh ]; then $(MAKE) --no-print-directory fuzz-short; fi
+
+lint: build
+	bash scripts/lint.sh $(BUILD)
 
 test-sanitize: deps
 	bash scripts/sanitize.sh

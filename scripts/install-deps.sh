@@ -12,6 +12,7 @@ packages=(
     poppler-utils
     desktop-file-utils appstream groff-base
     clang libclang-rt-14-dev
+    clang-tidy cppcheck
 )
 
 missing=()
