@@ -23,9 +23,9 @@ missing=()
 for tool in cupsd lpadmin lpstat; do
     command -v "$tool" >/dev/null || missing+=("$tool")
 done
-[ -x /usr/lib/cups/backend/cups-pdf ] || missing+=("cups-pdf")
+[ -e /usr/lib/cups/backend/cups-pdf ] || missing+=("cups-pdf")
 [ ${#missing[@]} -eq 0 ] ||
-    skip "${missing[*]} missing (packages cups-daemon, cups-client, printer-driver-cups-pdf)"
+    skip "${missing[*]} not found (packages cups-daemon, cups-client, printer-driver-cups-pdf)"
 # The cups-pdf backend refuses to run unless the scheduler starts it as root.
 [ "$(id -u)" -eq 0 ] || skip "the cups-pdf backend runs only under a scheduler started as root"
 
