@@ -92,7 +92,9 @@ Grp root
 EOF
 
 cupsd_args=(-f -c "$root/etc/cupsd.conf" -s "$root/etc/cups-files.conf")
-if unshare --mount --propagation private true 2>/dev/null; then
+# The same bind mount, tried in a namespace of its own that ends at once: a container may allow
+# the namespace but not the mount.
+if unshare --mount --propagation private mount --bind "$root/etc" /etc/cups 2>/dev/null; then
     # exec keeps one process from unshare to cupsd, so that stopping it stops the scheduler.
     # shellcheck disable=SC2016 # $1 and $@ are the inner shell's
     unshare --mount --propagation private -- sh -c \
