@@ -58,12 +58,7 @@ public:
     // Why the machine cannot run the scheduler (packages missing, not root); empty when it can.
     QString skipReason() const { return m_values.value("skip"); }
     // Why the scheduler failed although the machine should run it.
-    QString error() const
-    {
-        if (ready() || !skipReason().isEmpty())
-            return {};
-        return m_values.value("error", "the scheduler script stopped before it was ready");
-    }
+    QString error() const { return m_values.value("error", "the scheduler script ended early"); }
     QString socket() const { return m_values.value("socket"); }
 
     // Adds the queue, or sets it up again, enabled and accepting jobs: the virtual PDF printer as
@@ -98,12 +93,6 @@ public:
         cupsFreeJobs(count, found);
         std::sort(jobs.begin(), jobs.end(), [](const Job &a, const Job &b) { return a.id < b.id; });
         return jobs;
-    }
-
-    // The PDF files the queue has written so far.
-    QStringList sheets() const
-    {
-        return QDir(m_values.value("output")).entryList({"*.pdf"}, QDir::Files);
     }
 
     // The PDF that cups-pdf wrote for a job, once the job is done; empty if it never came.
