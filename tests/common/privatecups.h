@@ -10,6 +10,7 @@
 #include <QProcess>
 #include <QTest>
 
+#include <algorithm>
 #include <cups/cups.h>
 
 class PrivateCups
