@@ -73,7 +73,8 @@ install(FILES ${k5_man_pages} DESTINATION "${CMAKE_INSTALL_MANDIR}/man1")
 
 # The Debian package. Its dependencies are named by hand: the Qt libraries the programs link
 # (the X11 platform plugin comes with libqt6gui6, the CUPS print plugin with
-# libqt6printsupport6) and the font that stands in for Arial in the window and on the sheet.
+# libqt6printsupport6), the CUPS client library that printing asks about queues and jobs, and
+# the font that stands in for Arial in the window and on the sheet.
 set(k5_qt_min "${Qt6_VERSION_MAJOR}.${Qt6_VERSION_MINOR}")
 set(K5_DEB_DEPENDS
     "libqt6core6 (>= ${k5_qt_min})"
@@ -81,6 +82,7 @@ set(K5_DEB_DEPENDS
     "libqt6widgets6 (>= ${k5_qt_min})"
     "libqt6serialport6 (>= ${k5_qt_min})"
     "libqt6printsupport6 (>= ${k5_qt_min})"
+    "libcups2"
     "fonts-liberation")
 list(JOIN K5_DEB_DEPENDS ", " CPACK_DEBIAN_PACKAGE_DEPENDS)
 

@@ -1,5 +1,6 @@
 #include "qtprinttarget.h"
 
+#include "cupsqueue.h"
 #include "printlog.h"
 
 #include <QFontMetricsF>
@@ -72,6 +73,17 @@ bool QtPrintTarget::printLine(const QString &text)
 bool QtPrintTarget::endDocument()
 {
     const QList<Line> lines = std::exchange(m_lines, {});
+    // The job's name in the print queue; a PDF takes it as its title.
+    m_printer->setDocName(JobName.toString());
+    const bool native = m_printer->outputFormat() == QPrinter::NativeFormat;
+    if (native) {
+        const QString problem = CupsQueueProblem(m_printer->printerName());
+        if (!problem.isEmpty()) {
+            qCWarning(lcPrint).noquote() << "the printer cannot print:" << problem;
+            return false;
+        }
+    }
+
     QPainter painter;
     if (!painter.begin(m_printer)) {
         qCWarning(lcPrint) << "the printer did not start the document";
@@ -96,6 +108,13 @@ bool QtPrintTarget::endDocument()
     if (!painter.end()) {
         qCWarning(lcPrint) << "the printer did not end the document";
         return false;
+    }
+    if (native) {
+        const QString problem = CupsJobProblem();
+        if (!problem.isEmpty()) {
+            qCWarning(lcPrint).noquote() << "the print service refused the sheet:" << problem;
+            return false;
+        }
     }
     qCInfo(lcPrint) << "code sheet handed to the printer";
     return true;

@@ -6,12 +6,16 @@
 // and CUPS print engines cannot abort a begun document (QPrinter::abort() does nothing there),
 // and a painter that goes away while active ends its document, which would hand a partial sheet
 // to the printer. Kept lines can simply be dropped.
+//
+// On a CUPS queue the sheet is not painted unless the queue exists and runs, and it counts as
+// printed only once the scheduler has taken the job: Qt reports neither.
 
 #include "printtarget.h"
 
 #include <QFont>
 #include <QList>
 #include <QString>
+#include <QStringView>
 
 #include <functional>
 
@@ -24,6 +28,9 @@ class QtPrintTarget final : public PrintTarget
 public:
     // Runs the dialog and returns its result code. QDialog::exec() unless a test answers instead.
     using DialogRunner = std::function<int(QPrintDialog &)>;
+
+    // The document's name: the job's name in a print queue, the title of a PDF.
+    static constexpr QStringView JobName = u"K5 DIP-switch code sheet";
 
     // Lets the user pick the printer in the system's print dialog, modal over dialogParent.
     QtPrintTarget(QPrinter &printer, QWidget *dialogParent, DialogRunner runDialog = {});

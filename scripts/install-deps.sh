@@ -10,6 +10,7 @@ packages=(
     fonts-liberation
     librsvg2-bin
     poppler-utils
+    libcups2-dev cups-daemon cups-client cups-filters printer-driver-cups-pdf
     desktop-file-utils appstream groff-base
     clang libclang-rt-14-dev
     clang-tidy cppcheck

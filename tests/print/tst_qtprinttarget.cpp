@@ -1,15 +1,13 @@
-// The code sheet on a real QPrinter in PDF mode, read back with poppler's pdftotext,
+// The code sheet on a real QPrinter in PDF mode, read back with poppler-utils,
 // and the print dialog step answered without showing the dialog.
 
 #include "codesheet.h"
 #include "qtprinttarget.h"
+#include "sheetpdf.h"
 
 #include <QFile>
 #include <QPrintDialog>
 #include <QPrinter>
-#include <QProcess>
-#include <QRegularExpression>
-#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -34,15 +32,6 @@ std::unique_ptr<QPrinter> pdfPrinter(const QString &fileName)
     return printer;
 }
 
-QString run(const QString &program, const QStringList &arguments)
-{
-    QProcess process;
-    process.start(QStandardPaths::findExecutable(program), arguments);
-    if (!process.waitForFinished(60'000) || process.exitCode() != 0)
-        qWarning() << program << arguments << "failed:" << process.readAllStandardError();
-    return QString::fromUtf8(process.readAllStandardOutput());
-}
-
 } // namespace
 
 class QtPrintTargetTest : public QObject
@@ -58,49 +47,18 @@ private Q_SLOTS:
     // line below the one before: three empty ones at the top, then lines 4, 5 and 7 with text.
     void sheet()
     {
-        if (QStandardPaths::findExecutable(u"pdftotext"_s).isEmpty())
-            QSKIP("pdftotext (poppler-utils) is needed to read the PDF back");
+        if (!PdfToolsFound())
+            QSKIP("pdftotext and pdfinfo (poppler-utils) are needed to read the PDF back");
         const QString path = m_dir.filePath(u"sheet.pdf"_s);
         const auto printer = pdfPrinter(path);
         {
             QtPrintTarget target(*printer);
             QCOMPARE(PrintCodeSheet(target, zeros, u"00012"_s), PrintOutcome::Printed);
         }
-
-        // pdftotext gives each word a box from the font's ascent down to its descent, both in
-        // thousandths of the font size in the font descriptor.
-        QFile file(path);
-        QVERIFY(file.open(QIODevice::ReadOnly));
-        const QString raw = QString::fromLatin1(file.readAll());
-        const auto ascent = QRegularExpression(u"/Ascent\\s+(-?\\d+)"_s).match(raw);
-        const auto descent = QRegularExpression(u"/Descent\\s+(-?\\d+)"_s).match(raw);
-        const double em = (ascent.captured(1).toDouble() - descent.captured(1).toDouble()) / 1000;
-
-        // Each word as text, left edge, top and height, in points from the paper's top left.
-        static const QRegularExpression word(QStringLiteral(
-            R"re(<word xMin="([\d.]+)" yMin="([\d.]+)" xMax="[\d.]+" yMax="([\d.]+)">([^<]*)</word>)re"));
-        QStringList lines;
-        QList<QPointF> starts; // where each line's first word begins
-        for (const auto &match :
-             word.globalMatch(run(u"pdftotext"_s, {u"-bbox"_s, path, u"-"_s}))) {
-            const double top = match.captured(2).toDouble();
-            QVERIFY2(qAbs((match.captured(3).toDouble() - top) / em - 16) < 0.5,
-                     qPrintable(match.captured(4)));
-            if (starts.isEmpty() || qAbs(starts.last().y() - top) > 0.5) {
-                lines.append(match.captured(4));
-                starts.append({match.captured(1).toDouble(), top});
-            } else {
-                lines.last() += u' ' + match.captured(4);
-            }
-        }
-        QCOMPARE(lines, (QStringList{u"DIP-switch 1-10"_s, u"0 0 0 0 0 0 0 0 0 0"_s,
-                                     u"DIP-switch code: 00012"_s}));
-        for (const QPointF &start : std::as_const(starts))
-            QVERIFY(qAbs(start.x() - Margins.left()) < 0.5);
-        const double pitch = starts[1].y() - starts[0].y();
-        QVERIFY2(pitch > 16 && pitch < 24, qPrintable(QString::number(pitch)));
-        QVERIFY(qAbs(starts[2].y() - starts[1].y() - 2 * pitch) < 0.5);
-        QVERIFY(qAbs(starts[0].y() - Margins.top() - 3 * pitch) < 1);
+        VerifySheetLayout(
+            ReadSheet(path),
+            {u"DIP-switch 1-10"_s, u"0 0 0 0 0 0 0 0 0 0"_s, u"DIP-switch code: 00012"_s},
+            {Margins.left(), Margins.top()});
     }
 
     void abandonedSheetLeavesNoFile_data()
