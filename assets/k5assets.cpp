@@ -1,9 +1,12 @@
 #include "k5assets.h"
 
+#include <QEvent>
 #include <QImage>
 #include <QImageReader>
+#include <QLabel>
 
 #include <iterator>
+#include <utility>
 
 namespace K5Assets {
 
@@ -33,6 +36,39 @@ QString renderingPath(const QString &path, qreal rendered)
     at.insert(at.size() - 4, QStringLiteral("@%1x").arg(rendered));
     return at;
 }
+
+// Lives on the label and gives it the picture for the ratio it is painted at.
+class LabelPicture : public QObject
+{
+public:
+    LabelPicture(QLabel *label, QString path) : QObject(label), m_path(std::move(path))
+    {
+        label->installEventFilter(this);
+        pick(label);
+    }
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        // Before the label paints: every change of the ratio ends in a repaint of the window.
+        if (event->type() == QEvent::Paint) {
+            auto *label = static_cast<QLabel *>(watched);
+            if (label->devicePixelRatioF() != m_ratio)
+                pick(label);
+        }
+        return false;
+    }
+
+private:
+    void pick(QLabel *label)
+    {
+        m_ratio = label->devicePixelRatioF();
+        label->setPixmap(picture(m_path, m_ratio));
+    }
+
+    QString m_path;
+    qreal m_ratio = 0;
+};
 
 } // namespace
 
@@ -76,6 +112,11 @@ QPixmap picture(const QString &path, qreal ratio)
     }
     image.setDevicePixelRatio(ratio);
     return QPixmap::fromImage(std::move(image));
+}
+
+void showPicture(QLabel *label, const QString &path)
+{
+    new LabelPicture(label, path);
 }
 
 QIcon windowIcon()

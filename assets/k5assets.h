@@ -13,6 +13,8 @@
 #include <QString>
 #include <QStringView>
 
+class QLabel;
+
 namespace K5Assets {
 
 // Each picture button has one face in three looks.
@@ -32,6 +34,11 @@ QString buttonFacePath(QStringView face, ButtonLook look);
 // The PNG reader is named, so that no image plugin is loaded to look at it: Qt would otherwise
 // load every installed plugin, which costs start-up time and memory.
 QPixmap picture(const QString &path, qreal ratio = 1);
+
+// Shows the picture at path on the label, unscaled, drawn for the label's screen: painted at
+// another ratio than its picture was picked for (the window moved to another screen, or the
+// screen's scale changed), the label takes the picture for the new ratio.
+void showPicture(QLabel *label, const QString &path);
 
 // The hammer and spanner at 16, 32, 48, 64, 128 and 256 pixels, for the window and the desktop.
 // QIcon picks among them by device pixels: 16 px on a screen at 200% takes the 32 px picture.
