@@ -1,7 +1,7 @@
 // The window's pictures at the display scale: each one, as the window draws it, matches its SVG
 // source drawn directly at the screen's device pixel ratio, not a picture made for another ratio
-// and stretched or shrunk to fit. CTest runs `pictures` at 100% to 200% (QT_SCALE_FACTOR) and
-// `followsTheScreen` on two offscreen screens of different ratios (twoscreens.json).
+// and stretched or shrunk to fit. CTest runs the suite on two offscreen screens at 100% and 200%
+// (twoscreens.json), and `pictures` again at 125% to 200% on one screen (QT_SCALE_FACTOR).
 
 #include "windowfixture.h"
 
