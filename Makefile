@@ -45,9 +45,14 @@ bench: deps
 package: build
 	bash scripts/package.sh $(BUILD)
 
+# `make screenshot` writes build/form1.png; `make screenshot SCALE=2` draws the window as a screen
+# at 200% shows it and writes build/form1@2x.png (SCALE=1.5: build/form1@1.5x.png).
+SCALE ?= 1
+SCREENSHOT = $(BUILD)/form1$(if $(filter-out 1,$(SCALE)),@$(SCALE)x).png
+
 screenshot: build
 	cmake --build $(BUILD) --target form1-screenshot
-	QT_QPA_PLATFORM=offscreen $(BUILD)/app/form1-screenshot $(BUILD)/form1.png
+	QT_QPA_PLATFORM=offscreen QT_SCALE_FACTOR=$(SCALE) $(BUILD)/app/form1-screenshot $(SCREENSHOT)
 
 clean:
 	rm -rf $(BUILD) build-*

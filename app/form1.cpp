@@ -99,8 +99,9 @@ void Form1::applyLooks()
     setWindowIcon(K5Assets::windowIcon());
     setFont(windowFont(9, false));
 
-    // The background is drawn at the control's size, so it is shown as it stands, unscaled.
-    ui->Image1->setPixmap(K5Assets::picture(K5Assets::backgroundPath()));
+    // The background is drawn at the control's size, so it is shown as it stands, unscaled, in
+    // the rendering for the pixel ratio of the window's screen.
+    K5Assets::showPicture(ui->Image1, K5Assets::backgroundPath());
 
     QPalette black = palette();
     black.setColor(QPalette::Window, Qt::black);

@@ -15,10 +15,19 @@ PictureButton::PictureButton(QWidget *parent) : QAbstractButton(parent)
 void PictureButton::setFace(const QString &face)
 {
     m_face = face;
-    m_normal = K5Assets::picture(K5Assets::buttonFacePath(face, K5Assets::ButtonLook::Normal));
-    m_pressed = K5Assets::picture(K5Assets::buttonFacePath(face, K5Assets::ButtonLook::Pressed));
-    m_disabled = K5Assets::picture(K5Assets::buttonFacePath(face, K5Assets::ButtonLook::Disabled));
+    loadPictures(devicePixelRatioF());
     update();
+}
+
+void PictureButton::loadPictures(qreal ratio)
+{
+    using K5Assets::ButtonLook;
+    m_ratio = ratio;
+    if (m_face.isEmpty())
+        return;
+    m_normal = K5Assets::picture(K5Assets::buttonFacePath(m_face, ButtonLook::Normal), ratio);
+    m_pressed = K5Assets::picture(K5Assets::buttonFacePath(m_face, ButtonLook::Pressed), ratio);
+    m_disabled = K5Assets::picture(K5Assets::buttonFacePath(m_face, ButtonLook::Disabled), ratio);
 }
 
 QSize PictureButton::sizeHint() const
@@ -28,11 +37,19 @@ QSize PictureButton::sizeHint() const
 
 void PictureButton::paintEvent(QPaintEvent *)
 {
+    // Every change of the ratio (the window moved to another screen, or the screen's scale
+    // changed) ends in a repaint, which takes the pictures drawn for the new ratio.
+    const qreal ratio = devicePixelRatioF();
+    if (ratio != m_ratio)
+        loadPictures(ratio);
+
     QPainter painter(this);
     painter.fillRect(rect(), Qt::black);
     const QPixmap &picture = !isEnabled() ? m_disabled : isDown() ? m_pressed : m_normal;
-    const QSize size = picture.deviceIndependentSize().toSize();
-    painter.drawPixmap((width() - size.width()) / 2, (height() - size.height()) / 2, picture);
+    // Centred in whole device pixels, so that the picture is drawn pixel for pixel.
+    const QSize room = size() * ratio;
+    const QPoint at((room.width() - picture.width()) / 2, (room.height() - picture.height()) / 2);
+    painter.drawPixmap(QPointF(at) / ratio, picture);
 
     if (hasFocus()) {
         QStyleOptionFocusRect option;

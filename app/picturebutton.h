@@ -1,7 +1,8 @@
 #pragma once
 
 // A button without caption text that shows one of three pictures of its face: normal, pressed
-// or disabled. The picture is centred and clipped to the button.
+// or disabled. The picture is centred and clipped to the button, and drawn for the device pixel
+// ratio of the button's screen.
 
 #include <QAbstractButton>
 #include <QPixmap>
@@ -28,7 +29,10 @@ protected:
     void keyReleaseEvent(QKeyEvent *event) override;
 
 private:
+    void loadPictures(qreal ratio);
+
     QString m_face;
+    qreal m_ratio = 0; // the device pixel ratio the pictures are drawn for
     QPixmap m_normal;
     QPixmap m_pressed;
     QPixmap m_disabled;
