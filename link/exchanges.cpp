@@ -22,6 +22,16 @@ bool IsReplyTo(const ExchangeResult &result, std::uint8_t group, std::uint8_t co
            ByteAt(reply, Frame::ReplyCommandOffset) == command;
 }
 
+// Windows-1252 at 80 to 9F, where it differs from Latin-1; U+FFFD where it leaves a byte undefined.
+constexpr char16_t Windows1252High[32] = {
+    u'\u20AC', u'\uFFFD', u'\u201A', u'\u0192', u'\u201E', u'\u2026', u'\u2020', u'\u2021',
+    u'\u02C6', u'\u2030', u'\u0160', u'\u2039', u'\u0152', u'\uFFFD', u'\u017D', u'\uFFFD',
+    u'\uFFFD', u'\u2018', u'\u2019', u'\u201C', u'\u201D', u'\u2022', u'\u2013', u'\u2014',
+    u'\u02DC', u'\u2122', u'\u0161', u'\u203A', u'\u0153', u'\uFFFD', u'\u017E', u'\u0178'};
+
+// The character a version byte stands for in Windows-1252, the transmitter's character set.
+// Control characters would break the one-line status box, so each is shown by a visible
+// stand-in: 00-1F by the control pictures U+2400-U+241F, 7F by U+2421.
 QChar VisibleCharacter(std::uint8_t byte)
 {
     if (byte < 0x20)
@@ -29,7 +39,7 @@ QChar VisibleCharacter(std::uint8_t byte)
     if (byte == 0x7F)
         return QChar(char16_t(0x2421));
     if (byte >= 0x80 && byte < 0xA0)
-        return QChar(QChar::ReplacementCharacter);
+        return QChar(Windows1252High[byte - 0x80]);
     return QChar(char16_t(byte));
 }
 

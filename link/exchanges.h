@@ -36,7 +36,7 @@ ReadCodeResult JudgeReadCodeReply(const ExchangeResult &result);
 // FF 00 02 12 00 with a good checksum.
 WriteCodeOutcome JudgeWriteCodeReply(const ExchangeResult &result);
 // FF 00 01 00 N with a good checksum; the text is data bytes 3 to N (the first two are not text),
-// one character per byte (Latin-1). Control characters would break the one-line status box, so
-// each is shown by a visible stand-in: 00-1F by the control pictures U+2400-U+241F, 7F by U+2421,
-// 80-9F by the replacement character U+FFFD.
+// one character per byte in Windows-1252 (80 is the euro sign; the five bytes it leaves undefined
+// give U+FFFD). Control characters would break the one-line status box, so each is shown by a
+// visible stand-in: 00-1F by the control pictures U+2400-U+241F, 7F by U+2421.
 VersionResult JudgeVersionReply(const ExchangeResult &result);

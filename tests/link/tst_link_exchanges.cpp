@@ -88,11 +88,13 @@ private Q_SLOTS:
         row("version: longest", 'v', version("\x01\x02" + QByteArray(32, 'v')),
             "text " + QString(32, u'v'));
         row("version: first two bytes are no text", 'v', version("ABC"), "text C");
-        row("version: Latin-1", 'v', version(Hex("01 02 E9 74 E9 20 FF")),
-            u"text \u00E9t\u00E9 \u00FF"_s);
+        row("version: Windows-1252", 'v', version(Hex("01 02 E9 74 E9 20 FF 80 8A 9F A0")),
+            u"text \u00E9t\u00E9 \u00FF\u20AC\u0160\u0178\u00A0"_s);
+        row("version: bytes Windows-1252 leaves undefined", 'v',
+            version(Hex("01 02 81 8D 8F 90 9D")), u"text \uFFFD\uFFFD\uFFFD\uFFFD\uFFFD"_s);
         // Control characters would break the one-line status box.
-        row("version: control characters", 'v', version(Hex("01 02 00 0A 0D 1F 7F 80 9F A0 41")),
-            u"text \u2400\u240A\u240D\u241F\u2421\uFFFD\uFFFD\u00A0A"_s);
+        row("version: control characters", 'v', version(Hex("01 02 00 0A 0D 1F 7F 41")),
+            u"text \u2400\u240A\u240D\u241F\u2421A"_s);
         row("version: code group", 'v', Frame::Reply(2, 0, Hex("01 02 41")), "error");
     }
 
