@@ -60,6 +60,18 @@ void PictureButton::paintEvent(QPaintEvent *)
     }
 }
 
+void PictureButton::keyPressEvent(QKeyEvent *event)
+{
+    // Enter clicks the focused button, as on the desktop the form comes from; Space still clicks
+    // on its release.
+    if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) &&
+        !event->isAutoRepeat()) {
+        click();
+        return;
+    }
+    QAbstractButton::keyPressEvent(event);
+}
+
 void PictureButton::keyReleaseEvent(QKeyEvent *event)
 {
     QAbstractButton::keyReleaseEvent(event);

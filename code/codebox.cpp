@@ -4,7 +4,13 @@
 
 #include <QKeyEvent>
 
-CodeBox::CodeBox(QWidget *parent) : QLineEdit(parent) {}
+CodeBox::CodeBox(QWidget *parent) : QLineEdit(parent)
+{
+    connect(this, &QLineEdit::textEdited, this, [this] {
+        if (!m_typing)
+            Q_EMIT textPasted();
+    });
+}
 
 void CodeBox::focusInEvent(QFocusEvent *event)
 {
@@ -15,12 +21,16 @@ void CodeBox::focusInEvent(QFocusEvent *event)
 void CodeBox::keyPressEvent(QKeyEvent *event)
 {
     m_keysDown.insert(event->key());
+    m_typing = !event->matches(QKeySequence::Paste);
     QLineEdit::keyPressEvent(event);
+    m_typing = false;
 }
 
 void CodeBox::keyReleaseEvent(QKeyEvent *event)
 {
-    if (m_keysDown.remove(event->key()))
+    // X11 and Wayland report each repeat of a held key as a release and a press; the key comes
+    // up only once, at the end.
+    if (!event->isAutoRepeat() && m_keysDown.remove(event->key()))
         Q_EMIT keyUp(VirtualKey::FromEvent(*event));
     QLineEdit::keyReleaseEvent(event);
 }

@@ -4,6 +4,7 @@
 
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QWheelEvent>
 
 DropDownBox::DropDownBox(QWidget *parent) : QComboBox(parent)
 {
@@ -69,6 +70,14 @@ void DropDownBox::keyReleaseEvent(QKeyEvent *event)
     else
         QComboBox::keyReleaseEvent(event);
     m_locked = false;
+}
+
+void DropDownBox::wheelEvent(QWheelEvent *event)
+{
+    if (hasFocus())
+        QComboBox::wheelEvent(event);
+    else
+        event->ignore();
 }
 
 void DropDownBox::focusOutEvent(QFocusEvent *event)

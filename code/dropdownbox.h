@@ -6,7 +6,9 @@
 // the program still writes it with setText(). The box locks itself when a key goes down in it,
 // after the keyDown handlers have run and before it would handle the key itself, and unlocks when
 // the key comes up or the box loses the focus. While locked it ignores keys, so they step neither
-// its list nor its text. A pick from the list with the mouse works whatever the lock.
+// its list nor its text. A pick from the list with the mouse works whatever the lock. The wheel
+// steps the box only while it has the focus, as a pick would; a box that merely lies under the
+// pointer passes the wheel on.
 
 #include <QComboBox>
 
@@ -36,6 +38,7 @@ protected:
     void keyPressEvent(QKeyEvent *event) override;
     void keyReleaseEvent(QKeyEvent *event) override;
     void focusOutEvent(QFocusEvent *event) override;
+    void wheelEvent(QWheelEvent *event) override;
 
 private:
     void takeKeyDown(const QKeyEvent &event);

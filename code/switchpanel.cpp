@@ -31,9 +31,9 @@ SwitchPanel::SwitchPanel(const SwitchPanelControls &controls, QObject *parent)
             [this] { setAllSwitches(SwitchPosition::Zero); });
     connect(m_c.allMinusLabel, &ClickableLabel::clicked, this,
             [this] { setAllSwitches(SwitchPosition::Minus); });
+    // Typed digits are taken up when their key comes up; pasted text raises no key of its own.
     connect(m_c.codeBox, &CodeBox::keyUp, this, &SwitchPanel::codeKeyUp);
-    // Text pasted or dropped with the mouse raises no key; the switches follow it all the same.
-    connect(m_c.codeBox, &QLineEdit::textEdited, this, &SwitchPanel::codeToSwitches);
+    connect(m_c.codeBox, &CodeBox::textPasted, this, &SwitchPanel::codeToSwitches);
 }
 
 DropDownBox *SwitchPanel::switchBox(int i) const

@@ -207,6 +207,28 @@ private Q_SLOTS:
         QVERIFY(button("Command7")->hasFocus());
     }
 
+    void enterClicksTheFocusedButton_data()
+    {
+        QTest::addColumn<int>("key");
+        QTest::addColumn<Qt::KeyboardModifiers>("modifiers");
+        QTest::newRow("enter") << int(Qt::Key_Return) << Qt::KeyboardModifiers();
+        QTest::newRow("keypad enter")
+            << int(Qt::Key_Enter) << Qt::KeyboardModifiers(Qt::KeypadModifier);
+        QTest::newRow("space") << int(Qt::Key_Space) << Qt::KeyboardModifiers();
+    }
+    void enterClicksTheFocusedButton()
+    {
+        QFETCH(int, key);
+        QFETCH(Qt::KeyboardModifiers, modifiers);
+        stepUpButton()->setFocus();
+        QTest::keyClick(stepUpButton(), Qt::Key(key), modifiers);
+        QCOMPARE(codeBox()->text(), QStringLiteral("29525"));
+        QVERIFY(!versionButton()->isVisible()); // and the key is no version key on Reset either
+        resetButton()->setFocus();
+        QTest::keyClick(resetButton(), Qt::Key(key), modifiers);
+        QVERIFY(!versionButton()->isVisible());
+    }
+
     void hiddenVersionKey_data()
     {
         QTest::addColumn<int>("key");

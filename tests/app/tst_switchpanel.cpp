@@ -232,19 +232,62 @@ private Q_SLOTS:
         QCOMPARE(codeBox()->text(), QString::number(29524 + 729));
     }
 
-    void wheelOverASwitchBox()
+    void wheel_data()
     {
-        DropDownBox *b = box(2);
+        QTest::addColumn<bool>("portSelector");
+        QTest::addColumn<bool>("focused");
+        QTest::newRow("switch box with the focus") << false << true;
+        QTest::newRow("switch box under the pointer only") << false << false;
+        QTest::newRow("port selector under the pointer only") << true << false;
+    }
+    void wheel()
+    {
+        QFETCH(bool, portSelector);
+        QFETCH(bool, focused);
+        DropDownBox *b = portSelector ? this->portSelector() : box(2);
+        const QString before = b->text();
+        if (focused)
+            b->setFocus();
         const QPoint centre = b->rect().center();
         QWheelEvent wheel(centre, b->mapToGlobal(centre), {}, QPoint(0, -120), Qt::NoButton,
                           Qt::NoModifier, Qt::NoScrollPhase, false);
         QApplication::sendEvent(b, &wheel);
-        QVERIFY(b->text() != QStringLiteral("0")); // the wheel stepped the switch ...
-        QVERIFY2(viewsDisagree().isEmpty(),
-                 qPrintable(viewsDisagree())); // ... and the code followed
+        QCOMPARE(b->text() != before, focused); // only a box with the focus takes the wheel ...
+        QVERIFY2(viewsDisagree().isEmpty(), qPrintable(viewsDisagree())); // ... as a pick
     }
 
     // --- the code box -------------------------------------------------------------------------
+
+    void heldDigitComesUpOnce()
+    {
+        // Each repeat of the held key comes as a release and a press, as X11 and Wayland give it.
+        selectAllOfCodeBox();
+        QTest::keyPress(codeBox(), Qt::Key_6);
+        for (int n = 0; n < 8; ++n) {
+            for (const QEvent::Type type : {QEvent::KeyRelease, QEvent::KeyPress}) {
+                QKeyEvent repeat(type, Qt::Key_6, Qt::NoModifier, QStringLiteral("6"), true);
+                QApplication::sendEvent(codeBox(), &repeat);
+            }
+        }
+        QCOMPARE(codeBox()->text(), QStringLiteral("66666")); // the box is full ...
+        QTest::keyRelease(codeBox(), Qt::Key_6);
+        QCOMPARE(codeBox()->text(), QStringLiteral("29524")); // ... and 66666 is out of range
+        QCOMPARE(codeBox()->selectedText(), QStringLiteral("29524"));
+        QCOMPARE(switches(), switchesOf(29524));
+    }
+
+    void sixthDigitBeforeTheFifthComesUp()
+    {
+        selectAllOfCodeBox();
+        QTest::keyClicks(codeBox(), QStringLiteral("6666"));
+        QTest::keyPress(codeBox(), Qt::Key_6);
+        QTest::keyPress(codeBox(), Qt::Key_7); // refused: the box holds five characters
+        QCOMPARE(codeBox()->text(), QStringLiteral("66666"));
+        QTest::keyRelease(codeBox(), Qt::Key_7);
+        QTest::keyRelease(codeBox(), Qt::Key_6);
+        QCOMPARE(codeBox()->text(), QStringLiteral("29524"));
+        QCOMPARE(codeBox()->selectedText(), QStringLiteral("29524"));
+    }
 
     void typingIntoASelectedCodeBox()
     {
