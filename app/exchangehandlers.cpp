@@ -13,9 +13,9 @@
 ExchangeHandlers::ExchangeHandlers(const ExchangeControls &controls, QObject *parent)
     : QObject(parent), m_c(controls)
 {
+    // The first entry, COM1, is the one chosen.
     for (int n = FirstPortNumber; n <= LastPortNumber; ++n)
         m_c.portSelector->addItem(PortName(n));
-    m_c.portSelector->setText(PortName(FirstPortNumber));
     showCounter();
 
     connect(m_c.readButton, &QAbstractButton::clicked, this, &ExchangeHandlers::readCode);

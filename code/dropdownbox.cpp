@@ -9,8 +9,6 @@
 DropDownBox::DropDownBox(QWidget *parent) : QComboBox(parent)
 {
     setEditable(true);
-    setInsertPolicy(QComboBox::NoInsert);
-    setCompleter(nullptr);
     lineEdit()->setReadOnly(true);
     lineEdit()->setContextMenuPolicy(Qt::NoContextMenu);
     lineEdit()->setAcceptDrops(false);
@@ -56,20 +54,14 @@ void DropDownBox::keyPressEvent(QKeyEvent *event)
 {
     if (event->key() != Qt::Key_Tab && event->key() != Qt::Key_Backtab)
         takeKeyDown(*event);
-    if (m_locked) {
-        event->accept();
-        return;
-    }
-    QComboBox::keyPressEvent(event);
+    // Locked now: the box itself takes no key, so keys step neither its list nor its text.
+    event->accept();
 }
 
 void DropDownBox::keyReleaseEvent(QKeyEvent *event)
 {
-    if (m_locked)
-        event->accept();
-    else
-        QComboBox::keyReleaseEvent(event);
     m_locked = false;
+    event->accept();
 }
 
 void DropDownBox::wheelEvent(QWheelEvent *event)

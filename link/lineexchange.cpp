@@ -48,8 +48,6 @@ void LineExchange::run(const QByteArray &request, Done done)
     // The echo's limit counts from here, just after the last byte was handed to the device.
     m_phase = Phase::Echo;
     m_echo.start(int(request.size()), m_clock());
-    if (m_echo.finished())
-        echoEnded();
     armDeadline();
 }
 

@@ -36,7 +36,8 @@ public:
     // off the line and receives the reply, then calls done exactly once from the event loop.
     // A device that is not open gets nothing written and ends in a failed echo. Refused, with
     // done never called, while an exchange runs. done may stop() or close the device, and must
-    // not delete this object (deleteLater is fine).
+    // not delete this object (deleteLater is fine). request is never empty: every request has
+    // its lead, start and checksum.
     void run(const QByteArray &request, Done done);
     // Ends a running exchange at once without calling done.
     void stop();

@@ -22,7 +22,7 @@ case "${1:-}" in
     ;;
 esac
 seconds=${FUZZ_SECONDS:-$seconds}
-targets=(fuzz_reply_reception fuzz_request_parser)
+targets=(fuzz_reply_reception)
 
 if [ ! -f "$build/build.ninja" ]; then
     CC=clang CXX=clang++ cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \

@@ -184,6 +184,28 @@ void PtyLine::takePendingInput()
         Q_EMIT received(QByteArray(buffer.data(), count));
 }
 
+int PtyLine::baudRate() const
+{
+    // The master shares the line's settings with the slave, as the other side left them.
+    termios settings{};
+    if (m_master < 0 || ::tcgetattr(m_master, &settings) != 0)
+        return 0;
+    switch (::cfgetospeed(&settings)) {
+    case B1200:
+        return 1200;
+    case B2400:
+        return 2400;
+    case B4800:
+        return 4800;
+    case B9600:
+        return 9600;
+    case B19200:
+        return 19200;
+    default:
+        return 0;
+    }
+}
+
 void PtyLine::close()
 {
     m_outputGrace.stop();

@@ -42,6 +42,8 @@ public:
     bool isOpen() const { return m_master >= 0; }
     QString devicePath() const { return m_devicePath; }
     bool isPeerOpen() const { return m_peerOpen; }
+    // The speed in baud that the other side has set on the line, 0 when it is none of the usual.
+    int baudRate() const;
 
     // Writes what the line takes now: the number of bytes written, 0 when the line is full
     // (writable() follows), -1 on failure. While the other side has the line closed, the bytes

@@ -112,6 +112,7 @@ Options:
                          rx <hex>   a well-formed request frame received
                          tx <hex>   a reply sent (the bytes after the echo)
                          open       the other side opened the line
+                         line N baud  the speed it set, at its first bytes
                          closed     the other side closed the line
                          hangup     the line was hung up (fault hangup)
   --fault KIND         Play a fault on every request that would be answered.

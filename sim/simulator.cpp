@@ -54,6 +54,7 @@ Simulator::Simulator(const SimOptions &options, QObject *parent)
     connect(&m_line, &PtyLine::peerOpened, this, [this] { logEvent("open"); });
     connect(&m_line, &PtyLine::peerClosed, this, [this] {
         logEvent("closed");
+        m_speedLogged = false;
         // A transmitter notices the long gap: a frame begun before it does not go on after it.
         m_transmitter.resetLine();
         dropOutput();
@@ -104,6 +105,11 @@ void Simulator::receive(const QByteArray &bytes)
         return;
     }
     m_warnedFull = false;
+
+    // By the first bytes the other side has set the line up as it wants it.
+    if (!m_speedLogged)
+        logEvent("line " + QByteArray::number(m_line.baudRate()) + " baud");
+    m_speedLogged = true;
 
     // The pseudo-terminal hands over the other side's bytes at once; on the line each takes its
     // byte time, and its echo comes back as soon as it is through.

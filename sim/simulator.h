@@ -74,6 +74,7 @@ private:
     qsizetype m_sentOfFront = 0;
     bool m_warnedFull = false;
     bool m_hangingUp = false;
+    bool m_speedLogged = false;
     // When the last byte planned is due; a byte is due at the end of its byte time, when a real
     // line has carried its ten bits.
     Clock::time_point m_lastDue{};

@@ -117,13 +117,8 @@ class PicturesTest : public QObject, WindowFixture
         };
         row("background", "Image1", "");
         row("Read", "Command1", "read");
-        row("Print", "Command3", "print");
-        row("Write", "Command6", "write");
-        row("Exit", "Command2", "exit");
         row("Reset, narrower than its face", "Command7", "reset");
-        row("Version", "Command8", "version");
         row("step up, sign face", "Command4", "plus");
-        row("step down, sign face", "Command5", "minus");
     }
 
 private Q_SLOTS:

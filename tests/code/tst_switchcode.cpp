@@ -5,8 +5,6 @@
 #include <QTest>
 
 #include <clocale>
-#include <cmath>
-#include <limits>
 
 namespace {
 
@@ -37,6 +35,7 @@ class SwitchCodeTest : public QObject
 private Q_SLOTS:
     void roundTripOverEveryCode()
     {
+        // Every code and every array of positions: they are the same 59049, one to one.
         for (std::int32_t code = LowestCode; code <= HighestCode; ++code) {
             const SwitchPositions positions = PositionsFromCode(code);
             if (CodeFromPositions(positions) != code)
@@ -46,36 +45,16 @@ private Q_SLOTS:
         }
     }
 
-    void positionsRoundTrip()
-    {
-        // Every array of positions is some code's: walk them all in base 3 with a plain counter.
-        SwitchPositions positions{};
-        for (int n = 0; n < 59049; ++n) {
-            QCOMPARE(PositionsFromCode(CodeFromPositions(positions)), positions);
-            for (auto &p : positions) {
-                if (p != SwitchPosition::Plus) {
-                    p = SwitchPosition(int(p) + 1);
-                    break;
-                }
-                p = SwitchPosition::Minus;
-            }
-        }
-    }
-
     void workedExamples_data()
     {
         QTest::addColumn<int>("code");
         QTest::addColumn<QString>("switches");
         QTest::newRow("0") << 0 << "- - - - - - - - - -";
-        QTest::newRow("1") << 1 << "0 - - - - - - - - -";
         QTest::newRow("2") << 2 << "+ - - - - - - - - -";
         QTest::newRow("3") << 3 << "- 0 - - - - - - - -";
-        QTest::newRow("12") << 12 << "- 0 0 - - - - - - -";
         QTest::newRow("12345") << 12345 << "- + - 0 + + 0 + 0 -";
         QTest::newRow("19683") << 19683 << "- - - - - - - - - 0";
         QTest::newRow("29524") << 29524 << "0 0 0 0 0 0 0 0 0 0";
-        QTest::newRow("29525") << 29525 << "+ 0 0 0 0 0 0 0 0 0";
-        QTest::newRow("39366") << 39366 << "- - - - - - - - - +";
         QTest::newRow("59048") << 59048 << "+ + + + + + + + + +";
     }
     void workedExamples()
@@ -95,10 +74,6 @@ private Q_SLOTS:
         QTest::newRow("minus") << "-" << SwitchPosition::Minus;
         QTest::newRow("empty") << "" << SwitchPosition::Minus;
         QTest::newRow("blank before plus") << " +" << SwitchPosition::Minus;
-        QTest::newRow("plus and blank") << "+ " << SwitchPosition::Minus;
-        QTest::newRow("letter") << "a" << SwitchPosition::Minus;
-        QTest::newRow("double zero") << "00" << SwitchPosition::Minus;
-        QTest::newRow("letter O") << "O" << SwitchPosition::Minus;
     }
     void positionFromText()
     {
@@ -112,39 +87,23 @@ private Q_SLOTS:
         QTest::addColumn<QString>("text");
         QTest::addColumn<double>("value");
         QTest::newRow("plain") << "12345" << 12345.0;
-        QTest::newRow("leading zeros") << "00012" << 12.0;
         QTest::newRow("empty") << "" << 0.0;
         QTest::newRow("trailing letters") << "12ab" << 12.0;
-        QTest::newRow("letters only") << "abc" << 0.0;
         QTest::newRow("negative") << "-5" << -5.0;
         QTest::newRow("explicit plus") << "+7" << 7.0;
-        QTest::newRow("fraction") << "12.5" << 12.5;
         QTest::newRow("fraction without integer part") << ".5" << 0.5;
         QTest::newRow("integer and point") << "3." << 3.0;
-        QTest::newRow("exponent") << "1e3" << 1000.0;
         QTest::newRow("capital exponent with sign") << "25E-1" << 2.5;
         QTest::newRow("exponent without digits") << "12e" << 12.0;
         QTest::newRow("exponent sign without digits") << "12e+" << 12.0;
         QTest::newRow("sign only") << "-" << 0.0;
-        QTest::newRow("point only") << "." << 0.0;
         QTest::newRow("second point stops") << "1.2.3" << 1.2;
-        QTest::newRow("blank before digits") << " 12" << 0.0;
-        QTest::newRow("hex prefix reads its zero") << "0x1F" << 0.0;
-        QTest::newRow("arabic-indic digits are not digits")
-            << QString::fromUtf16(u"\u0661\u0662") << 0.0;
-        QTest::newRow("tiny underflows to zero") << "1e-999" << 0.0;
     }
     void readCodeText()
     {
         QFETCH(QString, text);
         QFETCH(double, value);
         QCOMPARE(ReadCodeText(text), value);
-    }
-
-    void hugeExponentIsInfinite()
-    {
-        QVERIFY(std::isinf(ReadCodeText(u"9e99999")));
-        QVERIFY(ReadCodeText(u"9e99") > 1e98);
     }
 
     void codeFromText_data()
@@ -155,14 +114,10 @@ private Q_SLOTS:
         QTest::newRow("one above") << "59049" << -1;
         QTest::newRow("negative") << "-5" << -1;
         QTest::newRow("minus zero") << "-0" << 0;
-        QTest::newRow("tiny negative rounds to zero") << "-0.4" << 0;
         QTest::newRow("half to even, down") << "12.5" << 12;
         QTest::newRow("half to even, up") << "13.5" << 14;
-        QTest::newRow("above half") << "12.51" << 13;
         QTest::newRow("rounds up to out of range") << "59048.6" << -1;
-        QTest::newRow("beyond 32 bits") << "9e99" << -1;
         QTest::newRow("infinite") << "9e99999" << -1;
-        QTest::newRow("empty reads as zero") << "" << 0;
     }
     void codeFromText()
     {

@@ -8,6 +8,7 @@
 #include "switchcode.h"
 
 #include <QAbstractButton>
+#include <QAbstractItemView>
 #include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -57,6 +58,17 @@ protected:
     QLabel *allMinusLabel() const { return control<QLabel>("Label17"); }
 
     static void click(QWidget *w) { QTest::mouseClick(w, Qt::LeftButton); }
+    // Opens the box's list and clicks its entry with the mouse.
+    static void pick(DropDownBox *box, int entry)
+    {
+        box->showPopup();
+        QAbstractItemView *view = box->view();
+        QTRY_VERIFY(view->isVisible());
+        const QModelIndex index = view->model()->index(entry, 0);
+        view->scrollTo(index);
+        QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, view->visualRect(index).center());
+        QTRY_VERIFY(!view->isVisible());
+    }
 
     // The switch boxes' texts, switch 1 first, separated by blanks.
     QString switches() const

@@ -21,17 +21,10 @@ private Q_SLOTS:
         QTest::addColumn<int>("port");
 
         QTest::newRow("COM1") << u"COM1"_s << 1;
-        QTest::newRow("COM10") << u"COM10"_s << 10;
         QTest::newRow("COM16") << u"COM16"_s << 16;
         QTest::newRow("empty") << QString() << 1;
-        QTest::newRow("small letters") << u"com2"_s << 1;
-        QTest::newRow("blank inside") << u"COM 2"_s << 1;
-        QTest::newRow("trailing blank") << u"COM2 "_s << 1;
-        QTest::newRow("COM0") << u"COM0"_s << 1;
         QTest::newRow("COM17") << u"COM17"_s << 1;
-        QTest::newRow("leading zero") << u"COM02"_s << 1;
         QTest::newRow("COM16 followed by more") << u"COM16x"_s << 1;
-        QTest::newRow("other digits") << u"COM\u0662"_s << 1;
     }
 
     void portNumber()
@@ -49,7 +42,6 @@ private Q_SLOTS:
         QTest::addColumn<QString>("expected"); // relative paths lie in the configuration folder
 
         QTest::newRow("no link, COM1") << QString() << 1 << u"/dev/ttyS0"_s;
-        QTest::newRow("link to a device") << u"ttyFAKE0"_s << 3 << u"ttyFAKE0"_s;
         QTest::newRow("link to a link") << u"by-id"_s << 3 << u"ttyFAKE0"_s;
         QTest::newRow("link leaves other ports alone") << u"ttyFAKE0"_s << 4 << u"/dev/ttyS3"_s;
         // The open then fails and names the device that is missing.
