@@ -327,6 +327,7 @@ private Q_SLOTS:
         click(readButton());
         qInstallMessageHandler(previous);
         QCOMPARE(status(), "COM5 not available for use");
+        QVERIFY(statusBox()->toolTip().startsWith("COM5 (/nonexistent/ttyUSB9): no such device"));
         QCOMPARE(logged.size(), 1);
         QVERIFY2(logged[0].startsWith("k5.link: COM5: cannot open /nonexistent/ttyUSB9: ") &&
                      logged[0].contains("No such file"),
@@ -336,6 +337,22 @@ private Q_SLOTS:
         QCOMPARE(status(), "COM5 not available for use");
         QFile::remove(portsFolder() + "/COM5");
         QVERIFY(sim->log("rx ").isEmpty());
+    }
+
+    // Each entry of the list says which device its port stands for, as it is when the list opens.
+    void portSelectorTellsTheDevices()
+    {
+        QVERIFY(startSimulator()); // on COM1, after the window started
+        QVERIFY(QFile::link("/nonexistent/ttyUSB9", portsFolder() + "/COM5"));
+        auto *ports = portSelector();
+        ports->showPopup();
+        QTRY_VERIFY(ports->view()->isVisible());
+        const QString com1 = ports->itemData(0, Qt::ToolTipRole).toString();
+        const QString com5 = ports->itemData(4, Qt::ToolTipRole).toString();
+        ports->hidePopup();
+        QFile::remove(portsFolder() + "/COM5");
+        QCOMPARE(com1, sim->device());
+        QCOMPARE(com5, "Nothing connected: /nonexistent/ttyUSB9 is not there");
     }
 
     void portSelectorTexts_data()
@@ -383,11 +400,14 @@ private Q_SLOTS:
         showVersionButton();
         click(control(button));
         QCOMPARE(status(), "COM1 not available for use");
+        QVERIFY2(statusBox()->toolTip().contains(": in use by another program"),
+                 qPrintable(statusBox()->toolTip()));
         QCOMPARE(form->busy(), false);
         QCOMPARE(counter(), "0");
         other.close();
         runExchange(control(button));
         QVERIFY(status() != "COM1 not available for use");
+        QCOMPARE(statusBox()->toolTip(), QString()); // the reason went with its text
     }
 
     void portLinkRemovedBetweenExchanges()
