@@ -1,5 +1,6 @@
 // Port names and the device behind a port number.
 
+#include "portmap.h"
 #include "portselection.h"
 
 #include <QDir>
@@ -77,6 +78,32 @@ private Q_SLOTS:
         const QString path = DevicePathForPort(port);
         qputenv("XDG_CONFIG_HOME", saved);
         QCOMPARE(path, dir.filePath(expected));
+    }
+
+    // A port link takes the name that udev keeps for the device whatever its number today.
+    void stableName_data()
+    {
+        QTest::addColumn<QString>("device");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("device with a by-id name") << u"ttyFAKE0"_s << u"by-id/usb-FAKE-if00"_s;
+        QTest::newRow("device without one") << u"ttyFAKE1"_s << u"ttyFAKE1"_s;
+    }
+
+    void stableName()
+    {
+        QFETCH(QString, device);
+        QFETCH(QString, expected);
+        QTemporaryDir folder;
+        QVERIFY(folder.isValid());
+        const QDir dir(QFileInfo(folder.path()).canonicalFilePath());
+        QVERIFY(dir.mkpath(u"by-id"_s));
+        for (const QString &name : {u"ttyFAKE0"_s, u"ttyFAKE1"_s}) {
+            QFile file(dir.filePath(name));
+            QVERIFY(file.open(QIODevice::WriteOnly));
+        }
+        QVERIFY(QFile::link(dir.filePath(u"ttyFAKE0"_s), dir.filePath(u"by-id/usb-FAKE-if00"_s)));
+        QCOMPARE(StableDeviceName(dir.filePath(device), dir.filePath(u"by-id"_s)),
+                 dir.filePath(expected));
     }
 
     // A relative XDG_CONFIG_HOME is no folder (XDG base directory rules): ~/.config stands in,
