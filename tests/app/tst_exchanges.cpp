@@ -327,6 +327,12 @@ private Q_SLOTS:
         click(readButton());
         qInstallMessageHandler(previous);
         QCOMPARE(status(), "COM5 not available for use");
+        // The tooltip gives the reason in the words of the command-line program's error line.
+        QProcess cli;
+        cli.start(K5_CLI_PATH, {"--port", "COM5", "read"});
+        QVERIFY(cli.waitForFinished(SimulatorProcess::PatienceMs));
+        QCOMPARE("k5-dipswitch-cli: " + statusBox()->toolTip() + "\n",
+                 QString::fromUtf8(cli.readAllStandardError()));
         QVERIFY(statusBox()->toolTip().startsWith("COM5 (/nonexistent/ttyUSB9): no such device"));
         QCOMPARE(logged.size(), 1);
         QVERIFY2(logged[0].startsWith("k5.link: COM5: cannot open /nonexistent/ttyUSB9: ") &&
