@@ -16,10 +16,10 @@ namespace {
 
 struct CommandInfo
 {
-    Command command;
+    Command command = Command::Help;
     QStringView name;
     QStringView arguments; // as the help shows them
-    qsizetype argumentCount;
+    qsizetype argumentCount = 0;
 };
 
 constexpr std::array<CommandInfo, 6> Commands = {{

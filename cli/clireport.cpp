@@ -22,9 +22,9 @@ constexpr int CannotCreateStatus = 73;
 
 struct OutcomeInfo
 {
-    Outcome outcome;
+    Outcome outcome = Outcome::Done;
     QStringView name;
-    int exitStatus;
+    int exitStatus = DoneStatus;
 };
 
 constexpr std::array<OutcomeInfo, 17> Outcomes = {{

@@ -26,7 +26,7 @@ TransmitterCommand::TransmitterCommand(int portNumber, const QString &device)
       m_device(device.isEmpty() ? DevicePathForPort(portNumber) : device)
 {}
 
-CliReport TransmitterCommand::report(const QString &command) const
+CliReport TransmitterCommand::newReport(const QString &command) const
 {
     CliReport report;
     report.command = command;
@@ -100,17 +100,17 @@ std::int32_t TransmitterCommand::readInto(CliReport *report)
     ExchangeResult result;
     if (!exchange(Frame::ReadCodeRequest(), &result, report))
         return -1;
-    const ReadCodeResult read = JudgeReadCodeReply(result);
-    if (read.outcome == ReadCodeOutcome::Error) {
+    const ReadCodeResult judged = JudgeReadCodeReply(result);
+    if (judged.outcome == ReadCodeOutcome::Error) {
         failed(result, u"the read request"_s, report);
         return -1;
     }
-    return read.outcome == ReadCodeOutcome::Off ? Frame::OffMarker : read.code;
+    return judged.outcome == ReadCodeOutcome::Off ? Frame::OffMarker : judged.code;
 }
 
 CliReport TransmitterCommand::read()
 {
-    CliReport report = this->report(u"read"_s);
+    CliReport report = newReport(u"read"_s);
     const std::int32_t value = readInto(&report);
     if (value < 0)
         return report;
@@ -132,7 +132,7 @@ CliReport TransmitterCommand::read()
 
 CliReport TransmitterCommand::write(std::uint16_t value, bool verify)
 {
-    CliReport report = this->report(u"write"_s);
+    CliReport report = newReport(u"write"_s);
     report.fields = StateFields(StateOf(value));
     ExchangeResult result;
     if (!exchange(Frame::WriteCodeRequest(value), &result, &report))
@@ -162,7 +162,7 @@ CliReport TransmitterCommand::write(std::uint16_t value, bool verify)
 
 CliReport TransmitterCommand::version()
 {
-    CliReport report = this->report(u"version"_s);
+    CliReport report = newReport(u"version"_s);
     ExchangeResult result;
     if (!exchange(Frame::ReadVersionRequest(), &result, &report))
         return report;

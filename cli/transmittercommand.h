@@ -30,7 +30,7 @@ private:
     // Fills report with the failure of an exchange that brought no acceptable reply. what names
     // the request ("read code").
     void failed(const ExchangeResult &result, const QString &what, CliReport *report) const;
-    CliReport report(const QString &command) const;
+    CliReport newReport(const QString &command) const;
     // "COM3 (/dev/ttyUSB0)": how the messages name the line.
     QString where() const { return PortAndDevice(m_portName, m_device); }
 
