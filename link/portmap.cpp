@@ -56,11 +56,10 @@ QString StableDeviceName(const QString &device, const QString &byIdFolder)
         return device;
     const QFileInfoList names =
         QDir(byIdFolder).entryInfoList(QDir::System | QDir::Files, QDir::Name);
-    for (const QFileInfo &name : names) {
-        if (name.canonicalFilePath() == real)
-            return name.absoluteFilePath();
-    }
-    return device;
+    const auto name = std::find_if(names.begin(), names.end(), [&](const QFileInfo &info) {
+        return info.canonicalFilePath() == real;
+    });
+    return name == names.end() ? device : name->absoluteFilePath();
 }
 
 bool IsSerialDevice(const QString &path)
