@@ -304,35 +304,26 @@ for prog in "$app" "$cli" "$sim"; do
     fi
 done
 
-# The simulator's page keeps up with its --help: every option and every fault kind.
+# keeps_up <page> <help> <program> <section> <entry>: the page names every option of the --help
+# text and every entry of its section (the simulator's fault kinds, the command line's commands).
+keeps_up() {
+    local page_text option entries entry
+    page_text=$(man_text "$1")
+    for option in $(grep -oE -- '--[a-z][a-z-]+' <<<"$2" | sort -u); do
+        check "the page of $3 describes $option" grep -qF -- "$option" <<<"$page_text"
+    done
+    entries=$(sed -n "/^$4:/,/^\$/p" <<<"$2" | sed -nE 's/^  ([a-z][a-z:-]*[A-Z]*) .*/\1/p')
+    check "$3 --help lists its $5s" test -n "$entries"
+    for entry in $entries; do
+        check "the page of $3 describes the $5 $entry" grep -qE -- "^ +$entry( |$)" <<<"$page_text"
+    done
+}
+# The simulator's page is written by hand; the command line's is written from its --help, which
+# this checks was done with the program as it is.
 sim_page=$root/usr/share/man/man1/$sim.1.gz
-if [ -f "$sim_page" ]; then
-    page_text=$(man_text "$sim_page")
-    for option in $(grep -oE -- '--[a-z][a-z-]+' <<<"$help" | sort -u); do
-        check "the simulator's page describes $option" grep -qF -- "$option" <<<"$page_text"
-    done
-    kinds=$(sed -n '/^Fault kinds:/,/^$/p' <<<"$help" | sed -nE 's/^  ([a-z][a-z:-]*[A-Z]*) .*/\1/p')
-    check "the simulator's --help lists fault kinds" test -n "$kinds"
-    for kind in $kinds; do
-        check "the simulator's page describes the fault $kind" \
-            grep -qE -- "^ +$kind( |$)" <<<"$page_text"
-    done
-fi
-
-# The command line's page is written from its --help: it names every option and every command.
+[ -f "$sim_page" ] && keeps_up "$sim_page" "$help" "$sim" "Fault kinds" "fault kind"
 cli_page=$root/usr/share/man/man1/$cli.1.gz
-if [ -f "$cli_page" ]; then
-    page_text=$(man_text "$cli_page")
-    for option in $(grep -oE -- '--[a-z][a-z-]+' <<<"$cli_help" | sort -u); do
-        check "the command line's page describes $option" grep -qF -- "$option" <<<"$page_text"
-    done
-    commands=$(sed -n '/^Commands:/,/^$/p' <<<"$cli_help" | sed -nE 's/^  ([a-z]+) .*/\1/p')
-    check "$cli --help lists commands" test -n "$commands"
-    for command in $commands; do
-        check "the command line's page describes the command $command" \
-            grep -qE -- "^ +$command( |$)" <<<"$page_text"
-    done
-fi
+[ -f "$cli_page" ] && keeps_up "$cli_page" "$cli_help" "$cli" "Commands" "command"
 
 # ---- Completion ----------------------------------------------------------------------------
 
