@@ -3,11 +3,14 @@
 #include "dropdownbox.h"
 #include "exchanges.h"
 #include "frame.h"
+#include "portmap.h"
 #include "portselection.h"
 #include "statustexts.h"
 #include "switchpanel.h"
 
 #include <QAbstractButton>
+#include <QAbstractItemView>
+#include <QEvent>
 #include <QLineEdit>
 
 ExchangeHandlers::ExchangeHandlers(const ExchangeControls &controls, QObject *parent)
@@ -16,6 +19,8 @@ ExchangeHandlers::ExchangeHandlers(const ExchangeControls &controls, QObject *pa
     // The first entry, COM1, is the one chosen.
     for (int n = FirstPortNumber; n <= LastPortNumber; ++n)
         m_c.portSelector->addItem(PortName(n));
+    describePorts();
+    m_c.portSelector->view()->installEventFilter(this);
     showCounter();
 
     connect(m_c.readButton, &QAbstractButton::clicked, this, &ExchangeHandlers::readCode);
@@ -34,6 +39,24 @@ void ExchangeHandlers::showCounter()
     m_c.counterBox->setText(QString::number(m_confirmedWrites));
 }
 
+bool ExchangeHandlers::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() == QEvent::Show && watched == m_c.portSelector->view())
+        describePorts();
+    return QObject::eventFilter(watched, event);
+}
+
+void ExchangeHandlers::describePorts()
+{
+    for (int n = FirstPortNumber; n <= LastPortNumber; ++n) {
+        const PortDevice port = DescribePort(n);
+        const QString tip =
+            port.present ? port.device
+                         : QStringLiteral("Nothing connected: %1 is not there").arg(port.device);
+        m_c.portSelector->setItemData(n - FirstPortNumber, tip, Qt::ToolTipRole);
+    }
+}
+
 bool ExchangeHandlers::openExchange(const QString &firstStatus)
 {
     Q_EMIT status(firstStatus);
@@ -42,7 +65,7 @@ bool ExchangeHandlers::openExchange(const QString &firstStatus)
     const int port = PortNumberFromText(m_c.portSelector->text());
     if (m_link.openPort(port))
         return true;
-    Q_EMIT status(StatusText::PortUnavailable(port));
+    Q_EMIT status(StatusText::PortUnavailable(port), PortFailureText(m_link.openFailure()));
     m_link.endExchange();
     return false;
 }

@@ -3,7 +3,8 @@
 // The three exchanges with the transmitter as the window runs them: read code, write code and
 // version. Each opens the exchange (the busy guard, the first status text, the port), hands the
 // request to the transmitter link and, when the link reports the result, shows its outcome.
-// Also the owner of the port selector and of the programmed counter.
+// Also the owner of the port selector, whose entries tell by their tooltips which device each
+// port stands for, and of the programmed counter.
 
 #include "transmitterlink.h"
 
@@ -40,8 +41,12 @@ public:
     void abandon() { m_link.abandon(); }
 
 Q_SIGNALS:
-    // The status box's new text.
-    void status(const QString &text);
+    // The status box's new text, and what it leaves out (why a port could not be opened) for its
+    // tooltip; empty when there is nothing more to say.
+    void status(const QString &text, const QString &detail = QString());
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     void readCode();
@@ -51,6 +56,8 @@ private:
     // and the port. false when the port could not be opened; the exchange has then ended.
     bool openExchange(const QString &firstStatus);
     void showCounter();
+    // Ports come and go with their adapters: the entries are told afresh each time the list opens.
+    void describePorts();
 
     ExchangeControls m_c;
     TransmitterLink m_link;

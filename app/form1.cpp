@@ -56,7 +56,7 @@ Form1::Form1(QWidget *parent) : QWidget(parent), ui(std::make_unique<Ui::Form1>(
     exchanges.panel = m_panel.get();
     m_exchanges = std::make_unique<ExchangeHandlers>(exchanges);
 
-    connect(m_exchanges.get(), &ExchangeHandlers::status, statusBox(), &QLineEdit::setText);
+    connect(m_exchanges.get(), &ExchangeHandlers::status, this, &Form1::showStatus);
     statusBox()->setText(QString::fromUtf16(VersionIdentifier));
     versionButton()->setVisible(false);
 
@@ -161,6 +161,13 @@ QLineEdit *Form1::statusBox() const
     return ui->Text1;
 }
 
+void Form1::showStatus(const QString &text, const QString &detail)
+{
+    statusBox()->setText(text);
+    // Only the outcome that the detail belongs to keeps it.
+    statusBox()->setToolTip(detail);
+}
+
 QAbstractButton *Form1::versionButton() const
 {
     return ui->Command8;
@@ -187,7 +194,7 @@ void Form1::printSheet()
         m_printTarget ? m_printTarget(printer) : std::make_unique<QtPrintTarget>(printer, this);
     const PrintOutcome outcome =
         PrintCodeSheet(*target, m_panel->switchTexts(), m_panel->codeText());
-    statusBox()->setText(PrintStatusText(outcome));
+    showStatus(PrintStatusText(outcome));
 }
 
 void Form1::closeEvent(QCloseEvent *event)

@@ -57,6 +57,8 @@ protected:
 
 private:
     QLineEdit *statusBox() const;
+    // The status box's one line, and for its tooltip what the line leaves out.
+    void showStatus(const QString &text, const QString &detail = QString());
     QAbstractButton *versionButton() const;
     void buildSwitchBoxes();
     void applyLooks();

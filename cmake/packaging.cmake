@@ -1,11 +1,12 @@
 # Installation into the usual places of a Linux desktop, and the Debian package built from it
 # with CPack (`make package`, or `cpack --config <build>/CPackConfig.cmake`).
 #
-#   <bin>/k5-dipswitch, <bin>/k5-transmitter-sim
+#   <bin>/k5-dipswitch, <bin>/k5-dipswitch-cli, <bin>/k5-transmitter-sim
+#   <share>/bash-completion/completions/k5-dipswitch-cli
 #   <share>/applications/k5-dipswitch.desktop
 #   <share>/metainfo/<K5_APPSTREAM_ID>.metainfo.xml
 #   <share>/icons/hicolor/<n>x<n>/apps/k5-dipswitch.png, scalable/apps/k5-dipswitch.svg
-#   <man>/man1/k5-dipswitch.1.gz, k5-transmitter-sim.1.gz
+#   <man>/man1/k5-dipswitch.1.gz, k5-dipswitch-cli.1.gz, k5-transmitter-sim.1.gz
 #
 # Read at the end of the top-level CMakeLists.txt, after every subdirectory, so the program
 # targets and the rendered icons are known here.
@@ -20,7 +21,13 @@ set(K5_APPSTREAM_ID "org.k5dipswitch.k5dipswitch")
 set(k5_share_dir "${CMAKE_CURRENT_SOURCE_DIR}/share")
 set(k5_share_build_dir "${CMAKE_CURRENT_BINARY_DIR}/share")
 
-install(TARGETS k5-dipswitch k5-transmitter-sim RUNTIME DESTINATION "${CMAKE_INSTALL_BINDIR}")
+install(TARGETS k5-dipswitch k5-dipswitch-cli k5-transmitter-sim
+        RUNTIME DESTINATION "${CMAKE_INSTALL_BINDIR}")
+
+# Loaded by bash-completion when the command is first completed.
+install(FILES "${k5_share_dir}/k5-dipswitch-cli.bash"
+        DESTINATION "${CMAKE_INSTALL_DATADIR}/bash-completion/completions"
+        RENAME k5-dipswitch-cli)
 
 install(FILES "${k5_share_dir}/k5-dipswitch.desktop"
         DESTINATION "${CMAKE_INSTALL_DATADIR}/applications"
@@ -48,24 +55,45 @@ install(FILES "${CMAKE_CURRENT_SOURCE_DIR}/assets/icon.svg"
         DESTINATION "${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps"
         RENAME "${K5_DESKTOP_ID}.svg")
 
+# The command-line program's manual page is written by help2man from its --help and --version,
+# so that the two always agree; the sections that --help leaves out come from the .h2m file. The
+# page carries a fixed date rather than the day of the build (SOURCE_DATE_EPOCH, 2026-12-07).
+find_program(K5_HELP2MAN help2man)
+if(NOT K5_HELP2MAN)
+    message(FATAL_ERROR "help2man is missing (Debian package help2man): it writes the manual "
+                        "page of k5-dipswitch-cli. scripts/install-deps.sh installs it.")
+endif()
+set(k5_cli_page "${k5_share_build_dir}/k5-dipswitch-cli.1")
+add_custom_command(
+    OUTPUT "${k5_cli_page}"
+    COMMAND "${CMAKE_COMMAND}" -E env SOURCE_DATE_EPOCH=1796601600
+            "${K5_HELP2MAN}" --no-info --section=1 "--source=k5-dipswitch ${PROJECT_VERSION}"
+            "--name=read and write the DIP-switch code of K5 transmitters from the command line"
+            "--include=${k5_share_dir}/k5-dipswitch-cli.h2m" "--output=${k5_cli_page}"
+            "$<TARGET_FILE:k5-dipswitch-cli>"
+    DEPENDS k5-dipswitch-cli "${k5_share_dir}/k5-dipswitch-cli.h2m"
+    COMMENT "Writing the manual page of k5-dipswitch-cli from its --help"
+    VERBATIM)
+
 # Manual pages, compressed as Debian ships them (-n: no name or time stamp, so the package is
 # the same from one build to the next).
 find_program(K5_GZIP gzip)
 file(MAKE_DIRECTORY "${k5_share_build_dir}/man")
 set(k5_man_pages "")
-foreach(page k5-dipswitch.1 k5-transmitter-sim.1)
+foreach(source "${k5_share_dir}/k5-dipswitch.1" "${k5_cli_page}" "${k5_share_dir}/k5-transmitter-sim.1")
+    get_filename_component(page "${source}" NAME)
     if(K5_GZIP)
         set(gz "${k5_share_build_dir}/man/${page}.gz")
         add_custom_command(
             OUTPUT "${gz}"
-            COMMAND "${CMAKE_COMMAND}" -E copy "${k5_share_dir}/${page}" "${k5_share_build_dir}/man/${page}"
+            COMMAND "${CMAKE_COMMAND}" -E copy "${source}" "${k5_share_build_dir}/man/${page}"
             COMMAND "${K5_GZIP}" -9nf "${k5_share_build_dir}/man/${page}"
-            DEPENDS "${k5_share_dir}/${page}"
+            DEPENDS "${source}"
             COMMENT "Compressing the manual page ${page}"
             VERBATIM)
         list(APPEND k5_man_pages "${gz}")
     else()
-        list(APPEND k5_man_pages "${k5_share_dir}/${page}")
+        list(APPEND k5_man_pages "${source}")
     endif()
 endforeach()
 add_custom_target(k5-man-pages ALL DEPENDS ${k5_man_pages})
@@ -99,7 +127,9 @@ set(CPACK_PACKAGE_DESCRIPTION
 transmitter holds over a serial line, edit it as ten three-position switches
 or as a number, write it back, read the transmitter's version text and print
 a code sheet. The package also holds k5-transmitter-sim, a simulated
-transmitter on a pseudo-terminal.")
+transmitter on a pseudo-terminal, and k5-dipswitch-cli, which reads and writes
+codes from the command line for scripts and the production line, and names
+serial adapters as the ports COM1 to COM16.")
 set(CPACK_STRIP_FILES TRUE)
 # The DEB generator installs under /usr by itself.
 set(CPACK_DEBIAN_FILE_NAME "DEB-DEFAULT")

@@ -29,26 +29,33 @@ bool TransmitterLink::beginExchange()
 
 bool TransmitterLink::openPort(int portNumber)
 {
+    return openDevice(DevicePathForPort(portNumber), PortName(portNumber));
+}
+
+bool TransmitterLink::openDevice(const QString &devicePath, const QString &portName)
+{
     if (m_port->isOpen())
         m_port->close();
-    m_portNumber = portNumber;
-    m_devicePath = DevicePathForPort(portNumber);
+    m_portLabel = portName.isEmpty() ? devicePath : portName;
+    m_devicePath = devicePath;
+    m_lineLost = false;
     m_port->setPortName(m_devicePath);
     m_port->setBaudRate(QSerialPort::Baud2400);
     m_port->setParity(QSerialPort::NoParity);
     m_port->setDataBits(QSerialPort::Data8);
     m_port->setStopBits(QSerialPort::OneStop);
     m_port->setFlowControl(QSerialPort::NoFlowControl);
-    // Opened exclusively: the device is locked against other programs and other instances. Both
-    // "no permission" and "in use" come as PermissionError; the system's text tells them apart.
+    // Opened exclusively: the device is locked against other programs and other instances.
     if (!m_port->open(QIODevice::ReadWrite)) {
+        m_failure = {portName, m_devicePath, ClassifyOpenFailure(m_port->error(), m_devicePath),
+                     m_port->errorString()};
         qCWarning(lcLink).noquote().nospace()
-            << "COM" << m_portNumber << ": cannot open " << m_devicePath << ": "
-            << m_port->errorString() << " (" << m_port->error() << ")";
+            << m_portLabel << ": cannot open " << m_devicePath << ": " << m_port->errorString()
+            << " (" << m_port->error() << ")";
         m_port->clearError();
         return false;
     }
-    qCDebug(lcLink).noquote().nospace() << "COM" << m_portNumber << ": opened " << m_devicePath;
+    qCDebug(lcLink).noquote().nospace() << m_portLabel << ": opened " << m_devicePath;
     return true;
 }
 
@@ -75,9 +82,10 @@ void TransmitterLink::lineFailed(QSerialPort::SerialPortError error)
     // The device went away (adapter unplugged, line hung up). Qt may then report ReadError over
     // and over while the port stays open, so the port is closed at once; the wait in progress
     // gets no more bytes and runs out at its deadline.
+    m_lineLost = true;
     qCWarning(lcLink).noquote().nospace()
-        << "COM" << m_portNumber << ": line " << m_devicePath
-        << " failed: " << m_port->errorString() << " (" << error << "); port closed";
+        << m_portLabel << ": line " << m_devicePath << " failed: " << m_port->errorString() << " ("
+        << error << "); port closed";
     m_port->close();
 }
 

@@ -15,7 +15,7 @@
 //     Text1 = first status text;
 //     if (Combo1 is empty) Combo1 = "COM1";
 //     const int port = PortNumberFromText(Combo1 text);
-//     if (!link.openPort(port)) {           // the reason is logged under "k5.link"
+//     if (!link.openPort(port)) {           // the reason: link.openFailure(), also logged
 //         Text1 = "COM" + port + " not available for use";
 //         link.endExchange();               // no longer busy
 //         return;
@@ -27,6 +27,7 @@
 // endExchange() as well.
 
 #include "lineexchange.h"
+#include "portproblem.h"
 
 #include <QByteArray>
 #include <QObject>
@@ -50,8 +51,16 @@ public:
     bool beginExchange();
     // Opens the device of port COMn (see DevicePathForPort), exclusively, at 2400 baud, 8 data
     // bits, no parity, 1 stop bit, no flow control. On failure the port stays closed, the device
-    // path and the system's reason go to the log, and false comes back.
+    // path and the system's reason go to the log and to openFailure(), and false comes back.
     bool openPort(int portNumber);
+    // The same for a device named by its path; portName ("COMn") names it in the log and in
+    // openFailure() when the device is a port's.
+    bool openDevice(const QString &devicePath, const QString &portName = QString());
+    // Why the last open failed.
+    const PortFailure &openFailure() const { return m_failure; }
+    // Whether the line failed (the device went away) since the port was last opened: an
+    // exchange that ends without its reply then ended because of it.
+    bool lineLost() const { return m_lineLost; }
     // Runs the request (the whole line bytes, see Frame) on the open port as LineExchange::run
     // does; after done, which runs once, the port is closed and the link is no longer busy. Not
     // while an exchange runs. done must not delete the link (deleteLater is fine).
@@ -68,7 +77,9 @@ private:
     QSerialPort *const m_port;
     LineExchange *const m_exchange;
     bool m_busy = false;
-    // The port that openPort() last opened, for the log.
-    int m_portNumber = 1;
+    // What open() was last asked to open, for the log: "COMn" or the device path.
+    QString m_portLabel;
     QString m_devicePath;
+    PortFailure m_failure;
+    bool m_lineLost = false;
 };

@@ -11,7 +11,7 @@ cd "$(dirname "$0")/.."
 
 dir=build-bench
 cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=Release -DK5_BUILD_TESTS=OFF >/dev/null
-if ! log=$(cmake --build "$dir" -j2 --target k5-bench k5-soak 2>&1); then
+if ! log=$(cmake --build "$dir" -j2 --target k5-bench k5-soak k5-cli-bench 2>&1); then
     echo "$log" >&2
     exit 1
 fi
@@ -38,6 +38,10 @@ echo
 # 2,000 exchanges with faults in one window: every outcome checked, no descriptor or memory
 # growth; it fails `make bench` when one is found.
 run_part soak "$dir/bench/k5-soak" --exchanges 2000
+echo
+# 100 transmitters programmed and verified with the command line, one after another; and 10 at
+# the line's real speed.
+run_part cli "$dir/bench/k5-cli-bench" --transmitters 100 --paced 10
 
 {
     printf '{'

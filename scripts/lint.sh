@@ -4,7 +4,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build=${1:-build}
-dirs=(app code link print sim)
+dirs=(app code link print sim cli)
 
 # clang-tidy reads the compile commands of the build; headers are checked through the sources
 # that include them (HeaderFilterRegex).

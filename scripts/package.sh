@@ -19,9 +19,9 @@ fi
 if [ ! -f "$build/CPackConfig.cmake" ]; then
     cmake "$build" >/dev/null
 fi
-# The package holds what is installed from the build folder, so that must be up to date: the two
+# The package holds what is installed from the build folder, so that must be up to date: the
 # programs (with the icons rendered for them) and the manual pages.
-cmake --build "$build" -j2 --target k5-dipswitch k5-transmitter-sim k5-man-pages
+cmake --build "$build" -j2 --target k5-dipswitch k5-dipswitch-cli k5-transmitter-sim k5-man-pages
 
 log=$(mktemp -t k5-cpack.XXXXXX)
 trap 'rm -f "$log"' EXIT

@@ -6,7 +6,7 @@
 namespace {
 
 // The kinds that take a number after a colon are matched by their prefix below.
-constexpr std::array<std::pair<FaultKind, QStringView>, 11> kindNames = {{
+constexpr std::array<std::pair<FaultKind, QStringView>, 12> kindNames = {{
     {FaultKind::NoEcho, u"no-echo"},
     {FaultKind::ShortEcho, u"short-echo"},
     {FaultKind::NoReply, u"no-reply"},
@@ -18,6 +18,7 @@ constexpr std::array<std::pair<FaultKind, QStringView>, 11> kindNames = {{
     {FaultKind::Noise, u"noise"},
     {FaultKind::Hangup, u"hangup"},
     {FaultKind::TrailingNoise, u"trailing-noise"},
+    {FaultKind::KeepCode, u"keep-code"},
 }};
 
 constexpr QStringView cutPrefix = u"cut:";

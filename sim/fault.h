@@ -22,6 +22,7 @@ enum class FaultKind {
     Hangup,        // echo, three bytes of the reply, then the line hangs up
     Slow,          // echo, then the reply with a pause of Fault::slowPause before every byte
     TrailingNoise, // three stray bytes right after the reply
+    KeepCode,      // a write is confirmed, but the code held stays as it was
 };
 
 struct Fault

@@ -1,24 +1,14 @@
 #include "portlink.h"
 
+#include "portmap.h"
 #include "portselection.h"
 
-#include <QDir>
 #include <QFile>
-#include <QFileInfo>
 
 #include <array>
-#include <cerrno>
-#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
-
-using namespace Qt::StringLiterals;
-
-QString systemError(const QString &what)
-{
-    return what + u": "_s + qt_error_string(errno);
-}
 
 // Where the link points now, or an empty text when path is no symbolic link.
 QByteArray linkTarget(const QByteArray &path)
@@ -43,31 +33,8 @@ bool PortLink::pointTo(const QString &target, QString *error)
 {
     if (!isActive())
         return true;
-    const QString folder = QFileInfo(m_path).path();
-    if (!QDir().mkpath(folder)) {
-        *error = u"cannot make the folder "_s + folder;
+    if (!PointPortLink(m_path, target, error))
         return false;
-    }
-    const QByteArray linkPath = QFile::encodeName(m_path);
-    struct stat status
-    {
-    };
-    if (::lstat(linkPath.constData(), &status) == 0 && !S_ISLNK(status.st_mode)) {
-        *error = m_path + u" exists and is not a symbolic link"_s;
-        return false;
-    }
-    // Make the new link beside the old one and rename it over: the name never goes missing.
-    const QByteArray temporary = linkPath + ".new-" + QByteArray::number(::getpid());
-    ::unlink(temporary.constData());
-    if (::symlink(QFile::encodeName(target).constData(), temporary.constData()) != 0) {
-        *error = systemError(QFile::decodeName(temporary));
-        return false;
-    }
-    if (::rename(temporary.constData(), linkPath.constData()) != 0) {
-        *error = systemError(m_path);
-        ::unlink(temporary.constData());
-        return false;
-    }
     m_target = target;
     return true;
 }

@@ -136,8 +136,10 @@ Fault kinds:
   slow:MS        Echo, then the correct reply with a pause of MS milliseconds
                  (0 to 2000) before every byte of it.
   trailing-noise Echo, the correct reply, then the stray bytes 55 AA 00.
-With no-echo and short-echo a write request is not carried out; with the other
-faults the written code is held.
+  keep-code      Every reply correct, writes confirmed, but the code held
+                 stays as it was (a transmitter that does not store).
+With no-echo, short-echo and keep-code a write request is not carried out; with
+the other faults the written code is held.
 
 Exit status: 0 after SIGINT or SIGTERM, 1 when the line cannot be set up,
 2 for a bad option.

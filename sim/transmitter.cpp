@@ -118,7 +118,8 @@ std::optional<Transmitter::Reply> Transmitter::execute(const RequestFrame &frame
         const qsizetype at = Frame::WriteCodePrefix.size();
         const auto high = static_cast<std::uint8_t>(frame.data.at(at));
         const auto low = static_cast<std::uint8_t>(frame.data.at(at + 1));
-        m_heldValue = static_cast<std::uint16_t>(high << 8 | low);
+        if (m_fault.kind != FaultKind::KeepCode)
+            m_heldValue = static_cast<std::uint16_t>(high << 8 | low);
         break;
     }
     default:
@@ -135,6 +136,7 @@ Answer Transmitter::faultyAnswer(const RequestFrame &frame, const Reply &reply) 
     answer.reply = Frame::Reply(reply.group, reply.command, reply.data);
     switch (m_fault.kind) {
     case FaultKind::None:
+    case FaultKind::KeepCode:
         break;
     case FaultKind::NoEcho:
     case FaultKind::ShortEcho:

@@ -8,6 +8,7 @@
 #include "windowfixture.h"
 
 #include <QFile>
+#include <QProcess>
 #include <QSerialPort>
 #include <QTemporaryDir>
 #include <QTest>
@@ -198,6 +199,20 @@ private Q_SLOTS:
         }
     }
 
+    // Each entry of the list says which device its port stands for, as it is when the list opens.
+    void portSelectorTellsTheDevices()
+    {
+        QVERIFY(startSimulator()); // on COM1, after the window started
+        QVERIFY(QFile::link("/nonexistent/ttyUSB9", config.path() + "/k5-dipswitch/ports/COM5"));
+        portSelector()->showPopup();
+        QTRY_VERIFY(portSelector()->view()->isVisible());
+        QCOMPARE(portSelector()->itemData(0, Qt::ToolTipRole).toString(), sim->device());
+        QCOMPARE(portSelector()->itemData(4, Qt::ToolTipRole).toString(),
+                 "Nothing connected: /nonexistent/ttyUSB9 is not there");
+        portSelector()->hidePopup();
+        QFile::remove(config.path() + "/k5-dipswitch/ports/COM5");
+    }
+
     void portSelectorTexts_data()
     {
         // Only "COM1" to "COM16" name a port; any other text selects port 1 and stays as it is.
@@ -226,6 +241,13 @@ private Q_SLOTS:
         pick(portSelector(), 4);
         click(readButton());
         QCOMPARE(status(), "COM5 not available for use");
+        // The tooltip gives the reason in the words of the command-line program's error line.
+        QProcess cli;
+        cli.start(K5_CLI_PATH, {"--port", "COM5", "read"});
+        QVERIFY(cli.waitForFinished(SimulatorProcess::PatienceMs));
+        QCOMPARE("k5-dipswitch-cli: " + statusBox()->toolTip() + "\n",
+                 QString::fromUtf8(cli.readAllStandardError()));
+        QVERIFY(statusBox()->toolTip().startsWith("COM5 (/nonexistent/ttyUSB9): no such device"));
         // The window shows only its message; support finds the device and the reason in the log.
         QCOMPARE(linkLog.size(), 1);
         QVERIFY2(linkLog[0].startsWith("COM5: cannot open /nonexistent/ttyUSB9: ") &&
@@ -238,10 +260,13 @@ private Q_SLOTS:
         QVERIFY(other.open(QIODevice::ReadWrite));
         click(writeButton());
         QCOMPARE(status(), "COM1 not available for use");
+        QVERIFY2(statusBox()->toolTip().contains(": in use by another program"),
+                 qPrintable(statusBox()->toolTip()));
         QVERIFY(!form->busy());
         other.close();
         runExchange(writeButton()); // and nothing is left locked
         QCOMPARE(status(), writeOk);
+        QCOMPARE(statusBox()->toolTip(), QString()); // the reason went with its text
         QCOMPARE(sim->log("rx ").size(), 1);
     }
 

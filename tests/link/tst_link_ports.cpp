@@ -1,5 +1,6 @@
 // Port names and the device behind a port number.
 
+#include "portmap.h"
 #include "portselection.h"
 
 #include <QDir>
@@ -8,11 +9,29 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <optional>
+
 using namespace Qt::StringLiterals;
 
 class LinkPortsTest : public QObject
 {
     Q_OBJECT
+
+    // The temporary folder by its real path, holding the folder sub and an empty file for each
+    // of the devices; nullopt when it could not be made.
+    static std::optional<QDir> folderWith(const QTemporaryDir &temporary, const QString &sub,
+                                          const QStringList &devices)
+    {
+        const QDir dir(QFileInfo(temporary.path()).canonicalFilePath());
+        if (!temporary.isValid() || !dir.mkpath(sub))
+            return std::nullopt;
+        for (const QString &name : devices) {
+            QFile file(dir.filePath(name));
+            if (!file.open(QIODevice::WriteOnly))
+                return std::nullopt;
+        }
+        return dir;
+    }
 
 private Q_SLOTS:
     void portNumber_data()
@@ -55,12 +74,11 @@ private Q_SLOTS:
         QFETCH(QString, expected);
 
         QTemporaryDir config;
-        QVERIFY(config.isValid());
-        const QDir dir(QFileInfo(config.path()).canonicalFilePath());
-        QVERIFY(dir.mkpath(u"k5-dipswitch/ports"_s));
-        QFile device(dir.filePath(u"ttyFAKE0"_s));
-        QVERIFY(device.open(QIODevice::WriteOnly));
-        QVERIFY(QFile::link(device.fileName(), dir.filePath(u"by-id"_s)));
+        const std::optional<QDir> made =
+            folderWith(config, u"k5-dipswitch/ports"_s, {u"ttyFAKE0"_s});
+        QVERIFY(made);
+        const QDir &dir = *made;
+        QVERIFY(QFile::link(dir.filePath(u"ttyFAKE0"_s), dir.filePath(u"by-id"_s)));
         if (!link.isEmpty())
             QVERIFY(QFile::link(dir.filePath(link), dir.filePath(u"k5-dipswitch/ports/COM3"_s)));
 
@@ -69,6 +87,29 @@ private Q_SLOTS:
         const QString path = DevicePathForPort(port);
         qputenv("XDG_CONFIG_HOME", saved);
         QCOMPARE(path, dir.filePath(expected));
+    }
+
+    // A port link takes the name that udev keeps for the device whatever its number today.
+    void stableName_data()
+    {
+        QTest::addColumn<QString>("device");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("device with a by-id name") << u"ttyFAKE0"_s << u"by-id/usb-FAKE-if00"_s;
+        QTest::newRow("device without one") << u"ttyFAKE1"_s << u"ttyFAKE1"_s;
+    }
+
+    void stableName()
+    {
+        QFETCH(QString, device);
+        QFETCH(QString, expected);
+        QTemporaryDir folder;
+        const std::optional<QDir> made =
+            folderWith(folder, u"by-id"_s, {u"ttyFAKE0"_s, u"ttyFAKE1"_s});
+        QVERIFY(made);
+        const QDir &dir = *made;
+        QVERIFY(QFile::link(dir.filePath(u"ttyFAKE0"_s), dir.filePath(u"by-id/usb-FAKE-if00"_s)));
+        QCOMPARE(StableDeviceName(dir.filePath(device), dir.filePath(u"by-id"_s)),
+                 dir.filePath(expected));
     }
 
     // A relative XDG_CONFIG_HOME is no folder (XDG base directory rules): ~/.config stands in,

@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Builds the Debian package from this build tree into a scratch folder, unpacks it as dpkg
 # would install it, and checks what a desktop and a technician need from it: the programs,
-# the desktop entry, the icons, the AppStream metadata, the manual pages and the declared
-# dependencies.
+# the desktop entry, the icons, the AppStream metadata, the manual pages, the command line's
+# completion and the declared dependencies.
 #
 # Usage: check-package.sh <cpack> <CPackConfig.cmake> <version>
 set -uo pipefail
@@ -16,6 +16,7 @@ config=$2
 version=$3
 
 app=k5-dipswitch
+cli=k5-dipswitch-cli
 sim=k5-transmitter-sim
 icon_sizes=(16 32 48 64 128 256)
 # Packages the programs need that the linker does not show: the font that stands in for
@@ -93,12 +94,12 @@ check "every file belongs to root/root (got: ${owners//$'\n'/ })" test "$owners"
 # Nothing lands outside the places a desktop application uses (no /usr/local, no build paths,
 # no headers or libraries).
 strays=$(cd "$root" && find . ! -type d | sed 's|^\./||' |
-    grep -Ev '^usr/(bin/[^/]+|share/(applications/[^/]+\.desktop|metainfo/[^/]+\.metainfo\.xml|icons/hicolor/[^/]+/apps/[^/]+|man/man1/[^/]+\.1(\.gz)?|doc/'"$app"'/.+))$')
+    grep -Ev '^usr/(bin/[^/]+|share/(applications/[^/]+\.desktop|bash-completion/completions/[^/]+|metainfo/[^/]+\.metainfo\.xml|icons/hicolor/[^/]+/apps/[^/]+|man/man1/[^/]+\.1(\.gz)?|doc/'"$app"'/.+))$')
 check "no file outside the usual places${strays:+: ${strays//$'\n'/ }}" test -z "$strays"
 
 # ---- Programs ------------------------------------------------------------------------------
 
-for prog in "$app" "$sim"; do
+for prog in "$app" "$cli" "$sim"; do
     bin=$root/usr/bin/$prog
     if [ ! -f "$bin" ]; then
         fail "usr/bin/$prog is missing"
@@ -115,6 +116,15 @@ help=$("$root/usr/bin/$sim" --help 2>&1)
 status=$?
 check "$sim --help from the package runs (status $status)" test "$status" -eq 0
 check "$sim --help opens with its usage line" test "${help%%$'\n'*}" = "Usage: $sim [options]"
+
+cli_help=$("$root/usr/bin/$cli" --help 2>&1)
+status=$?
+check "$cli --help from the package runs (status $status)" test "$status" -eq 0
+check "$cli --help opens with its usage line" \
+    test "${cli_help%%$'\n'*}" = "Usage: $cli [options] command [arguments]"
+# The command line serves machines without a desktop: no GUI library may come with it.
+gui=$(readelf -d "$root/usr/bin/$cli" | grep -oE 'libQt6(Gui|Widgets|PrintSupport)[^]]*' || true)
+check "$cli links no GUI library${gui:+: $gui}" test -z "$gui"
 
 # The window starts from the package and keeps running (off screen) until it is stopped:
 # timeout's status 124 says it was still there after two seconds.
@@ -177,7 +187,7 @@ owner_of() {
     owner=${owner%%:*}
     echo "${owner%%,*}"
 }
-for prog in "$app" "$sim"; do
+for prog in "$app" "$cli" "$sim"; do
     bin=$root/usr/bin/$prog
     [ -f "$bin" ] || continue
     loaded=$(ldd "$bin" 2>/dev/null)
@@ -275,7 +285,7 @@ fi
 
 # The page as a terminal shows it, without bold or underline.
 man_text() { zcat "$1" | groff -man -Tascii -P-c -P-b -P-u 2>/dev/null; }
-for prog in "$app" "$sim"; do
+for prog in "$app" "$cli" "$sim"; do
     page=$root/usr/share/man/man1/$prog.1.gz
     if [ ! -f "$page" ]; then
         fail "usr/share/man/man1/$prog.1.gz is missing"
@@ -284,7 +294,7 @@ for prog in "$app" "$sim"; do
     check "the manual page of $prog is sound gzip" gzip -t "$page"
     th=$(zcat "$page" | grep -m1 '^\.TH')
     check "the manual page of $prog is headed for section 1 of $app $version" \
-        grep -qE "^\.TH ${prog^^} 1 [^ ]+ \"$app $version\"" <<<"$th"
+        grep -qE "^\.TH ${prog^^} \"?1\"? (\"[^\"]*\"|[^ ]+) \"$app $version\"" <<<"$th"
     warnings=$(zcat "$page" | groff -man -Tutf8 -ww -z 2>&1)
     check "groff renders the manual page of $prog without warnings${warnings:+: $warnings}" \
         test -z "$warnings"
@@ -294,19 +304,36 @@ for prog in "$app" "$sim"; do
     fi
 done
 
-# The simulator's page keeps up with its --help: every option and every fault kind.
+# keeps_up <page> <help> <program> <section> <entry>: the page names every option of the --help
+# text and every entry of its section (the simulator's fault kinds, the command line's commands).
+keeps_up() {
+    local page_text option entries entry
+    page_text=$(man_text "$1")
+    for option in $(grep -oE -- '--[a-z][a-z-]+' <<<"$2" | sort -u); do
+        check "the page of $3 describes $option" grep -qF -- "$option" <<<"$page_text"
+    done
+    entries=$(sed -n "/^$4:/,/^\$/p" <<<"$2" | sed -nE 's/^  ([a-z][a-z:-]*[A-Z]*) .*/\1/p')
+    check "$3 --help lists its $5s" test -n "$entries"
+    for entry in $entries; do
+        check "the page of $3 describes the $5 $entry" grep -qE -- "^ +$entry( |$)" <<<"$page_text"
+    done
+}
+# The simulator's page is written by hand; the command line's is written from its --help, which
+# this checks was done with the program as it is.
 sim_page=$root/usr/share/man/man1/$sim.1.gz
-if [ -f "$sim_page" ]; then
-    page_text=$(man_text "$sim_page")
-    for option in $(grep -oE -- '--[a-z][a-z-]+' <<<"$help" | sort -u); do
-        check "the simulator's page describes $option" grep -qF -- "$option" <<<"$page_text"
-    done
-    kinds=$(sed -n '/^Fault kinds:/,/^$/p' <<<"$help" | sed -nE 's/^  ([a-z][a-z:-]*[A-Z]*) .*/\1/p')
-    check "the simulator's --help lists fault kinds" test -n "$kinds"
-    for kind in $kinds; do
-        check "the simulator's page describes the fault $kind" \
-            grep -qE -- "^ +$kind( |$)" <<<"$page_text"
-    done
+[ -f "$sim_page" ] && keeps_up "$sim_page" "$help" "$sim" "Fault kinds" "fault kind"
+cli_page=$root/usr/share/man/man1/$cli.1.gz
+[ -f "$cli_page" ] && keeps_up "$cli_page" "$cli_help" "$cli" "Commands" "command"
+
+# ---- Completion ----------------------------------------------------------------------------
+
+completion=$root/usr/share/bash-completion/completions/$cli
+if [ -f "$completion" ]; then
+    completed=$(bash -c 'source "$1"; COMP_WORDS=(k5-dipswitch-cli ma); COMP_CWORD=1
+        _k5_dipswitch_cli; echo "${COMPREPLY[*]}"' - "$completion" 2>&1)
+    check "the completion completes the command map (got '$completed')" test "$completed" = map
+else
+    fail "usr/share/bash-completion/completions/$cli is missing"
 fi
 
 echo "$passed passed, $failed failed"

@@ -101,6 +101,7 @@ private Q_SLOTS:
         row("hangup", write0, write0, hex("FF 00 02"), 0);
         row("slow:450", readCode, readCode, reply12345);
         row("trailing-noise", write0, write0, hex("FF 00 02 12 00 EC 55 AA 00"), 0);
+        row("keep-code", write0, write0, hex("FF 00 02 12 00 EC"));
     }
 
     void faults()

@@ -1,0 +1,192 @@
+#include "clioptions.h"
+
+#include "codeargument.h"
+#include "portselection.h"
+
+#include <QCommandLineParser>
+
+#include <algorithm>
+#include <array>
+#include <optional>
+#include <utility>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+struct CommandInfo
+{
+    Command command = Command::Help;
+    QStringView name;
+    QStringView arguments; // as the help shows them
+    qsizetype argumentCount = 0;
+};
+
+constexpr std::array<CommandInfo, 6> Commands = {{
+    {Command::Read, u"read", u"", 0},
+    {Command::Write, u"write", u"CODE|SWITCHES|off", 1},
+    {Command::Version, u"version", u"", 0},
+    {Command::Ports, u"ports", u"", 0},
+    {Command::Map, u"map", u"COMn DEVICE", 2},
+    {Command::Unmap, u"unmap", u"COMn", 1},
+}};
+
+const QCommandLineOption PortOption(QStringList{u"p"_s, u"port"_s},
+                                    u"The port of read, write and version: COM1 to COM16 "
+                                    u"(default COM1, as in the window), or a device path."_s,
+                                    u"COMn|DEVICE"_s);
+const QCommandLineOption VerifyOption(u"verify"_s,
+                                      u"write: read the code back; fail when it differs."_s);
+const QCommandLineOption JsonOption(u"json"_s,
+                                    u"Print one JSON object on standard output instead of text."_s);
+const QCommandLineOption HelpOption(QStringList{u"h"_s, u"help"_s}, u"Show this help."_s);
+const QCommandLineOption VersionOption(QStringList{u"v"_s, u"version"_s},
+                                       u"Show the program's version (the command version reads "
+                                       u"the transmitter's)."_s);
+
+// n for exactly "COM1".."COM16"; the window would take any other text for COM1.
+std::optional<int> PortNumber(const QString &name)
+{
+    const int n = PortNumberFromText(name);
+    return PortName(n) == name ? std::optional(n) : std::nullopt;
+}
+
+QString UnknownPort(const QString &name)
+{
+    return u"unknown port '%1': name one of %2 to %3"_s.arg(name, PortName(FirstPortNumber),
+                                                            PortName(LastPortNumber));
+}
+
+// A switch string may begin with "-", which the parser would take for options. No option looks
+// like one, so such arguments go behind "--", where only positional arguments stand.
+QStringList WithSwitchStringsLast(QStringList arguments)
+{
+    if (arguments.contains(u"--"_s))
+        return arguments;
+    QStringList moved;
+    for (qsizetype i = arguments.size() - 1; i > 0; --i) {
+        if (IsDashSwitchString(arguments.at(i)))
+            moved.prepend(arguments.takeAt(i));
+    }
+    if (!moved.isEmpty())
+        arguments << u"--"_s << moved;
+    return arguments;
+}
+
+} // namespace
+
+bool CliOptions::parse(const QStringList &arguments, QString *error)
+{
+    QCommandLineParser parser;
+    parser.addOptions({PortOption, VerifyOption, JsonOption, HelpOption, VersionOption});
+    const bool parsed = parser.parse(WithSwitchStringsLast(arguments));
+    json = parser.isSet(JsonOption);
+    if (!parsed) {
+        *error = parser.errorText() + u" (see --help)"_s;
+        return false;
+    }
+    if (parser.isSet(HelpOption) || parser.isSet(VersionOption)) {
+        command = parser.isSet(HelpOption) ? Command::Help : Command::ShowVersion;
+        return true;
+    }
+    QStringList positional = parser.positionalArguments();
+    if (positional.isEmpty()) {
+        *error = u"no command: give one of read, write, version, ports, map, unmap (see --help)"_s;
+        return false;
+    }
+    commandName = positional.takeFirst();
+    const auto *info = std::find_if(Commands.begin(), Commands.end(),
+                                    [&](const CommandInfo &c) { return c.name == commandName; });
+    if (info == Commands.end()) {
+        *error = u"unknown command '%1' (see --help)"_s.arg(commandName);
+        return false;
+    }
+    command = info->command;
+    if (positional.size() != info->argumentCount) {
+        *error = info->argumentCount == 0
+                     ? u"%1 takes no arguments"_s.arg(commandName)
+                     : u"usage: k5-dipswitch-cli %1 %2"_s.arg(commandName, info->arguments);
+        return false;
+    }
+    const bool onLine =
+        command == Command::Read || command == Command::Write || command == Command::Version;
+    if (parser.isSet(PortOption) && !onLine) {
+        *error = u"%1 takes no --port"_s.arg(commandName);
+        return false;
+    }
+    if (parser.isSet(VerifyOption) && command != Command::Write) {
+        *error = u"--verify goes with write only"_s;
+        return false;
+    }
+    verify = parser.isSet(VerifyOption);
+
+    if (onLine && parser.isSet(PortOption)) {
+        const QString port = parser.value(PortOption);
+        if (port.contains(u'/')) {
+            device = port;
+        } else if (const std::optional<int> n = PortNumber(port)) {
+            portNumber = *n;
+        } else {
+            *error = UnknownPort(port) + u", or a device such as /dev/ttyUSB0"_s;
+            return false;
+        }
+    }
+    if (command == Command::Write) {
+        const std::optional<std::uint16_t> code = CodeArgument(positional.constFirst(), error);
+        if (!code)
+            return false;
+        value = *code;
+    }
+    if (command == Command::Map || command == Command::Unmap) {
+        const std::optional<int> n = PortNumber(positional.constFirst());
+        if (!n) {
+            *error = UnknownPort(positional.constFirst());
+            return false;
+        }
+        mapPortNumber = *n;
+        mapDevice = positional.value(1);
+    }
+    return true;
+}
+
+QString CliOptions::helpText()
+{
+    QCommandLineParser parser;
+    parser.setApplicationDescription(
+        u"Reads and writes the DIP-switch code of a K5 transmitter on a serial line, as the\n"
+        u"window k5-dipswitch does, and makes the ports COM1 to COM16 stand for serial devices."_s);
+    parser.addOptions({PortOption, VerifyOption, JsonOption, HelpOption, VersionOption});
+    // The parser's usage line names the program by the path it was started with.
+    const QString usage = u"Usage: k5-dipswitch-cli [options] command [arguments]"_s;
+    return usage + u'\n' + parser.helpText().section(u'\n', 1) + uR"(
+Commands:
+  read                      Print the code and the switches, switch 1 first, as
+                            + 0 - (12345 -+-0++0+0-), or off when the
+                            transmitter's DIP-switch function is off.
+  write CODE|SWITCHES|off   Write a code, given as a number from 0 to 59048 or
+                            as ten switch characters (+, 0, -; switch 1 first),
+                            or the marker that switches the function off.
+                            Succeeds only when the transmitter confirms; with
+                            --verify only when reading back gives the same.
+  version                   Print the transmitter's version text.
+  ports                     List COM1 to COM16 with the device each stands for
+                            and whether it is there, and the serial devices
+                            that no port names yet.
+  map COMn DEVICE           Make COMn stand for DEVICE, under its stable name
+                            in /dev/serial/by-id where it has one.
+  unmap COMn                Make COMn stand for its built-in port again.
+
+Port COMn is the device that $XDG_CONFIG_HOME/k5-dipswitch/ports/COMn (default
+~/.config/k5-dipswitch/ports/COMn) links to, else /dev/ttyS<n-1>: the window's
+ports. The exchanges are the window's, byte for byte, with its time limits, and
+the port is opened exclusively, so the window and this program never share it.
+
+Exit status:
+  0   Done.
+  1   The transmitter did not answer or answered wrongly, or a verified write
+      read back something else.
+  2   The port could not be opened.
+  64  Bad usage; nothing was sent.
+  73  A port link could not be made or removed.
+)"_s;
+}

@@ -1,0 +1,32 @@
+#pragma once
+
+// The program's command line: the command, its arguments and the options, checked before
+// anything reaches a line or a file.
+
+#include <QString>
+#include <QStringList>
+
+#include <cstdint>
+
+enum class Command { Read, Write, Version, Ports, Map, Unmap, Help, ShowVersion };
+
+struct CliOptions
+{
+    Command command = Command::Help;
+    QString commandName;
+    // The line of read, write and version: port portNumber, or the device named directly.
+    int portNumber = 1;
+    QString device;
+    // write: the value on the wire (Frame::OffMarker for off), and whether to read it back.
+    std::uint16_t value = 0;
+    bool verify = false;
+    // map and unmap: the port; map: the device given.
+    int mapPortNumber = 0;
+    QString mapDevice;
+    bool json = false;
+
+    // Reads the arguments (the program name first). On bad usage: false, with what is wrong in
+    // *error; json and commandName are set as far as they could be read.
+    bool parse(const QStringList &arguments, QString *error);
+    static QString helpText();
+};

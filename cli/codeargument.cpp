@@ -1,0 +1,71 @@
+#include "codeargument.h"
+
+#include "frame.h"
+#include "switchcode.h"
+
+#include <algorithm>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// A code has at most five digits; more are out of range whatever they say.
+constexpr qsizetype MaxCodeDigits = 5;
+
+bool AllOf(QStringView text, QStringView characters)
+{
+    return std::all_of(text.begin(), text.end(), [&](QChar c) { return characters.contains(c); });
+}
+
+bool IsSwitchCharacters(QStringView text)
+{
+    return AllOf(text, u"+0-");
+}
+
+} // namespace
+
+std::optional<std::uint16_t> CodeArgument(QStringView text, QString *error)
+{
+    const QString range = u"a number from %1 to %2"_s.arg(LowestCode).arg(HighestCode);
+    if (text == OffArgument)
+        return Frame::OffMarker;
+    if (text.size() == SwitchCount && IsSwitchCharacters(text)) {
+        SwitchPositions positions{};
+        for (int i = 0; i < SwitchCount; ++i)
+            positions[std::size_t(i)] = PositionFromText(text.sliced(i, 1));
+        return std::uint16_t(CodeFromPositions(positions));
+    }
+    if (!text.isEmpty() && AllOf(text, u"0123456789")) {
+        const int code = text.size() <= MaxCodeDigits ? text.toInt() : HighestCode + 1;
+        if (code <= HighestCode)
+            return std::uint16_t(code);
+        *error = u"%1 is out of range: a code is %2"_s.arg(text, range);
+        return std::nullopt;
+    }
+    if (IsSwitchCharacters(text) && !text.isEmpty()) {
+        *error = u"'%1' has %2 switch characters: give all %3, switch 1 first"_s.arg(text)
+                     .arg(text.size())
+                     .arg(SwitchCount);
+        return std::nullopt;
+    }
+    if (text.size() == SwitchCount) {
+        *error = u"'%1' is no switch setting: switches are +, 0 or -, switch 1 first"_s.arg(text);
+        return std::nullopt;
+    }
+    *error = u"'%1' is not a code: give %2, ten switch characters (+, 0, -; switch 1 first) "
+             u"or off"_s.arg(text, range);
+    return std::nullopt;
+}
+
+QString SwitchString(std::int32_t code)
+{
+    QString text;
+    for (const SwitchPosition position : PositionsFromCode(code))
+        text += TextFromPosition(position);
+    return text;
+}
+
+bool IsDashSwitchString(QStringView text)
+{
+    return text.size() == SwitchCount && text.startsWith(u'-') && IsSwitchCharacters(text);
+}

@@ -1,0 +1,149 @@
+#include "portcommands.h"
+
+#include "portmap.h"
+#include "portselection.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QJsonArray>
+#include <QSerialPortInfo>
+#include <QSet>
+
+#include <array>
+#include <utility>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+CliReport PortReport(const QString &command, int portNumber = 0)
+{
+    CliReport report;
+    report.command = command;
+    if (portNumber > 0)
+        report.port = PortName(portNumber);
+    return report;
+}
+
+QString LinkPath(int portNumber)
+{
+    return PortsFolder() + u'/' + PortName(portNumber);
+}
+
+// "0403:6001", the USB vendor and product of a device that has them.
+QString UsbIdentifier(const QSerialPortInfo &info)
+{
+    if (!info.hasVendorIdentifier() || !info.hasProductIdentifier())
+        return {};
+    return u"%1:%2"_s.arg(uint(info.vendorIdentifier()), 4, 16, QChar(u'0'))
+        .arg(uint(info.productIdentifier()), 4, 16, QChar(u'0'));
+}
+
+// How a device's line names the fields of its JSON entry.
+constexpr std::array<std::pair<QStringView, QStringView>, 5> DeviceLabels = {{
+    {u"by-id", u"by_id"},
+    {u"description", u"description"},
+    {u"maker", u"manufacturer"},
+    {u"usb", u"usb_id"},
+    {u"serial", u"serial_number"},
+}};
+
+} // namespace
+
+CliReport ListPorts()
+{
+    CliReport report = PortReport(u"ports"_s);
+    QJsonArray ports;
+    QSet<QString> named;
+    for (int n = FirstPortNumber; n <= LastPortNumber; ++n) {
+        const PortDevice port = DescribePort(n);
+        named.insert(QFileInfo(DevicePathForPort(n)).canonicalFilePath());
+        ports.append(QJsonObject{{u"port"_s, PortName(n)},
+                                 {u"device"_s, port.device},
+                                 {u"present"_s, port.present},
+                                 {u"mapped"_s, port.mapped}});
+        report.lines << u"%1 %2 %3"_s.arg(PortName(n), -5)
+                            .arg(port.present ? u"present"_s : u"missing"_s, -7)
+                            .arg(port.device + (port.mapped ? QString() : u" (built-in)"_s));
+    }
+
+    QJsonArray unnamed;
+    for (const QSerialPortInfo &info : QSerialPortInfo::availablePorts()) {
+        const QString device = info.systemLocation();
+        if (named.contains(QFileInfo(device).canonicalFilePath()))
+            continue;
+        if (unnamed.isEmpty())
+            report.lines << u"Serial devices that no port names:"_s;
+        const QString stable = StableDeviceName(device);
+        const QString byId = stable == device ? QString() : stable;
+        const QJsonObject entry{{u"device"_s, device},
+                                {u"by_id"_s, byId},
+                                {u"description"_s, info.description()},
+                                {u"manufacturer"_s, info.manufacturer()},
+                                {u"usb_id"_s, UsbIdentifier(info)},
+                                {u"serial_number"_s, info.serialNumber()}};
+        unnamed.append(entry);
+        QString line = device;
+        for (const auto &[label, key] : DeviceLabels) {
+            const QString value = entry.value(key.toString()).toString();
+            if (!value.isEmpty())
+                line += u"  "_s + label.toString() + u' ' + value;
+        }
+        report.lines << line;
+    }
+    report.fields = {{u"ports"_s, ports}, {u"unnamed"_s, unnamed}};
+    return report;
+}
+
+CliReport MapPort(int portNumber, const QString &device)
+{
+    CliReport report = PortReport(u"map"_s, portNumber);
+    // The link is read from the ports folder: a relative target would be taken from there.
+    const QString absolute = QFileInfo(device).absoluteFilePath();
+    if (!QFileInfo::exists(absolute)) {
+        report.outcome = Outcome::BadUsage;
+        report.error = device + u": no such device: give the adapter's device, as 'ports' "
+                                u"lists them"_s;
+        return report;
+    }
+    if (!IsSerialDevice(absolute)) {
+        report.outcome = Outcome::BadUsage;
+        report.error = device + u": not a serial device: give the adapter's device, as 'ports' "
+                                u"lists them"_s;
+        return report;
+    }
+    const QString target = StableDeviceName(absolute);
+    QString error;
+    if (!PointPortLink(LinkPath(portNumber), target, &error)) {
+        report.outcome = Outcome::CannotMap;
+        report.error = report.port + u": "_s + error;
+        return report;
+    }
+    report.device = target;
+    report.lines << report.port + u" -> "_s + target;
+    return report;
+}
+
+CliReport UnmapPort(int portNumber)
+{
+    CliReport report = PortReport(u"unmap"_s, portNumber);
+    const QString link = LinkPath(portNumber);
+    const QFileInfo info(link);
+    if (info.isSymLink()) {
+        QFile file(link);
+        if (!file.remove()) {
+            report.outcome = Outcome::CannotMap;
+            report.error =
+                report.port + u": cannot remove "_s + link + u": "_s + file.errorString();
+            return report;
+        }
+    } else if (info.exists()) {
+        report.outcome = Outcome::CannotMap;
+        report.error =
+            report.port + u": "_s + link + u" is not a port link: move it away by hand"_s;
+        return report;
+    }
+    report.device = DevicePathForPort(portNumber);
+    report.lines << u"%1 -> %2 (built-in)"_s.arg(report.port, report.device);
+    return report;
+}
