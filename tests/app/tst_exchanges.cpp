@@ -38,11 +38,9 @@ class ExchangesTest : public QObject, WindowFixture
     QTemporaryDir config;
     std::unique_ptr<SimulatorProcess> sim;
 
-    // Starts a simulator on COM1 with the given options; unpaced, so that tests run fast.
     bool startSimulator(const QStringList &options = {})
     {
-        sim = std::make_unique<SimulatorProcess>(
-            QStringList{"--no-pacing", "--log", "--link", "COM1"} + options);
+        sim = SimulatorProcess::onCom1(options);
         return sim->started();
     }
     QString status() const { return statusBox()->text(); }
@@ -51,18 +49,17 @@ class ExchangesTest : public QObject, WindowFixture
         click(resetButton());
         QTest::keyClick(resetButton(), Qt::Key_V);
     }
-    int closedCount() { return int(sim->log().count("closed") + sim->log().count("hangup")); }
     // Waits until the running exchange has ended and the line is closed again: the simulator saw
     // the window close it, or hung it up itself.
     bool exchangeEnded(int closedBefore)
     {
-        return QTest::qWaitFor([&] { return !form->busy() && closedCount() > closedBefore; },
-                               SimulatorProcess::PatienceMs);
+        return sim->waitForClosed(closedBefore + 1) &&
+               QTest::qWaitFor([&] { return !form->busy(); }, SimulatorProcess::PatienceMs);
     }
     // Clicks an exchange button and waits for the exchange to end with the port closed.
     void runExchange(QWidget *button)
     {
-        const int closed = closedCount();
+        const int closed = sim->closedCount();
         click(button);
         QVERIFY2(exchangeEnded(closed), qPrintable(sim->log().join(u'\n')));
     }
@@ -98,24 +95,17 @@ private Q_SLOTS:
         QFETCH(QStringList, options);
         QFETCH(QString, code);
         QVERIFY(startSimulator(options));
+        if (!code.isEmpty())
+            click(functionCheck()); // off: a code read turns it back on
         runExchange(readButton());
         QCOMPARE(status(), readOk);
         QCOMPARE(sim->log("rx "), QStringList{readRequest});
         QCOMPARE(sim->log("line "), QStringList{"line 2400 baud"});
         QCOMPARE(functionCheck()->isChecked(), !code.isEmpty());
+        QCOMPARE(switchBox(3)->isEnabled(), !code.isEmpty());
         QCOMPARE(codeBox()->text(), code);
         QCOMPARE(switches(),
                  code.isEmpty() ? QStringList(10, QString()).join(u' ') : switchesOf(code.toInt()));
-    }
-
-    void readTurnsTheFunctionBackOn()
-    {
-        QVERIFY(startSimulator({"--code", "12"}));
-        click(functionCheck());
-        runExchange(readButton());
-        QVERIFY(functionCheck()->isChecked());
-        QCOMPARE(switches(), switchesOf(12));
-        QVERIFY(switchBox(3)->isEnabled());
     }
 
     void write_data()
@@ -279,7 +269,7 @@ private Q_SLOTS:
             ++prints;
             return std::make_unique<ScriptedTarget>();
         });
-        const int closed = closedCount();
+        const int closed = sim->closedCount();
         click(readButton());
         QVERIFY(form->busy());
         for (QWidget *button : {readButton(), writeButton(), versionButton(), printButton()})
@@ -298,7 +288,7 @@ private Q_SLOTS:
         QVERIFY(sim->started());
         runExchange(writeButton());
         click(allMinusLabel()); // code 0
-        const int closed = closedCount();
+        const int closed = sim->closedCount();
         click(writeButton());
         QVERIFY(form->busy());
         click(resetButton());

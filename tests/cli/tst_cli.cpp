@@ -70,17 +70,8 @@ class CliTest : public QObject
 
     bool startSimulator(const QStringList &options = {})
     {
-        sim = std::make_unique<SimulatorProcess>(
-            QStringList{"--no-pacing", "--log", "--link", "COM1"} + options);
+        sim = SimulatorProcess::onCom1(options);
         return sim->started();
-    }
-    // Waits until the simulator has seen the line closed count times in all, so that its log is
-    // complete up to there.
-    bool linesClosed(int count)
-    {
-        return QTest::qWaitFor(
-            [&] { return sim->log().count("closed") + sim->log().count("hangup") >= count; },
-            SimulatorProcess::PatienceMs);
     }
     QJsonObject portEntry(const QJsonObject &ports, int n)
     {
@@ -166,7 +157,7 @@ private Q_SLOTS:
         QCOMPARE(text.status, status);
         QCOMPARE(text.out, out);
         QCOMPARE(text.err.isEmpty(), status == 0);
-        QVERIFY(linesClosed(int(requests.size())));
+        QVERIFY(sim->waitForClosed(int(requests.size())));
         QCOMPARE(sim->log("rx "), requests);
 
         const Run object = cli(arguments + QStringList{"--json"});
@@ -281,7 +272,7 @@ private Q_SLOTS:
         QVERIFY2(errorLineMatches(run.err, error), qPrintable(run.err));
         QVERIFY(!QFileInfo::exists(portLink("COM2")));
         QCOMPARE(cli({"read"}).status, 0);
-        QVERIFY(linesClosed(1));
+        QVERIFY(sim->waitForClosed(1));
         QCOMPARE(sim->log("rx "), QStringList{readRequest});
     }
 

@@ -9,6 +9,8 @@
 #include <QStringList>
 #include <QTest>
 
+#include <memory>
+
 class SimulatorProcess
 {
 public:
@@ -25,6 +27,20 @@ public:
     ~SimulatorProcess() { stop(); }
     SimulatorProcess(const SimulatorProcess &) = delete;
     SimulatorProcess &operator=(const SimulatorProcess &) = delete;
+
+    // A simulator linked as COM1, unpaced so that tests run fast, with its log; started() tells
+    // whether it came up.
+    static std::unique_ptr<SimulatorProcess> onCom1(const QStringList &options = {})
+    {
+        return std::make_unique<SimulatorProcess>(
+            QStringList{"--no-pacing", "--log", "--link", "COM1"} + options);
+    }
+    // How often the line was closed, by the other side or by a hang-up.
+    int closedCount() { return int(log().count("closed") + log().count("hangup")); }
+    bool waitForClosed(int count)
+    {
+        return QTest::qWaitFor([&] { return closedCount() >= count; }, PatienceMs);
+    }
 
     // Waits until the simulator offers its first device.
     bool started() { return waitForDevices(1); }
