@@ -99,20 +99,12 @@ endforeach()
 add_custom_target(k5-man-pages ALL DEPENDS ${k5_man_pages})
 install(FILES ${k5_man_pages} DESTINATION "${CMAKE_INSTALL_MANDIR}/man1")
 
-# The Debian package. Its dependencies are named by hand: the Qt libraries the programs link
-# (the X11 platform plugin comes with libqt6gui6, the CUPS print plugin with
-# libqt6printsupport6), the CUPS client library that printing asks about queues and jobs, and
-# the font that stands in for Arial in the window and on the sheet.
-set(k5_qt_min "${Qt6_VERSION_MAJOR}.${Qt6_VERSION_MINOR}")
-set(K5_DEB_DEPENDS
-    "libqt6core6 (>= ${k5_qt_min})"
-    "libqt6gui6 (>= ${k5_qt_min})"
-    "libqt6widgets6 (>= ${k5_qt_min})"
-    "libqt6serialport6 (>= ${k5_qt_min})"
-    "libqt6printsupport6 (>= ${k5_qt_min})"
-    "libcups2"
-    "fonts-liberation")
-list(JOIN K5_DEB_DEPENDS ", " CPACK_DEBIAN_PACKAGE_DEPENDS)
+# The Debian package. dpkg-shlibdeps names the packages of the libraries the programs link (the
+# Qt libraries, which bring the X11 platform plugin and the CUPS print plugin, the CUPS client
+# library, the C and C++ runtimes) with the least versions their symbols need; the font that
+# stands in for Arial in the window and on the sheet is loaded, not linked, so it is named here.
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-liberation")
 
 set(K5_PACKAGE_CONTACT "K5 DIP-switch maintainers <maintainers@k5-dipswitch.invalid>"
     CACHE STRING "Maintainer of the Debian package: name <address>")
