@@ -7,6 +7,7 @@
 #   <share>/metainfo/<K5_APPSTREAM_ID>.metainfo.xml
 #   <share>/icons/hicolor/<n>x<n>/apps/k5-dipswitch.png, scalable/apps/k5-dipswitch.svg
 #   <man>/man1/k5-dipswitch.1.gz, k5-dipswitch-cli.1.gz, k5-transmitter-sim.1.gz
+#   <share>/doc/k5-dipswitch/copyright, changelog.gz
 #
 # Read at the end of the top-level CMakeLists.txt, after every subdirectory, so the program
 # targets and the rendered icons are known here.
@@ -21,8 +22,18 @@ set(K5_APPSTREAM_ID "org.k5dipswitch.k5dipswitch")
 set(k5_share_dir "${CMAKE_CURRENT_SOURCE_DIR}/share")
 set(k5_share_build_dir "${CMAKE_CURRENT_BINARY_DIR}/share")
 
-install(TARGETS k5-dipswitch k5-dipswitch-cli k5-transmitter-sim
-        RUNTIME DESTINATION "${CMAKE_INSTALL_BINDIR}")
+set(k5_programs k5-dipswitch k5-dipswitch-cli k5-transmitter-sim)
+install(TARGETS ${k5_programs} RUNTIME DESTINATION "${CMAKE_INSTALL_BINDIR}")
+# A stripped install (the package's: CPACK_STRIP_FILES) also drops the compiler's version notes
+# from the programs, as Debian's dh_strip does.
+foreach(program ${k5_programs})
+    install(CODE "
+        if(CMAKE_INSTALL_DO_STRIP)
+            execute_process(COMMAND \"${CMAKE_STRIP}\" --remove-section=.comment
+                \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_BINDIR}/${program}\"
+                COMMAND_ERROR_IS_FATAL ANY)
+        endif()")
+endforeach()
 
 # Loaded by bash-completion when the command is first completed.
 install(FILES "${k5_share_dir}/k5-dipswitch-cli.bash"
@@ -75,29 +86,42 @@ add_custom_command(
     COMMENT "Writing the manual page of k5-dipswitch-cli from its --help"
     VERBATIM)
 
-# Manual pages, compressed as Debian ships them (-n: no name or time stamp, so the package is
-# the same from one build to the next).
-find_program(K5_GZIP gzip)
-file(MAKE_DIRECTORY "${k5_share_build_dir}/man")
+# Compressed as Debian ships them (-n: no name or time stamp, so the package is the same from one
+# build to the next): the manual pages and the changelog.
+find_program(K5_GZIP gzip REQUIRED)
+function(k5_gzip source gz)
+    get_filename_component(name "${gz}" NAME_WLE)
+    get_filename_component(dir "${gz}" DIRECTORY)
+    add_custom_command(
+        OUTPUT "${gz}"
+        COMMAND "${CMAKE_COMMAND}" -E copy "${source}" "${dir}/${name}"
+        COMMAND "${K5_GZIP}" -9nf "${dir}/${name}"
+        DEPENDS "${source}"
+        COMMENT "Compressing ${name}"
+        VERBATIM)
+endfunction()
+
+file(MAKE_DIRECTORY "${k5_share_build_dir}/man" "${k5_share_build_dir}/doc")
 set(k5_man_pages "")
 foreach(source "${k5_share_dir}/k5-dipswitch.1" "${k5_cli_page}" "${k5_share_dir}/k5-transmitter-sim.1")
     get_filename_component(page "${source}" NAME)
-    if(K5_GZIP)
-        set(gz "${k5_share_build_dir}/man/${page}.gz")
-        add_custom_command(
-            OUTPUT "${gz}"
-            COMMAND "${CMAKE_COMMAND}" -E copy "${source}" "${k5_share_build_dir}/man/${page}"
-            COMMAND "${K5_GZIP}" -9nf "${k5_share_build_dir}/man/${page}"
-            DEPENDS "${source}"
-            COMMENT "Compressing the manual page ${page}"
-            VERBATIM)
-        list(APPEND k5_man_pages "${gz}")
-    else()
-        list(APPEND k5_man_pages "${source}")
-    endif()
+    k5_gzip("${source}" "${k5_share_build_dir}/man/${page}.gz")
+    list(APPEND k5_man_pages "${k5_share_build_dir}/man/${page}.gz")
 endforeach()
-add_custom_target(k5-man-pages ALL DEPENDS ${k5_man_pages})
 install(FILES ${k5_man_pages} DESTINATION "${CMAKE_INSTALL_MANDIR}/man1")
+
+# The documents Debian asks of every package: the copyright, and the changelog, which a native
+# package (no Debian revision in its version) keeps as changelog.gz. Its newest entry is the
+# version being built.
+file(STRINGS "${k5_share_dir}/changelog" k5_changelog_top LIMIT_COUNT 1)
+if(NOT k5_changelog_top MATCHES "^k5-dipswitch \\(${PROJECT_VERSION}\\) ")
+    message(FATAL_ERROR "share/changelog: its newest entry must be for version "
+                        "${PROJECT_VERSION}, the one being built.")
+endif()
+k5_gzip("${k5_share_dir}/changelog" "${k5_share_build_dir}/doc/changelog.gz")
+add_custom_target(k5-docs ALL DEPENDS ${k5_man_pages} "${k5_share_build_dir}/doc/changelog.gz")
+install(FILES "${k5_share_dir}/copyright" "${k5_share_build_dir}/doc/changelog.gz"
+        DESTINATION "${CMAKE_INSTALL_DOCDIR}")
 
 # The Debian package. dpkg-shlibdeps names the packages of the libraries the programs link (the
 # Qt libraries, which bring the X11 platform plugin and the CUPS print plugin, the CUPS client
