@@ -66,25 +66,31 @@ install(FILES "${CMAKE_CURRENT_SOURCE_DIR}/assets/icon.svg"
         DESTINATION "${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps"
         RENAME "${K5_DESKTOP_ID}.svg")
 
-# The command-line program's manual page is written by help2man from its --help and --version,
-# so that the two always agree; the sections that --help leaves out come from the .h2m file. The
-# page carries a fixed date rather than the day of the build (SOURCE_DATE_EPOCH, 2026-12-07).
+# The manual pages of the programs with a command line are written by help2man from their --help,
+# so that page and program always agree; the name line and the sections that --help leaves out
+# come from share/<program>.h2m. The pages carry a fixed date rather than the day of the build
+# (SOURCE_DATE_EPOCH, 2026-12-07). The window has no command line for help2man to read: its page
+# is written by hand.
 find_program(K5_HELP2MAN help2man)
 if(NOT K5_HELP2MAN)
     message(FATAL_ERROR "help2man is missing (Debian package help2man): it writes the manual "
-                        "page of k5-dipswitch-cli. scripts/install-deps.sh installs it.")
+                        "pages. scripts/install-deps.sh installs it.")
 endif()
-set(k5_cli_page "${k5_share_build_dir}/k5-dipswitch-cli.1")
-add_custom_command(
-    OUTPUT "${k5_cli_page}"
-    COMMAND "${CMAKE_COMMAND}" -E env SOURCE_DATE_EPOCH=1796601600
-            "${K5_HELP2MAN}" --no-info --section=1 "--source=k5-dipswitch ${PROJECT_VERSION}"
-            "--name=read and write the DIP-switch code of K5 transmitters from the command line"
-            "--include=${k5_share_dir}/k5-dipswitch-cli.h2m" "--output=${k5_cli_page}"
-            "$<TARGET_FILE:k5-dipswitch-cli>"
-    DEPENDS k5-dipswitch-cli "${k5_share_dir}/k5-dipswitch-cli.h2m"
-    COMMENT "Writing the manual page of k5-dipswitch-cli from its --help"
-    VERBATIM)
+set(k5_man_sources "${k5_share_build_dir}/k5-dipswitch.1")
+configure_file("${k5_share_dir}/k5-dipswitch.1.in" "${k5_share_build_dir}/k5-dipswitch.1" @ONLY)
+foreach(program k5-dipswitch-cli k5-transmitter-sim)
+    set(page "${k5_share_build_dir}/${program}.1")
+    add_custom_command(
+        OUTPUT "${page}"
+        COMMAND "${CMAKE_COMMAND}" -E env SOURCE_DATE_EPOCH=1796601600
+                "${K5_HELP2MAN}" --no-info --section=1 "--source=k5-dipswitch ${PROJECT_VERSION}"
+                "--version-string=${PROJECT_VERSION}" "--include=${k5_share_dir}/${program}.h2m"
+                "--output=${page}" "$<TARGET_FILE:${program}>"
+        DEPENDS ${program} "${k5_share_dir}/${program}.h2m"
+        COMMENT "Writing the manual page of ${program} from its --help"
+        VERBATIM)
+    list(APPEND k5_man_sources "${page}")
+endforeach()
 
 # Compressed as Debian ships them (-n: no name or time stamp, so the package is the same from one
 # build to the next): the manual pages and the changelog.
@@ -103,7 +109,7 @@ endfunction()
 
 file(MAKE_DIRECTORY "${k5_share_build_dir}/man" "${k5_share_build_dir}/doc")
 set(k5_man_pages "")
-foreach(source "${k5_share_dir}/k5-dipswitch.1" "${k5_cli_page}" "${k5_share_dir}/k5-transmitter-sim.1")
+foreach(source ${k5_man_sources})
     get_filename_component(page "${source}" NAME)
     k5_gzip("${source}" "${k5_share_build_dir}/man/${page}.gz")
     list(APPEND k5_man_pages "${k5_share_build_dir}/man/${page}.gz")
