@@ -8,6 +8,7 @@
 #   <share>/icons/hicolor/<n>x<n>/apps/k5-dipswitch.png, scalable/apps/k5-dipswitch.svg
 #   <man>/man1/k5-dipswitch.1.gz, k5-dipswitch-cli.1.gz, k5-transmitter-sim.1.gz
 #   <share>/doc/k5-dipswitch/copyright, changelog.gz
+#   <share>/lintian/overrides/k5-dipswitch
 #
 # Read at the end of the top-level CMakeLists.txt, after every subdirectory, so the program
 # targets and the rendered icons are known here.
@@ -128,6 +129,9 @@ k5_gzip("${k5_share_dir}/changelog" "${k5_share_build_dir}/doc/changelog.gz")
 add_custom_target(k5-docs ALL DEPENDS ${k5_man_pages} "${k5_share_build_dir}/doc/changelog.gz")
 install(FILES "${k5_share_dir}/copyright" "${k5_share_build_dir}/doc/changelog.gz"
         DESTINATION "${CMAKE_INSTALL_DOCDIR}")
+# What lintian reports of the package and cannot be mended, each with its reason.
+install(FILES "${k5_share_dir}/k5-dipswitch.lintian-overrides"
+        DESTINATION "${CMAKE_INSTALL_DATADIR}/lintian/overrides" RENAME k5-dipswitch)
 
 # The Debian package. dpkg-shlibdeps names the packages of the libraries the programs link (the
 # Qt libraries, which bring the X11 platform plugin and the CUPS print plugin, the CUPS client
