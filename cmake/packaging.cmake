@@ -7,6 +7,8 @@
 #   <share>/metainfo/<K5_APPSTREAM_ID>.metainfo.xml
 #   <share>/icons/hicolor/<n>x<n>/apps/k5-dipswitch.png, scalable/apps/k5-dipswitch.svg
 #   <man>/man1/k5-dipswitch.1.gz, k5-dipswitch-cli.1.gz, k5-transmitter-sim.1.gz
+#   <share>/doc/k5-dipswitch/copyright, changelog.gz
+#   <share>/lintian/overrides/k5-dipswitch
 #
 # Read at the end of the top-level CMakeLists.txt, after every subdirectory, so the program
 # targets and the rendered icons are known here.
@@ -21,8 +23,18 @@ set(K5_APPSTREAM_ID "org.k5dipswitch.k5dipswitch")
 set(k5_share_dir "${CMAKE_CURRENT_SOURCE_DIR}/share")
 set(k5_share_build_dir "${CMAKE_CURRENT_BINARY_DIR}/share")
 
-install(TARGETS k5-dipswitch k5-dipswitch-cli k5-transmitter-sim
-        RUNTIME DESTINATION "${CMAKE_INSTALL_BINDIR}")
+set(k5_programs k5-dipswitch k5-dipswitch-cli k5-transmitter-sim)
+install(TARGETS ${k5_programs} RUNTIME DESTINATION "${CMAKE_INSTALL_BINDIR}")
+# A stripped install (the package's: CPACK_STRIP_FILES) also drops the compiler's version notes
+# from the programs, as Debian's dh_strip does.
+foreach(program ${k5_programs})
+    install(CODE "
+        if(CMAKE_INSTALL_DO_STRIP)
+            execute_process(COMMAND \"${CMAKE_STRIP}\" --remove-section=.comment
+                \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_BINDIR}/${program}\"
+                COMMAND_ERROR_IS_FATAL ANY)
+        endif()")
+endforeach()
 
 # Loaded by bash-completion when the command is first completed.
 install(FILES "${k5_share_dir}/k5-dipswitch-cli.bash"
@@ -55,64 +67,78 @@ install(FILES "${CMAKE_CURRENT_SOURCE_DIR}/assets/icon.svg"
         DESTINATION "${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps"
         RENAME "${K5_DESKTOP_ID}.svg")
 
-# The command-line program's manual page is written by help2man from its --help and --version,
-# so that the two always agree; the sections that --help leaves out come from the .h2m file. The
-# page carries a fixed date rather than the day of the build (SOURCE_DATE_EPOCH, 2026-12-07).
+# The manual pages of the programs with a command line are written by help2man from their --help,
+# so that page and program always agree; the name line and the sections that --help leaves out
+# come from share/<program>.h2m. The pages carry a fixed date rather than the day of the build
+# (SOURCE_DATE_EPOCH, 2026-12-07). The window has no command line for help2man to read: its page
+# is written by hand.
 find_program(K5_HELP2MAN help2man)
 if(NOT K5_HELP2MAN)
     message(FATAL_ERROR "help2man is missing (Debian package help2man): it writes the manual "
-                        "page of k5-dipswitch-cli. scripts/install-deps.sh installs it.")
+                        "pages. scripts/install-deps.sh installs it.")
 endif()
-set(k5_cli_page "${k5_share_build_dir}/k5-dipswitch-cli.1")
-add_custom_command(
-    OUTPUT "${k5_cli_page}"
-    COMMAND "${CMAKE_COMMAND}" -E env SOURCE_DATE_EPOCH=1796601600
-            "${K5_HELP2MAN}" --no-info --section=1 "--source=k5-dipswitch ${PROJECT_VERSION}"
-            "--name=read and write the DIP-switch code of K5 transmitters from the command line"
-            "--include=${k5_share_dir}/k5-dipswitch-cli.h2m" "--output=${k5_cli_page}"
-            "$<TARGET_FILE:k5-dipswitch-cli>"
-    DEPENDS k5-dipswitch-cli "${k5_share_dir}/k5-dipswitch-cli.h2m"
-    COMMENT "Writing the manual page of k5-dipswitch-cli from its --help"
-    VERBATIM)
-
-# Manual pages, compressed as Debian ships them (-n: no name or time stamp, so the package is
-# the same from one build to the next).
-find_program(K5_GZIP gzip)
-file(MAKE_DIRECTORY "${k5_share_build_dir}/man")
-set(k5_man_pages "")
-foreach(source "${k5_share_dir}/k5-dipswitch.1" "${k5_cli_page}" "${k5_share_dir}/k5-transmitter-sim.1")
-    get_filename_component(page "${source}" NAME)
-    if(K5_GZIP)
-        set(gz "${k5_share_build_dir}/man/${page}.gz")
-        add_custom_command(
-            OUTPUT "${gz}"
-            COMMAND "${CMAKE_COMMAND}" -E copy "${source}" "${k5_share_build_dir}/man/${page}"
-            COMMAND "${K5_GZIP}" -9nf "${k5_share_build_dir}/man/${page}"
-            DEPENDS "${source}"
-            COMMENT "Compressing the manual page ${page}"
-            VERBATIM)
-        list(APPEND k5_man_pages "${gz}")
-    else()
-        list(APPEND k5_man_pages "${source}")
-    endif()
+set(k5_man_sources "${k5_share_build_dir}/k5-dipswitch.1")
+configure_file("${k5_share_dir}/k5-dipswitch.1.in" "${k5_share_build_dir}/k5-dipswitch.1" @ONLY)
+foreach(program k5-dipswitch-cli k5-transmitter-sim)
+    set(page "${k5_share_build_dir}/${program}.1")
+    add_custom_command(
+        OUTPUT "${page}"
+        COMMAND "${CMAKE_COMMAND}" -E env SOURCE_DATE_EPOCH=1796601600
+                "${K5_HELP2MAN}" --no-info --section=1 "--source=k5-dipswitch ${PROJECT_VERSION}"
+                "--version-string=${PROJECT_VERSION}" "--include=${k5_share_dir}/${program}.h2m"
+                "--output=${page}" "$<TARGET_FILE:${program}>"
+        DEPENDS ${program} "${k5_share_dir}/${program}.h2m"
+        COMMENT "Writing the manual page of ${program} from its --help"
+        VERBATIM)
+    list(APPEND k5_man_sources "${page}")
 endforeach()
-add_custom_target(k5-man-pages ALL DEPENDS ${k5_man_pages})
+
+# Compressed as Debian ships them (-n: no name or time stamp, so the package is the same from one
+# build to the next): the manual pages and the changelog.
+find_program(K5_GZIP gzip REQUIRED)
+function(k5_gzip source gz)
+    get_filename_component(name "${gz}" NAME_WLE)
+    get_filename_component(dir "${gz}" DIRECTORY)
+    add_custom_command(
+        OUTPUT "${gz}"
+        COMMAND "${CMAKE_COMMAND}" -E copy "${source}" "${dir}/${name}"
+        COMMAND "${K5_GZIP}" -9nf "${dir}/${name}"
+        DEPENDS "${source}"
+        COMMENT "Compressing ${name}"
+        VERBATIM)
+endfunction()
+
+file(MAKE_DIRECTORY "${k5_share_build_dir}/man" "${k5_share_build_dir}/doc")
+set(k5_man_pages "")
+foreach(source ${k5_man_sources})
+    get_filename_component(page "${source}" NAME)
+    k5_gzip("${source}" "${k5_share_build_dir}/man/${page}.gz")
+    list(APPEND k5_man_pages "${k5_share_build_dir}/man/${page}.gz")
+endforeach()
 install(FILES ${k5_man_pages} DESTINATION "${CMAKE_INSTALL_MANDIR}/man1")
 
-# The Debian package. Its dependencies are named by hand: the Qt libraries the programs link
-# (the X11 platform plugin comes with libqt6gui6, the CUPS print plugin with
-# libqt6printsupport6), the CUPS client library that printing asks about queues and jobs, and
-# the font that stands in for Arial in the window and on the sheet.
-set(k5_qt_min "${Qt6_VERSION_MAJOR}.${Qt6_VERSION_MINOR}")
-set(K5_DEB_DEPENDS
-    "libqt6core6 (>= ${k5_qt_min})"
-    "libqt6gui6 (>= ${k5_qt_min})"
-    "libqt6widgets6 (>= ${k5_qt_min})"
-    "libqt6serialport6 (>= ${k5_qt_min})"
-    "libqt6printsupport6 (>= ${k5_qt_min})"
-    "libcups2"
-    "fonts-liberation")
-list(JOIN K5_DEB_DEPENDS ", " CPACK_DEBIAN_PACKAGE_DEPENDS)
+# The documents Debian asks of every package: the copyright, and the changelog, which a native
+# package (no Debian revision in its version) keeps as changelog.gz. Its newest entry is the
+# version being built.
+file(STRINGS "${k5_share_dir}/changelog" k5_changelog_top LIMIT_COUNT 1)
+if(NOT k5_changelog_top MATCHES "^k5-dipswitch \\(${PROJECT_VERSION}\\) ")
+    message(FATAL_ERROR "share/changelog: its newest entry must be for version "
+                        "${PROJECT_VERSION}, the one being built.")
+endif()
+k5_gzip("${k5_share_dir}/changelog" "${k5_share_build_dir}/doc/changelog.gz")
+add_custom_target(k5-docs ALL DEPENDS ${k5_man_pages} "${k5_share_build_dir}/doc/changelog.gz")
+install(FILES "${k5_share_dir}/copyright" "${k5_share_build_dir}/doc/changelog.gz"
+        DESTINATION "${CMAKE_INSTALL_DOCDIR}")
+# What lintian reports of the package and cannot be mended, each with its reason.
+install(FILES "${k5_share_dir}/k5-dipswitch.lintian-overrides"
+        DESTINATION "${CMAKE_INSTALL_DATADIR}/lintian/overrides" RENAME k5-dipswitch)
+
+# The Debian package. dpkg-shlibdeps names the packages of the libraries the programs link (the
+# Qt libraries, which bring the X11 platform plugin and the CUPS print plugin, the CUPS client
+# library, the C and C++ runtimes) with the least versions their symbols need; the font that
+# stands in for Arial in the window and on the sheet is loaded, not linked, so it is named here.
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-liberation")
 
 set(K5_PACKAGE_CONTACT "K5 DIP-switch maintainers <maintainers@k5-dipswitch.invalid>"
     CACHE STRING "Maintainer of the Debian package: name <address>")

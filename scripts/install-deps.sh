@@ -11,7 +11,7 @@ packages=(
     librsvg2-bin
     poppler-utils
     libcups2-dev cups-daemon cups-client cups-filters printer-driver-cups-pdf
-    desktop-file-utils appstream groff-base help2man
+    desktop-file-utils appstream help2man lintian
     clang libclang-rt-14-dev
     clang-tidy cppcheck
 )

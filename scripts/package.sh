@@ -20,8 +20,8 @@ if [ ! -f "$build/CPackConfig.cmake" ]; then
     cmake "$build" >/dev/null
 fi
 # The package holds what is installed from the build folder, so that must be up to date: the
-# programs (with the icons rendered for them) and the manual pages.
-cmake --build "$build" -j2 --target k5-dipswitch k5-dipswitch-cli k5-transmitter-sim k5-man-pages
+# programs (with the icons rendered for them), the manual pages and the changelog.
+cmake --build "$build" -j2 --target k5-dipswitch k5-dipswitch-cli k5-transmitter-sim k5-docs
 
 log=$(mktemp -t k5-cpack.XXXXXX)
 trap 'rm -f "$log"' EXIT
