@@ -60,7 +60,6 @@ private:
     // The status box's one line, and for its tooltip what the line leaves out.
     void showStatus(const QString &text, const QString &detail = QString());
     QAbstractButton *versionButton() const;
-    void buildSwitchBoxes();
     void applyLooks();
     void endProgram();
     void toggleVersionButton(int virtualKey);

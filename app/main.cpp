@@ -1,3 +1,4 @@
+#include "applicationnames.h"
 #include "form1.h"
 
 #include <QApplication>
@@ -5,9 +6,7 @@
 int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("k5-dipswitch"));
-    QApplication::setApplicationDisplayName(QStringLiteral("K5 DIP-switch"));
-    QApplication::setDesktopFileName(QStringLiteral("k5-dipswitch"));
+    SetApplicationNames();
 
     Form1 form;
     form.showCentred();

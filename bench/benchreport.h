@@ -1,45 +1,47 @@
 #pragma once
 
-// What the benchmarks found: one table row per figure, notes on how the figures were taken, the
-// same figures as JSON, and the parts of the one-line summary.
-
-#include "spread.h"
+// What the benchmark found: a table row per figure (a table per part), the same figures as
+// JSON, and the one-line summary that scripts compare runs by.
 
 #include <QJsonObject>
 #include <QList>
 #include <QString>
 #include <QStringList>
 
-struct BenchRow
+// Median, least and greatest of a figure's runs.
+struct Spread
 {
-    QString figure; // what was measured, as the table names it
-    QString unit;   // of the measured values
-    Spread measured;
-    QString reference; // what it is held against, with its unit
-    QString result;    // measured against reference: a ratio or a difference
-    QString target;
-    bool met = false;
+    double median = 0;
+    double min = 0;
+    double max = 0;
+    int runs = 0;
+
+    static Spread of(QList<double> values);
 };
 
 class BenchReport
 {
 public:
-    // key names the figure in the JSON; details are further figures for it there.
-    void add(const QString &key, const BenchRow &row, const QJsonObject &details = {});
-    void addNote(const QString &note) { m_notes << note; }
+    // Rows added from here on go to a table of their own.
+    void newTable() { m_tables.append(QStringList()); }
+    // A figure: key names it in the JSON, figure in the table; measured in unit, held against
+    // reference (with its unit), with the result of that and whether it met its target.
+    void add(const QString &key, const QString &figure, const QString &unit, const Spread &measured,
+             const QString &reference, const QString &result, const QString &target, bool met);
+    // Something more for the JSON only.
+    void addJson(const QString &key, const QJsonValue &value) { m_json.insert(key, value); }
     void addSummary(const QString &part) { m_summary << part; }
 
-    QString table() const;
+    QString tables() const;
     QJsonObject json() const;
-    QString summary() const { return m_summary.join(u' '); }
-    bool allMet() const;
+    QString summary() const { return "bench: " + m_summary.join(u' '); }
 
 private:
-    QList<BenchRow> m_rows;
+    QList<QStringList> m_tables; // the cells of each table's rows
     QJsonObject m_json;
-    QStringList m_notes;
     QStringList m_summary;
 };
 
-// A value in the table and the JSON: fixed decimals.
+// A figure in the table and the summary: fixed decimals, and for Signed a sign.
 QString Figure(double value, int decimals = 1);
+QString Signed(double value, int decimals = 1);

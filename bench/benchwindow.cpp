@@ -1,76 +1,37 @@
 #include "benchwindow.h"
 
-#include "form1.h"
+#include "procstatus.h"
+#include "simulatorprocess.h"
 
-#include <QAbstractButton>
+#include <QDir>
 #include <QEventLoop>
-#include <QFile>
-#include <QLineEdit>
-#include <QTest>
 #include <QTimer>
 
 #include <ctime>
 
-namespace {
-
-qint64 ProcessCpuNs()
+bool BenchWindow::open(QString *error)
 {
-    timespec t{};
-    ::clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
-    return qint64(t.tv_sec) * 1'000'000'000 + t.tv_nsec;
-}
-
-} // namespace
-
-BenchWindow::BenchWindow(QObject *parent) : QObject(parent)
-{
-    m_clock.start();
-}
-
-BenchWindow::~BenchWindow() = default;
-
-bool BenchWindow::useOwnConfig(QString *error)
-{
-    if (!m_config.isValid()) {
-        *error = QStringLiteral("no temporary folder");
-        return false;
-    }
-    qputenv("XDG_CONFIG_HOME", QFile::encodeName(m_config.path()));
-    return true;
-}
-
-bool BenchWindow::show(QString *error)
-{
-    m_form = std::make_unique<Form1>();
-    m_form->showCentred();
-    if (!QTest::qWaitForWindowExposed(m_form.get())) {
+    if (!openWindow()) {
         *error = QStringLiteral("the window was not shown");
         return false;
     }
-    auto *reset = m_form->findChild<QWidget *>(QStringLiteral("Command7"));
-    QTest::mouseClick(reset, Qt::LeftButton);
-    QTest::keyClick(reset, Qt::Key_V);
-    if (!m_form->findChild<QWidget *>(QStringLiteral("Command8"))->isVisible()) {
+    WindowFixture::click(resetButton());
+    QTest::keyClick(resetButton(), Qt::Key_V);
+    if (!versionButton()->isVisible()) {
         *error = QStringLiteral("the version button did not show");
         return false;
     }
     return true;
 }
 
-void BenchWindow::close()
-{
-    m_form.reset();
-}
-
-bool BenchWindow::click(const QString &button, const QString &running,
+bool BenchWindow::click(QAbstractButton *button, const QString &running,
                         const std::function<bool()> &settled, Click *click)
 {
-    auto *status = m_form->findChild<QLineEdit *>(QStringLiteral("Text1"));
     const QMetaObject::Connection watch =
-        connect(status, &QLineEdit::textChanged, this, [&](const QString &text) {
+        connect(statusBox(), &QLineEdit::textChanged, this, [&](const QString &text) {
             if (click->ended || text == running)
                 return;
-            click->textNs = m_clock.nsecsElapsed();
+            click->textNs = nsecs();
             click->cpuNs += ProcessCpuNs();
             click->text = text;
             click->ended = true;
@@ -78,17 +39,16 @@ bool BenchWindow::click(const QString &button, const QString &running,
             QTimer::singleShot(0, this, &BenchWindow::stepped);
         });
     click->cpuNs = -ProcessCpuNs();
-    click->clickNs = m_clock.nsecsElapsed();
-    QTest::mouseClick(m_form->findChild<QAbstractButton *>(button), Qt::LeftButton);
-    click->handledNs = m_clock.nsecsElapsed();
+    click->clickNs = nsecs();
+    WindowFixture::click(button);
+    click->handledNs = nsecs();
     click->handlerCpuNs = click->cpuNs + ProcessCpuNs();
-    const bool done =
-        waitFor([&] { return click->ended && !m_form->busy() && settled(); }, PatienceMs);
+    const bool done = waitFor([&] { return click->ended && !form->busy() && settled(); });
     disconnect(watch);
     return done;
 }
 
-bool BenchWindow::waitFor(const std::function<bool()> &done, int timeoutMs)
+bool BenchWindow::waitFor(const std::function<bool()> &done)
 {
     if (done())
         return true;
@@ -100,14 +60,28 @@ bool BenchWindow::waitFor(const std::function<bool()> &done, int timeoutMs)
         if (done())
             loop.quit();
     });
-    limit.start(timeoutMs);
+    limit.start(SimulatorProcess::PatienceMs);
     loop.exec();
     return done();
 }
 
-void BenchWindow::pause(int ms)
+qint64 ProcessCpuNs()
 {
-    QEventLoop loop;
-    QTimer::singleShot(ms, Qt::PreciseTimer, &loop, &QEventLoop::quit);
-    loop.exec();
+    timespec t{};
+    ::clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
+    return qint64(t.tv_sec) * 1'000'000'000 + t.tv_nsec;
+}
+
+int OpenDescriptors()
+{
+    // Less the one that reads the folder.
+    return int(QDir(QStringLiteral("/proc/self/fd"))
+                   .entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot)
+                   .size()) -
+           1;
+}
+
+double ResidentMiB()
+{
+    return ProcStatusKiB("VmRSS") / 1024;
 }

@@ -1,28 +1,22 @@
 #pragma once
 
-// The tool's window driven as a person drives it, for the benchmarks: shown with the version
-// button, buttons clicked, and every wait woken by what it waits for rather than by polling, so
-// that the waiting adds no load of its own to what is measured.
+// The tool's window as the tests drive it, for the benchmark: every wait is woken by what it
+// waits for rather than by polling, so that the waiting adds no load of its own to what is
+// measured. Also what the process itself uses.
+
+#include "windowfixture.h"
 
 #include <QElapsedTimer>
 #include <QObject>
-#include <QString>
-#include <QTemporaryDir>
 
 #include <functional>
-#include <memory>
 
-class Form1;
-
-class BenchWindow : public QObject
+class BenchWindow : public QObject, public WindowFixture
 {
     Q_OBJECT
 
 public:
-    // Bound on an exchange with its time-outs; generous, so that a busy machine fails nothing.
-    static constexpr int PatienceMs = 5000;
-
-    // One click on a button and the status text it brought, on clock().
+    // One click on a button and the status text it brought, on nsecs()'s clock.
     struct Click
     {
         qint64 clickNs = 0;
@@ -34,35 +28,35 @@ public:
         bool ended = false; // a final text came
     };
 
-    explicit BenchWindow(QObject *parent = nullptr);
-    ~BenchWindow() override;
+    BenchWindow() { m_clock.start(); }
 
-    // Points XDG_CONFIG_HOME at a private temporary folder, so that port links go there and not
-    // among a technician's own; simulators started afterwards inherit it.
-    bool useOwnConfig(QString *error);
-    QString configPath(const QString &relative) const { return m_config.filePath(relative); }
-
-    // Shows the window and, with reset and V, its version button.
-    bool show(QString *error);
-    void close();
-    Form1 *form() const { return m_form.get(); }
+    // Shows the window and, with Reset and V, its version button.
+    bool open(QString *error);
     qint64 nsecs() const { return m_clock.nsecsElapsed(); }
 
     // Clicks button; the first status text other than running ends the exchange. Waits until it
     // has ended, the link is free again and settled() holds; false when that took too long.
-    bool click(const QString &button, const QString &running, const std::function<bool()> &settled,
-               Click *click);
-    // Runs the event loop until done() holds, looked at whenever wake() is called.
-    bool waitFor(const std::function<bool()> &done, int timeoutMs);
-    void pause(int ms);
+    bool click(QAbstractButton *button, const QString &running,
+               const std::function<bool()> &settled, Click *click);
     // Something awaited may have happened: a simulator's output came in.
     void wake() { Q_EMIT stepped(); }
+
+    using WindowFixture::portSelector;
+    using WindowFixture::readButton;
+    using WindowFixture::versionButton;
+    using WindowFixture::writeButton;
 
 Q_SIGNALS:
     void stepped();
 
 private:
+    // Runs the event loop until done() holds, looked at whenever wake() is called.
+    bool waitFor(const std::function<bool()> &done);
+
     QElapsedTimer m_clock;
-    QTemporaryDir m_config;
-    std::unique_ptr<Form1> m_form;
 };
+
+// The process's CPU time (user and system), open descriptors and resident memory.
+qint64 ProcessCpuNs();
+int OpenDescriptors();
+double ResidentMiB();

@@ -1,0 +1,14 @@
+#pragma once
+
+// The names the desktop knows the tool by: in window titles, and the .desktop file that gives its
+// icon and name in task bars. Set by main() before the window is made, and so by every program that
+// starts the window as the tool does.
+
+#include <QApplication>
+
+inline void SetApplicationNames()
+{
+    QApplication::setApplicationName(QStringLiteral("k5-dipswitch"));
+    QApplication::setApplicationDisplayName(QStringLiteral("K5 DIP-switch"));
+    QApplication::setDesktopFileName(QStringLiteral("k5-dipswitch"));
+}
