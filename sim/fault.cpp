@@ -6,16 +6,11 @@
 namespace {
 
 // The kinds that take a number after a colon are matched by their prefix below.
-constexpr std::array<std::pair<FaultKind, QStringView>, 12> kindNames = {{
+constexpr std::array<std::pair<FaultKind, QStringView>, 7> kindNames = {{
     {FaultKind::NoEcho, u"no-echo"},
-    {FaultKind::ShortEcho, u"short-echo"},
     {FaultKind::NoReply, u"no-reply"},
-    {FaultKind::LateByte, u"late-byte"},
     {FaultKind::BadChecksum, u"bad-checksum"},
     {FaultKind::WrongCommand, u"wrong-command"},
-    {FaultKind::WrongGroup, u"wrong-group"},
-    {FaultKind::Overlong, u"overlong"},
-    {FaultKind::Noise, u"noise"},
     {FaultKind::Hangup, u"hangup"},
     {FaultKind::TrailingNoise, u"trailing-noise"},
     {FaultKind::KeepCode, u"keep-code"},

@@ -120,16 +120,10 @@ Options:
 
 Fault kinds:
   no-echo        Nothing comes back, neither echo nor reply.
-  short-echo     The echo lacks its last byte; no reply.
   no-reply       Echo, no reply.
   cut:K          Echo, then only the first K bytes of the reply (K up to 255).
-  late-byte      Echo, then the reply with a 0.7 s pause before its last byte.
   bad-checksum   The reply's checksum byte plus one.
   wrong-command  The reply's command byte changed (02 and 12 swapped, 00 -> 02).
-  wrong-group    The reply's command group changed (02 -> 01, 01 -> 02).
-  overlong       A reply with length byte 35, 35 data bytes (its data padded
-                 with 00) and a fitting checksum.
-  noise          Echo, then the stray bytes 00 55 AA, then the correct reply.
   hangup         Echo, the first 3 bytes of the reply, then the line hangs up
                  as an unplugged adapter does; a fresh device is then offered
                  (its path printed as a new line, the --link pointed to it).
@@ -138,7 +132,7 @@ Fault kinds:
   trailing-noise Echo, the correct reply, then the stray bytes 55 AA 00.
   keep-code      Every reply correct, writes confirmed, but the code held
                  stays as it was (a transmitter that does not store).
-With no-echo, short-echo and keep-code a write request is not carried out; with
+With no-echo and keep-code a write request is not carried out; with
 the other faults the written code is held.
 
 Exit status: 0 after SIGINT or SIGTERM, 1 when the line cannot be set up,

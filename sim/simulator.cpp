@@ -131,9 +131,6 @@ void Simulator::receive(const QByteArray &bytes)
                     enqueue(reply.sliced(i, 1), receivedAt, answer.pauseBeforeEach,
                             last ? reply : QByteArray(), last && answer.hangUp);
                 }
-            } else if (answer.pauseBeforeLast > std::chrono::milliseconds::zero()) {
-                enqueue(reply.first(reply.size() - 1), receivedAt);
-                enqueue(reply.last(1), receivedAt, answer.pauseBeforeLast, reply, answer.hangUp);
             } else {
                 enqueue(reply, receivedAt, {}, reply, answer.hangUp);
             }

@@ -12,11 +12,6 @@ std::uint8_t wrongCommand(std::uint8_t command)
     return command == Frame::ReadCodeCommand ? Frame::WriteCodeCommand : Frame::ReadCodeCommand;
 }
 
-std::uint8_t wrongGroup(std::uint8_t group)
-{
-    return group == Frame::CodeGroup ? Frame::VersionGroup : Frame::CodeGroup;
-}
-
 } // namespace
 
 Transmitter::Transmitter() = default;
@@ -42,7 +37,7 @@ LineOutput Transmitter::receive(std::uint8_t byte)
         Answer answer;
         answer.request = frame.bytes;
         // A request that loses its echo did not get through the line, so it is not carried out.
-        const bool lost = m_fault.kind == FaultKind::NoEcho || m_fault.kind == FaultKind::ShortEcho;
+        const bool lost = m_fault.kind == FaultKind::NoEcho;
         const bool understood = understands(frame);
         if (understood && !lost) {
             if (const std::optional<Reply> reply = execute(frame))
@@ -55,9 +50,6 @@ LineOutput Transmitter::receive(std::uint8_t byte)
             m_heldEcho.remove(0, end - m_heldPosition);
             m_heldPosition = end;
         }
-        if (understood && m_fault.kind == FaultKind::ShortEcho &&
-            frame.position + frame.bytes.size() == position)
-            output.echo.chop(1);
         output.answers.append(answer);
     }
 
@@ -139,34 +131,17 @@ Answer Transmitter::faultyAnswer(const RequestFrame &frame, const Reply &reply) 
     case FaultKind::KeepCode:
         break;
     case FaultKind::NoEcho:
-    case FaultKind::ShortEcho:
     case FaultKind::NoReply:
         answer.reply.clear();
         break;
     case FaultKind::Cut:
         answer.reply.truncate(m_fault.cutLength);
         break;
-    case FaultKind::LateByte:
-        answer.pauseBeforeLast = LateBytePause;
-        break;
     case FaultKind::BadChecksum:
         answer.reply.back() = char(static_cast<std::uint8_t>(answer.reply.back()) + 1);
         break;
     case FaultKind::WrongCommand:
         answer.reply = Frame::Reply(reply.group, wrongCommand(reply.command), reply.data);
-        break;
-    case FaultKind::WrongGroup:
-        answer.reply = Frame::Reply(wrongGroup(reply.group), reply.command, reply.data);
-        break;
-    case FaultKind::Overlong: {
-        // The regular data, padded with zero bytes to one more than a reply may carry.
-        QByteArray data = reply.data.left(OverlongDataSize);
-        data.append(OverlongDataSize - data.size(), '\0');
-        answer.reply = Frame::Reply(reply.group, reply.command, data);
-        break;
-    }
-    case FaultKind::Noise:
-        answer.reply.prepend(NoiseBytes);
         break;
     case FaultKind::Hangup:
         answer.reply.truncate(3);

@@ -22,7 +22,6 @@ struct Answer
 {
     QByteArray request;                           // the frame as received
     QByteArray reply;                             // empty when the request gets no reply
-    std::chrono::milliseconds pauseBeforeLast{0}; // pause before the reply's last byte
     std::chrono::milliseconds pauseBeforeEach{0}; // pause before every byte of the reply
     bool hangUp = false;                          // the line hangs up after the reply
 };
@@ -40,12 +39,8 @@ public:
     static constexpr QByteArrayView DefaultVersionText = "K5-SIM 1.0";
     // The version reply carries 01 02 before the text and at most MaxReplyData bytes in all.
     static constexpr qsizetype MaxVersionTextSize = Frame::MaxReplyData - Frame::VersionPrefixSize;
-    static constexpr std::chrono::milliseconds LateBytePause{700};
-    // The bytes that the noise fault puts before a reply.
-    static constexpr QByteArrayView NoiseBytes{"\x00\x55\xAA", 3};
     // The bytes that the trailing-noise fault puts right after a reply's checksum.
     static constexpr QByteArrayView TrailingNoiseBytes{"\x55\xAA\x00", 3};
-    static constexpr qsizetype OverlongDataSize = Frame::MaxReplyData + 1;
 
     Transmitter();
 
