@@ -1,6 +1,6 @@
 #include "ptyline.h"
 
-#include "simlogging.h"
+#include "simoutput.h"
 
 #include <QSocketNotifier>
 
@@ -36,12 +36,7 @@ void setRawMode(int fd)
 
 } // namespace
 
-PtyLine::PtyLine(QObject *parent) : QObject(parent)
-{
-    m_outputGrace.setSingleShot(true);
-    m_outputGrace.setInterval(OutputReadGrace);
-    connect(&m_outputGrace, &QTimer::timeout, this, &PtyLine::outputRead);
-}
+PtyLine::PtyLine(QObject *parent) : QObject(parent) {}
 
 PtyLine::~PtyLine()
 {
@@ -208,7 +203,6 @@ int PtyLine::baudRate() const
 
 void PtyLine::close()
 {
-    m_outputGrace.stop();
     // Later, not now: close() may run while one of the notifiers is delivering its signal.
     for (QSocketNotifier *notifier : {m_readNotifier, m_writeNotifier, m_openNotifier}) {
         if (notifier) {
@@ -245,22 +239,8 @@ qint64 PtyLine::write(QByteArrayView bytes)
         m_writeNotifier->setEnabled(true);
         return 0;
     }
-    const QString error = systemError("write"); // before logging touches errno
-    qCWarning(lcSim).noquote() << error;
+    printProblem(systemError("write"));
     return -1;
-}
-
-void PtyLine::discardOutput()
-{
-    if (m_master >= 0)
-        ::tcflush(m_master, TCOFLUSH);
-}
-
-void PtyLine::awaitOutputRead()
-{
-    // The master cannot tell how much of its output the other side has read; a reader that
-    // polls takes it well within the grace period.
-    m_outputGrace.start();
 }
 
 void PtyLine::readMaster()
@@ -289,7 +269,7 @@ void PtyLine::lostPeer()
     m_readNotifier->setEnabled(false);
     m_writeNotifier->setEnabled(false);
     // Bytes the other side did not read would greet the next process that opens the device.
-    discardOutput();
+    ::tcflush(m_master, TCOFLUSH);
     // And that process should find a raw line even if the last one left it otherwise.
     setRawMode(m_master);
     Q_EMIT peerClosed();

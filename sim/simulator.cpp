@@ -1,19 +1,20 @@
 #include "simulator.h"
 
-#include "simlogging.h"
+#include "portmap.h"
+#include "portselection.h"
+#include "simoutput.h"
 
 #include <QCoreApplication>
+#include <QFile>
 #include <QSocketNotifier>
+#include <QTimer>
 
 #include <algorithm>
 #include <cerrno>
 #include <cstdint>
-#include <cstdio>
 #include <ctime>
 #include <sys/timerfd.h>
 #include <unistd.h>
-
-Q_LOGGING_CATEGORY(lcSim, "k5.sim")
 
 using namespace Qt::StringLiterals;
 
@@ -24,11 +25,10 @@ Simulator::Simulator(const SimOptions &options, QObject *parent)
     m_transmitter.setVersionText(options.versionText);
     m_transmitter.setFault(options.fault);
     if (!options.linkName.isEmpty())
-        m_link = std::make_unique<PortLink>(options.linkName);
+        m_linkPath = PortsFolder() + u'/' + options.linkName;
 
     connect(&m_line, &PtyLine::received, this, &Simulator::receive);
     connect(&m_line, &PtyLine::writable, this, [this] { pumpAt({}); });
-    connect(&m_line, &PtyLine::outputRead, this, &Simulator::renewLine);
     connect(&m_line, &PtyLine::peerOpened, this, [this] { logEvent("open"); });
     connect(&m_line, &PtyLine::peerClosed, this, [this] {
         logEvent("closed");
@@ -41,7 +41,9 @@ Simulator::Simulator(const SimOptions &options, QObject *parent)
 
 Simulator::~Simulator()
 {
-    stop();
+    // Someone may have pointed the name elsewhere since; that link is theirs.
+    if (!m_linkTarget.isEmpty() && QFile::symLinkTarget(m_linkPath) == m_linkTarget)
+        QFile::remove(m_linkPath);
     delete m_wakeNotifier;
     if (m_wakeTimer >= 0)
         ::close(m_wakeTimer);
@@ -65,21 +67,15 @@ bool Simulator::start(QString *error)
     return m_line.open(error) && announceLine(error);
 }
 
-void Simulator::stop()
-{
-    if (m_link)
-        m_link->remove();
-    m_line.close();
-}
-
 bool Simulator::announceLine(QString *error)
 {
     // The link first: whoever reads the path may go for the link at once.
-    if (m_link && !m_link->pointTo(m_line.devicePath(), error))
-        return false;
-    const QByteArray line = m_line.devicePath().toLocal8Bit() + '\n';
-    std::fwrite(line.constData(), 1, size_t(line.size()), stdout);
-    std::fflush(stdout);
+    if (!m_linkPath.isEmpty()) {
+        if (!PointPortLink(m_linkPath, m_line.devicePath(), error))
+            return false;
+        m_linkTarget = m_line.devicePath();
+    }
+    printLine(stdout, m_line.devicePath().toLocal8Bit());
     return true;
 }
 
@@ -91,7 +87,7 @@ void Simulator::receive(const QByteArray &bytes)
         // The other side writes far faster than the paced line returns; a real line cannot
         // fall behind like this, so rather than grow without bound the bytes are dropped.
         if (!m_warnedFull)
-            qCWarning(lcSim) << "output backed up; dropping received bytes";
+            printProblem(u"output backed up; received bytes dropped"_s);
         m_warnedFull = true;
         return;
     }
@@ -189,7 +185,7 @@ void Simulator::hangUp()
     // other side has not read yet.
     m_hangingUp = true;
     dropOutput();
-    m_line.awaitOutputRead();
+    QTimer::singleShot(HangUpGrace, this, &Simulator::renewLine);
 }
 
 void Simulator::renewLine()
@@ -201,7 +197,7 @@ void Simulator::renewLine()
     // adapter, and the new device gets a path of its own.
     QString error;
     if (!m_line.open(&error) || !announceLine(&error)) {
-        qCCritical(lcSim).noquote() << "no fresh line after the hangup:" << error;
+        printProblem(u"no fresh line after the hangup: "_s + error);
         QCoreApplication::exit(1);
     }
 }
@@ -213,7 +209,5 @@ void Simulator::logEvent(QByteArrayView event, QByteArrayView bytes) const
     QByteArray line = event.toByteArray();
     if (!bytes.isEmpty())
         line += ' ' + bytes.toByteArray().toHex(' ').toUpper();
-    line += '\n';
-    std::fwrite(line.constData(), 1, size_t(line.size()), stderr);
-    std::fflush(stderr);
+    printLine(stderr, line);
 }

@@ -3,17 +3,14 @@
 // The simulator at work: a transmitter behind a pseudo-terminal line, with the line's pacing,
 // the event log and the port link.
 
-#include "portlink.h"
 #include "ptyline.h"
 #include "simoptions.h"
 #include "transmitter.h"
 
-#include <QList>
 #include <QObject>
 
 #include <chrono>
 #include <deque>
-#include <memory>
 
 class QSocketNotifier;
 
@@ -27,14 +24,16 @@ public:
         std::chrono::nanoseconds{std::chrono::seconds{1}} / 240;
     // Output waiting beyond this many bytes is not taken on; far beyond any exchange of the tool.
     static constexpr qsizetype MaxQueuedBytes = qsizetype{64} * 1024;
+    // How long the other side gets to read what was sent before a hang-up, which throws away
+    // what it has not read: a reader that polls easily makes it, and it is still well within
+    // the tool's half second for a byte.
+    static constexpr std::chrono::milliseconds HangUpGrace{150};
 
     explicit Simulator(const SimOptions &options, QObject *parent = nullptr);
     ~Simulator() override;
 
     // Opens the line, points the link at it and prints the device path.
     bool start(QString *error);
-    // Removes the link and closes the line.
-    void stop();
 
 private:
     using Clock = std::chrono::steady_clock;
@@ -66,7 +65,10 @@ private:
     SimOptions m_options;
     Transmitter m_transmitter;
     PtyLine m_line;
-    std::unique_ptr<PortLink> m_link;
+    // The link COMn in the tool's ports folder, empty for none, and the device it was pointed
+    // at, empty until then.
+    QString m_linkPath;
+    QString m_linkTarget;
     std::deque<Pending> m_queue;
     bool m_warnedFull = false;
     bool m_hangingUp = false;
