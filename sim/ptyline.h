@@ -52,7 +52,9 @@ private:
     void readOpenEvents();
     void otherOpened();
     void otherClosed();
-    void takePendingInput();
+    // Hands on all that the other side wrote; false when the master's reads fail (EIO: no
+    // process has the slave open).
+    bool takeInput();
     bool masterHungUp() const;
     void readMaster();
     void lostPeer();
