@@ -9,6 +9,7 @@
 
 #include <cerrno>
 #include <csignal>
+#include <cstdio>
 #include <sys/signalfd.h>
 
 using namespace Qt::StringLiterals;
@@ -39,8 +40,8 @@ int main(int argc, char *argv[])
         printProblem(error);
         return BadOptionStatus;
     }
-    if (options->help) {
-        printLine(stdout, SimOptions::usage().toLocal8Bit());
+    if (!options->infoText.isEmpty()) {
+        std::fputs(qPrintable(options->infoText), stdout);
         return 0;
     }
 
