@@ -34,6 +34,4 @@ struct Fault
     // Reads a fault as written on the command line ("no-echo", "cut:3", "slow:450", ...);
     // nullopt when the text names no fault.
     static std::optional<Fault> fromText(QStringView text);
-
-    friend bool operator==(const Fault &, const Fault &) = default;
 };

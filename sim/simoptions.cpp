@@ -68,7 +68,8 @@ std::optional<SimOptions> SimOptions::parse(const QStringList &arguments, QStrin
     }
     if (parser.isSet(CodeOption)) {
         const QString text = parser.value(CodeOption);
-        static const QRegularExpression digits(u"^[0-9]{1,5}$"_s);
+        static const QRegularExpression digits(
+            QRegularExpression::anchoredPattern(u"[0-9]{1,5}"_s));
         const uint value = text.toUInt();
         if (!digits.match(text).hasMatch() || value > 0xFFFF) {
             *error = u"--code: '%1' is not a number from 0 to 65535"_s.arg(text);
