@@ -7,12 +7,9 @@
 #include <QCoreApplication>
 #include <QSocketNotifier>
 
-#include <cerrno>
 #include <csignal>
 #include <cstdio>
 #include <sys/signalfd.h>
-
-using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -47,7 +44,7 @@ int main(int argc, char *argv[])
 
     const int signalEvents = ::signalfd(-1, &endSignals, SFD_NONBLOCK | SFD_CLOEXEC);
     if (signalEvents < 0) {
-        printProblem(u"signalfd: "_s + qt_error_string(errno));
+        printProblem(systemError("signalfd"));
         return SetupFailedStatus;
     }
     const QSocketNotifier signalNotifier(signalEvents, QSocketNotifier::Read);

@@ -17,11 +17,6 @@
 
 namespace {
 
-QString systemError(const char *call)
-{
-    return QLatin1StringView(call) + QLatin1StringView(": ") + qt_error_string(errno);
-}
-
 // Raw 8-bit line: no CR/LF translation, no echo by the terminal, no signal characters, no flow
 // control. On Linux the master's settings calls reach the slave's settings, so this serves both.
 void setRawMode(int fd)

@@ -6,13 +6,20 @@
 #include <QByteArray>
 #include <QString>
 
+#include <cerrno>
 #include <cstdio>
 
 inline void printLine(std::FILE *stream, QByteArrayView line)
 {
-    std::fwrite(line.data(), 1, size_t(line.size()), stream);
-    std::fputc('\n', stream);
+    const QByteArray whole = line.toByteArray() + '\n'; // one write, even on unbuffered stderr
+    std::fwrite(whole.constData(), 1, size_t(whole.size()), stream);
     std::fflush(stream);
+}
+
+// "call: " and what errno says, for a system call that failed.
+inline QString systemError(const char *call)
+{
+    return QLatin1StringView(call) + QLatin1StringView(": ") + qt_error_string(errno);
 }
 
 inline void printProblem(const QString &problem)

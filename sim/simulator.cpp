@@ -10,7 +10,6 @@
 #include <QTimer>
 
 #include <algorithm>
-#include <cerrno>
 #include <cstdint>
 #include <ctime>
 #include <sys/timerfd.h>
@@ -55,7 +54,7 @@ bool Simulator::start(QString *error)
     // they are.
     m_wakeTimer = ::timerfd_create(CLOCK_MONOTONIC, TFD_NONBLOCK | TFD_CLOEXEC);
     if (m_wakeTimer < 0) {
-        *error = u"timerfd_create: "_s + qt_error_string(errno) + u" (it paces the line)"_s;
+        *error = systemError("timerfd_create") + u" (it paces the line)"_s;
         return false;
     }
     m_wakeNotifier = new QSocketNotifier(m_wakeTimer, QSocketNotifier::Read, this);
