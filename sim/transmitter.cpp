@@ -1,5 +1,7 @@
 #include "transmitter.h"
 
+#include <algorithm>
+
 namespace {
 
 // The version reply's data begins with these two bytes, then the text follows.
