@@ -1,66 +1,40 @@
 #include "fault.h"
 
+#include <QRegularExpression>
+
 #include <array>
 #include <utility>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
-// The kinds that take a number after a colon are matched by their prefix below.
-constexpr std::array<std::pair<FaultKind, QStringView>, 12> kindNames = {{
+constexpr std::array<std::pair<FaultKind, QStringView>, 7> kindNames = {{
     {FaultKind::NoEcho, u"no-echo"},
-    {FaultKind::ShortEcho, u"short-echo"},
     {FaultKind::NoReply, u"no-reply"},
-    {FaultKind::LateByte, u"late-byte"},
     {FaultKind::BadChecksum, u"bad-checksum"},
     {FaultKind::WrongCommand, u"wrong-command"},
-    {FaultKind::WrongGroup, u"wrong-group"},
-    {FaultKind::Overlong, u"overlong"},
-    {FaultKind::Noise, u"noise"},
     {FaultKind::Hangup, u"hangup"},
     {FaultKind::TrailingNoise, u"trailing-noise"},
     {FaultKind::KeepCode, u"keep-code"},
 }};
 
-constexpr QStringView cutPrefix = u"cut:";
-constexpr QStringView slowPrefix = u"slow:";
-
-// The number after a kind's colon: plain decimal digits only, no sign, no blanks, no base
-// prefix, from 0 to highest.
-std::optional<int> numberUpTo(QStringView number, int highest)
-{
-    if (number.isEmpty() || number.size() > 4)
-        return std::nullopt;
-    int value = 0;
-    for (const QChar c : number) {
-        if (c < u'0' || c > u'9')
-            return std::nullopt;
-        value = value * 10 + (c.unicode() - u'0');
-    }
-    if (value > highest)
-        return std::nullopt;
-    return value;
-}
-
 } // namespace
 
 std::optional<Fault> Fault::fromText(QStringView text)
 {
-    if (text.startsWith(cutPrefix)) {
-        const std::optional<int> length = numberUpTo(text.mid(cutPrefix.size()), MaxCutLength);
-        if (!length)
-            return std::nullopt;
-        return Fault{FaultKind::Cut, *length};
-    }
-    if (text.startsWith(slowPrefix)) {
-        const std::optional<int> pause =
-            numberUpTo(text.mid(slowPrefix.size()), int(MaxSlowPause.count()));
-        if (!pause)
-            return std::nullopt;
-        return Fault{FaultKind::Slow, 0, std::chrono::milliseconds{*pause}};
-    }
     for (const auto &[kind, name] : kindNames) {
         if (text == name)
             return Fault{kind};
     }
+    // The kinds that take a number: plain decimal digits after the colon, no sign, no blanks.
+    static const QRegularExpression withNumber(
+        QRegularExpression::anchoredPattern(u"(cut|slow):([0-9]{1,4})"_s));
+    const QRegularExpressionMatch match = withNumber.match(text.toString());
+    const int number = match.captured(2).toInt();
+    if (match.captured(1) == u"cut" && number <= MaxCutLength)
+        return Fault{FaultKind::Cut, number};
+    if (match.captured(1) == u"slow" && number <= MaxSlowPause.count())
+        return Fault{FaultKind::Slow, 0, std::chrono::milliseconds{number}};
     return std::nullopt;
 }

@@ -10,15 +10,10 @@
 enum class FaultKind {
     None,
     NoEcho,        // nothing comes back, neither echo nor reply
-    ShortEcho,     // the echo lacks its last byte, no reply
     NoReply,       // echo, no reply
     Cut,           // echo, then only the first Fault::cutLength bytes of the reply
-    LateByte,      // echo, then the reply with a pause before its last byte
     BadChecksum,   // the reply's checksum byte plus one
     WrongCommand,  // the reply's command byte changed, checksum fitting
-    WrongGroup,    // the reply's command group changed, checksum fitting
-    Overlong,      // a reply with 35 data bytes, one more than a reply may carry
-    Noise,         // three stray bytes before the reply
     Hangup,        // echo, three bytes of the reply, then the line hangs up
     Slow,          // echo, then the reply with a pause of Fault::slowPause before every byte
     TrailingNoise, // three stray bytes right after the reply
@@ -39,6 +34,4 @@ struct Fault
     // Reads a fault as written on the command line ("no-echo", "cut:3", "slow:450", ...);
     // nullopt when the text names no fault.
     static std::optional<Fault> fromText(QStringView text);
-
-    friend bool operator==(const Fault &, const Fault &) = default;
 };

@@ -1,55 +1,59 @@
 // k5-transmitter-sim: a K5 transmitter on a pseudo-terminal, for working without one.
 
-#include "signalwatcher.h"
 #include "simoptions.h"
+#include "simoutput.h"
 #include "simulator.h"
 
 #include <QCoreApplication>
+#include <QSocketNotifier>
 
 #include <csignal>
 #include <cstdio>
+#include <sys/signalfd.h>
 
 namespace {
 
 constexpr int BadOptionStatus = 2;
 constexpr int SetupFailedStatus = 1;
 
-void printLine(std::FILE *stream, const QString &text)
-{
-    const QByteArray bytes = text.toLocal8Bit();
-    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stream);
-    std::fflush(stream);
-}
-
 } // namespace
 
 int main(int argc, char *argv[])
 {
-    QCoreApplication app(argc, argv);
-    using namespace Qt::StringLiterals;
+    // SIGINT, SIGTERM and SIGHUP end the event loop, so that the link is removed on the way out:
+    // blocked before any thread starts, they wait on a descriptor that the loop watches.
+    sigset_t endSignals;
+    sigemptyset(&endSignals);
+    for (const int number : {SIGINT, SIGTERM, SIGHUP})
+        sigaddset(&endSignals, number);
+    ::sigprocmask(SIG_BLOCK, &endSignals, nullptr);
+    // A reader of the path or the log that goes away must not end the simulator unclean.
+    std::signal(SIGPIPE, SIG_IGN);
 
+    QCoreApplication app(argc, argv);
     QString error;
     const std::optional<SimOptions> options = SimOptions::parse(app.arguments(), &error);
     if (!options) {
-        printLine(stderr, u"k5-transmitter-sim: "_s + error + u'\n');
+        printProblem(error);
         return BadOptionStatus;
     }
-    if (options->help) {
-        printLine(stdout, SimOptions::usage());
+    if (!options->infoText.isEmpty()) {
+        std::fputs(qPrintable(options->infoText), stdout);
         return 0;
     }
 
-    // A reader of the path or the log that goes away must not end the simulator unclean.
-    std::signal(SIGPIPE, SIG_IGN);
-    SignalWatcher signalWatcher({SIGINT, SIGTERM, SIGHUP});
-    QObject::connect(&signalWatcher, &SignalWatcher::caught, &app, &QCoreApplication::quit);
+    const int signalEvents = ::signalfd(-1, &endSignals, SFD_NONBLOCK | SFD_CLOEXEC);
+    if (signalEvents < 0) {
+        printProblem(systemError("signalfd"));
+        return SetupFailedStatus;
+    }
+    const QSocketNotifier signalNotifier(signalEvents, QSocketNotifier::Read);
+    QObject::connect(&signalNotifier, &QSocketNotifier::activated, &QCoreApplication::quit);
 
     Simulator simulator(*options);
     if (!simulator.start(&error)) {
-        printLine(stderr, u"k5-transmitter-sim: "_s + error + u'\n');
+        printProblem(error);
         return SetupFailedStatus;
     }
-    const int status = app.exec();
-    simulator.stop();
-    return status;
+    return QCoreApplication::exec();
 }

@@ -1,9 +1,10 @@
 #include "ptyline.h"
 
-#include "simlogging.h"
+#include "simoutput.h"
 
 #include <QSocketNotifier>
 
+#include <algorithm>
 #include <array>
 #include <cerrno>
 #include <cstdlib>
@@ -15,11 +16,6 @@
 #include <unistd.h>
 
 namespace {
-
-QString systemError(const char *call)
-{
-    return QLatin1StringView(call) + QLatin1StringView(": ") + qt_error_string(errno);
-}
 
 // Raw 8-bit line: no CR/LF translation, no echo by the terminal, no signal characters, no flow
 // control. On Linux the master's settings calls reach the slave's settings, so this serves both.
@@ -36,12 +32,7 @@ void setRawMode(int fd)
 
 } // namespace
 
-PtyLine::PtyLine(QObject *parent) : QObject(parent)
-{
-    m_outputGrace.setSingleShot(true);
-    m_outputGrace.setInterval(OutputReadGrace);
-    connect(&m_outputGrace, &QTimer::timeout, this, &PtyLine::outputRead);
-}
+PtyLine::PtyLine(QObject *parent) : QObject(parent) {}
 
 PtyLine::~PtyLine()
 {
@@ -50,16 +41,14 @@ PtyLine::~PtyLine()
 
 bool PtyLine::open(QString *error)
 {
-    const int master = ::posix_openpt(O_RDWR | O_NOCTTY);
+    const int master = ::posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC | O_NONBLOCK);
     if (master < 0) {
         *error = systemError("posix_openpt");
         return false;
     }
     std::array<char, 128> name{};
     if (::grantpt(master) != 0 || ::unlockpt(master) != 0 ||
-        ::ptsname_r(master, name.data(), name.size()) != 0 ||
-        ::fcntl(master, F_SETFD, FD_CLOEXEC) != 0 ||
-        ::fcntl(master, F_SETFL, ::fcntl(master, F_GETFL) | O_NONBLOCK) != 0) {
+        ::ptsname_r(master, name.data(), name.size()) != 0) {
         *error = systemError("pseudo-terminal setup");
         ::close(master);
         return false;
@@ -119,8 +108,6 @@ bool PtyLine::watchOpens(const QByteArray &slavePath, QString *error)
 
 void PtyLine::readOpenEvents()
 {
-    if (m_openEvents < 0)
-        return;
     alignas(inotify_event) std::array<char, 4096> buffer{};
     for (;;) {
         const ssize_t count = ::read(m_openEvents, buffer.data(), buffer.size());
@@ -130,23 +117,10 @@ void PtyLine::readOpenEvents()
             inotify_event event{};
             std::memcpy(&event, buffer.data() + at, sizeof event);
             at += ssize_t(sizeof event + event.len);
-            if (event.mask & IN_Q_OVERFLOW) {
-                // Events lost: the master's state is the best guess left.
-                const bool peerThere = !masterHungUp();
-                if (peerThere && m_othersOpen == 0)
-                    otherOpened();
-                else if (!peerThere && m_othersOpen > 0) {
-                    m_othersOpen = 1;
-                    otherClosed();
-                }
-                continue;
-            }
             if (event.mask & IN_OPEN)
                 otherOpened();
             if (event.mask & IN_CLOSE)
                 otherClosed();
-            if (m_openEvents < 0)
-                return; // the line was closed meanwhile
         }
     }
 }
@@ -165,9 +139,8 @@ void PtyLine::otherClosed()
     if (m_othersOpen == 0 || --m_othersOpen > 0)
         return;
     // What the other side wrote before it closed did reach the line.
-    takePendingInput();
-    if (m_master >= 0 && m_peerOpen)
-        lostPeer();
+    takeInput();
+    lostPeer();
 }
 
 bool PtyLine::masterHungUp() const
@@ -176,39 +149,30 @@ bool PtyLine::masterHungUp() const
     return ::poll(&watch, 1, 0) > 0 && (watch.revents & POLLHUP);
 }
 
-void PtyLine::takePendingInput()
+bool PtyLine::takeInput()
 {
     std::array<char, 4096> buffer{};
     ssize_t count = 0;
-    while (m_master >= 0 && (count = ::read(m_master, buffer.data(), buffer.size())) > 0)
+    while ((count = ::read(m_master, buffer.data(), buffer.size())) > 0)
         Q_EMIT received(QByteArray(buffer.data(), count));
+    return count < 0 && errno == EAGAIN;
 }
 
 int PtyLine::baudRate() const
 {
     // The master shares the line's settings with the slave, as the other side left them.
+    static constexpr std::array<std::pair<speed_t, int>, 5> speeds = {
+        {{B1200, 1200}, {B2400, 2400}, {B4800, 4800}, {B9600, 9600}, {B19200, 19200}}};
     termios settings{};
-    if (m_master < 0 || ::tcgetattr(m_master, &settings) != 0)
-        return 0;
-    switch (::cfgetospeed(&settings)) {
-    case B1200:
-        return 1200;
-    case B2400:
-        return 2400;
-    case B4800:
-        return 4800;
-    case B9600:
-        return 9600;
-    case B19200:
-        return 19200;
-    default:
-        return 0;
-    }
+    ::tcgetattr(m_master, &settings);
+    const auto *const known = std::find_if(speeds.begin(), speeds.end(), [&](const auto &speed) {
+        return speed.first == ::cfgetospeed(&settings);
+    });
+    return known == speeds.end() ? 0 : known->second;
 }
 
 void PtyLine::close()
 {
-    m_outputGrace.stop();
     // Later, not now: close() may run while one of the notifiers is delivering its signal.
     for (QSocketNotifier *notifier : {m_readNotifier, m_writeNotifier, m_openNotifier}) {
         if (notifier) {
@@ -231,8 +195,6 @@ void PtyLine::close()
 
 qint64 PtyLine::write(QByteArrayView bytes)
 {
-    if (m_master < 0)
-        return -1;
     if (!m_peerOpen)
         return bytes.size(); // nobody listens: the bytes are lost, as on a real line
     const ssize_t written = ::write(m_master, bytes.data(), size_t(bytes.size()));
@@ -241,43 +203,23 @@ qint64 PtyLine::write(QByteArrayView bytes)
             m_writeNotifier->setEnabled(true);
         return written;
     }
-    if (errno == EAGAIN || errno == EINTR) {
+    if (errno == EAGAIN) {
         m_writeNotifier->setEnabled(true);
         return 0;
     }
-    const QString error = systemError("write"); // before logging touches errno
-    qCWarning(lcSim).noquote() << error;
+    printProblem(systemError("write"));
     return -1;
-}
-
-void PtyLine::discardOutput()
-{
-    if (m_master >= 0)
-        ::tcflush(m_master, TCOFLUSH);
-}
-
-void PtyLine::awaitOutputRead()
-{
-    // The master cannot tell how much of its output the other side has read; a reader that
-    // polls takes it well within the grace period.
-    m_outputGrace.start();
 }
 
 void PtyLine::readMaster()
 {
-    std::array<char, 4096> buffer{};
-    const ssize_t count = ::read(m_master, buffer.data(), buffer.size());
-    if (count > 0) {
-        Q_EMIT received(QByteArray(buffer.data(), count));
-        return;
-    }
-    if (count < 0 && (errno == EAGAIN || errno == EINTR))
+    if (takeInput())
         return;
     // EIO: no process has the slave open any more. The close's event is queued before the
     // master hears of it, so the events tell it first, with each open and close in its turn.
     // After them the other side may be back already.
     readOpenEvents();
-    if (!m_peerOpen || m_master < 0 || !masterHungUp())
+    if (!m_peerOpen || !masterHungUp())
         return;
     m_othersOpen = 0; // events lost: the master has the last word
     lostPeer();
@@ -289,7 +231,7 @@ void PtyLine::lostPeer()
     m_readNotifier->setEnabled(false);
     m_writeNotifier->setEnabled(false);
     // Bytes the other side did not read would greet the next process that opens the device.
-    discardOutput();
+    ::tcflush(m_master, TCOFLUSH);
     // And that process should find a raw line even if the last one left it otherwise.
     setRawMode(m_master);
     Q_EMIT peerClosed();

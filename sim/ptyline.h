@@ -16,9 +16,6 @@
 #include <QByteArrayView>
 #include <QObject>
 #include <QString>
-#include <QTimer>
-
-#include <chrono>
 
 class QSocketNotifier;
 
@@ -27,10 +24,6 @@ class PtyLine : public QObject
     Q_OBJECT
 
 public:
-    // How long the other side gets to read what was written before a hang-up: a reader that
-    // polls easily makes it, and it is still well within the tool's half second for a byte.
-    static constexpr std::chrono::milliseconds OutputReadGrace{150};
-
     explicit PtyLine(QObject *parent = nullptr);
     ~PtyLine() override;
 
@@ -39,9 +32,7 @@ public:
     bool open(QString *error);
     void close();
 
-    bool isOpen() const { return m_master >= 0; }
     QString devicePath() const { return m_devicePath; }
-    bool isPeerOpen() const { return m_peerOpen; }
     // The speed in baud that the other side has set on the line, 0 when it is none of the usual.
     int baudRate() const;
 
@@ -49,25 +40,21 @@ public:
     // (writable() follows), -1 on failure. While the other side has the line closed, the bytes
     // are dropped.
     qint64 write(QByteArrayView bytes);
-    // Drops the bytes written that the other side has not read yet.
-    void discardOutput();
-    // Emits outputRead() once the other side has had OutputReadGrace to read what was written.
-    // A hangup discards unread bytes, so it waits for this first.
-    void awaitOutputRead();
 
 Q_SIGNALS:
     void received(const QByteArray &bytes);
     void peerOpened();
     void peerClosed();
     void writable();
-    void outputRead();
 
 private:
     bool watchOpens(const QByteArray &slavePath, QString *error);
     void readOpenEvents();
     void otherOpened();
     void otherClosed();
-    void takePendingInput();
+    // Hands on all that the other side wrote; false when the master's reads fail (EIO: no
+    // process has the slave open).
+    bool takeInput();
     bool masterHungUp() const;
     void readMaster();
     void lostPeer();
@@ -81,5 +68,4 @@ private:
     QSocketNotifier *m_openNotifier = nullptr;
     // Descriptors of the slave held by others, as counted from the open and close events.
     int m_othersOpen = 0;
-    QTimer m_outputGrace;
 };

@@ -2,7 +2,12 @@
 
 #include "frame.h"
 
+#include <algorithm>
+
 namespace {
+
+// The first bytes of every request: Frame::Lead, Frame::Start and Frame::Header.
+constexpr QByteArrayView LeadIn{"\x00\xFF\x01", 3};
 
 std::uint8_t byteAt(const QByteArray &bytes, qsizetype index)
 {
@@ -11,36 +16,16 @@ std::uint8_t byteAt(const QByteArray &bytes, qsizetype index)
 
 } // namespace
 
-RequestParser::RequestParser()
-{
-    m_buffer.reserve(MaxFrameSize);
-}
-
 QList<RequestFrame> RequestParser::feed(std::uint8_t byte)
 {
     m_buffer.append(char(byte));
-    ++m_position;
 
     QList<RequestFrame> frames;
     for (;;) {
-        // Drop what cannot begin a frame: keep the buffer starting at 00 FF, or at a lone 00 that
-        // may be followed by FF.
-        qsizetype start = 0;
-        const qsizetype size = m_buffer.size();
-        while (start < size) {
-            if (byteAt(m_buffer, start) == Frame::Lead &&
-                (start + 1 == size || byteAt(m_buffer, start + 1) == Frame::Start))
-                break;
-            ++start;
-        }
-        m_buffer.remove(0, start);
-
-        if (m_buffer.size() <= Frame::RequestHeaderOffset)
-            return frames;
-        if (byteAt(m_buffer, Frame::RequestHeaderOffset) != Frame::Header) {
+        // Drop what cannot begin a frame: the buffer starts with the lead-in, or as much of it as
+        // has come.
+        while (!LeadIn.startsWith(m_buffer.first(std::min(m_buffer.size(), LeadIn.size()))))
             m_buffer.remove(0, 1);
-            continue;
-        }
         if (m_buffer.size() <= Frame::RequestLengthOffset)
             return frames;
         const qsizetype frameSize =
@@ -55,15 +40,11 @@ QList<RequestFrame> RequestParser::feed(std::uint8_t byte)
             m_buffer.remove(0, 1);
             continue;
         }
-
-        RequestFrame frame;
-        frame.group = byteAt(m_buffer, Frame::RequestGroupOffset);
-        frame.command = byteAt(m_buffer, Frame::RequestCommandOffset);
-        frame.data =
-            m_buffer.mid(Frame::RequestDataOffset, frameSize - Frame::RequestDataOffset - 1);
-        frame.bytes = m_buffer.left(frameSize);
-        frame.position = m_position - m_buffer.size();
-        frames.append(frame);
+        frames.append(
+            {byteAt(m_buffer, Frame::RequestGroupOffset),
+             byteAt(m_buffer, Frame::RequestCommandOffset),
+             m_buffer.sliced(Frame::RequestDataOffset, frameSize - Frame::RequestDataOffset - 1),
+             m_buffer.first(frameSize)});
         m_buffer.remove(0, frameSize);
     }
 }
@@ -71,5 +52,4 @@ QList<RequestFrame> RequestParser::feed(std::uint8_t byte)
 void RequestParser::reset()
 {
     m_buffer.clear();
-    m_position = 0;
 }

@@ -9,7 +9,7 @@
 // frame it looks for the next 00 FF from the byte after the failed lead, so a frame that follows a
 // truncated one is still found.
 //
-// It holds at most one frame's worth of bytes (MaxFrameSize), whatever it is fed.
+// It holds at most one frame's worth of bytes, whatever it is fed.
 
 #include "frame.h"
 
@@ -23,30 +23,18 @@ struct RequestFrame
     std::uint8_t group = 0;
     std::uint8_t command = 0;
     QByteArray data;
-    QByteArray bytes;    // the whole frame as received, lead to checksum
-    qint64 position = 0; // stream position of its lead byte, counted from the last reset
+    QByteArray bytes; // the whole frame as received, lead to checksum
 };
 
 class RequestParser
 {
 public:
-    // Lead, start, header, group, command, length, 255 data bytes, checksum.
-    static constexpr qsizetype MaxFrameSize = Frame::RequestDataOffset + 255 + 1;
-
-    RequestParser();
-
     // Takes the next byte of the stream. Returns the frames that this byte completes: usually
     // none or one; more only when a failed frame had hidden shorter ones behind its lead.
     QList<RequestFrame> feed(std::uint8_t byte);
-
-    // The bytes held as the possible beginning of a frame: always the latest ones fed.
-    qsizetype pendingSize() const { return m_buffer.size(); }
-    // The number of bytes fed since the last reset.
-    qint64 position() const { return m_position; }
 
     void reset();
 
 private:
     QByteArray m_buffer;
-    qint64 m_position = 0;
 };

@@ -10,20 +10,41 @@
 
 using namespace Qt::StringLiterals;
 
+namespace {
+
+const QCommandLineOption
+    LinkOption(u"link"_s,
+               u"Make $XDG_CONFIG_HOME/k5-dipswitch/ports/COMn (default "
+               u"~/.config/k5-dipswitch/ports/COMn, n from 1 to 16) a symbolic link to the device, "
+               u"so that the tool finds it as port COMn; removed on exit."_s,
+               u"COMn"_s);
+const QCommandLineOption
+    CodeOption(u"code"_s, u"The code held at the start, 0 to 65535 (default 29524)."_s, u"N"_s);
+const QCommandLineOption OffOption(u"off"_s,
+                                   u"Start with the DIP-switch function off (held value FFFF)."_s);
+const QCommandLineOption VersionTextOption(
+    u"version-text"_s,
+    u"The version text (default \"K5-SIM 1.0\"), Latin-1, cut to 32 characters."_s, u"TEXT"_s);
+const QCommandLineOption
+    NoPacingOption(u"no-pacing"_s, u"Send at once instead of at 2400 baud (1/240 s a byte)."_s);
+const QCommandLineOption
+    LogOption(u"log"_s, u"Log events on standard error, one line each (see Log lines)."_s);
+const QCommandLineOption
+    FaultOption(u"fault"_s,
+                u"Play a fault (see Fault kinds) on every request that would be answered."_s,
+                u"KIND"_s);
+const QCommandLineOption HelpOption(QStringList{u"h"_s, u"help"_s}, u"Show this help."_s);
+const QCommandLineOption VersionOption(QStringList{u"v"_s, u"version"_s},
+                                       u"Show the program's version."_s);
+
+} // namespace
+
 std::optional<SimOptions> SimOptions::parse(const QStringList &arguments, QString *error)
 {
     QCommandLineParser parser;
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
-    const QCommandLineOption link(u"link"_s, {}, u"COMn"_s);
-    const QCommandLineOption code(u"code"_s, {}, u"N"_s);
-    const QCommandLineOption off(u"off"_s);
-    const QCommandLineOption versionText(u"version-text"_s, {}, u"TEXT"_s);
-    const QCommandLineOption noPacing(u"no-pacing"_s);
-    const QCommandLineOption log(u"log"_s);
-    const QCommandLineOption fault(u"fault"_s, {}, u"KIND"_s);
-    const QCommandLineOption help(QStringList{u"h"_s, u"help"_s});
-    parser.addOptions({link, code, off, versionText, noPacing, log, fault, help});
-
+    parser.addOptions({LinkOption, CodeOption, OffOption, VersionTextOption, NoPacingOption,
+                       LogOption, FaultOption, HelpOption, VersionOption});
     if (!parser.parse(arguments)) {
         *error = parser.errorText();
         return std::nullopt;
@@ -34,17 +55,21 @@ std::optional<SimOptions> SimOptions::parse(const QStringList &arguments, QStrin
     }
 
     SimOptions options;
-    options.help = parser.isSet(help);
-    options.pacing = !parser.isSet(noPacing);
-    options.log = parser.isSet(log);
+    if (parser.isSet(HelpOption))
+        options.infoText = usage();
+    else if (parser.isSet(VersionOption))
+        options.infoText = u"k5-transmitter-sim "_s + QLatin1StringView(K5_VERSION) + u'\n';
+    options.pacing = !parser.isSet(NoPacingOption);
+    options.log = parser.isSet(LogOption);
 
-    if (parser.isSet(code) && parser.isSet(off)) {
+    if (parser.isSet(CodeOption) && parser.isSet(OffOption)) {
         *error = u"--code and --off exclude each other"_s;
         return std::nullopt;
     }
-    if (parser.isSet(code)) {
-        const QString text = parser.value(code);
-        static const QRegularExpression digits(u"^[0-9]{1,5}$"_s);
+    if (parser.isSet(CodeOption)) {
+        const QString text = parser.value(CodeOption);
+        static const QRegularExpression digits(
+            QRegularExpression::anchoredPattern(u"[0-9]{1,5}"_s));
         const uint value = text.toUInt();
         if (!digits.match(text).hasMatch() || value > 0xFFFF) {
             *error = u"--code: '%1' is not a number from 0 to 65535"_s.arg(text);
@@ -52,11 +77,11 @@ std::optional<SimOptions> SimOptions::parse(const QStringList &arguments, QStrin
         }
         options.heldValue = static_cast<std::uint16_t>(value);
     }
-    if (parser.isSet(off))
+    if (parser.isSet(OffOption))
         options.heldValue = Frame::OffMarker;
 
-    if (parser.isSet(versionText)) {
-        const QString text = parser.value(versionText);
+    if (parser.isSet(VersionTextOption)) {
+        const QString text = parser.value(VersionTextOption);
         if (std::any_of(text.begin(), text.end(), [](QChar c) { return c.unicode() > 0xFF; })) {
             *error = u"--version-text: only Latin-1 characters fit on the line"_s;
             return std::nullopt;
@@ -64,24 +89,21 @@ std::optional<SimOptions> SimOptions::parse(const QStringList &arguments, QStrin
         options.versionText = text.toLatin1();
     }
 
-    if (parser.isSet(fault)) {
-        const std::optional<Fault> kind = Fault::fromText(parser.value(fault));
-        if (!kind) {
-            *error = u"--fault: unknown fault '%1' (see --help)"_s.arg(parser.value(fault));
+    if (parser.isSet(FaultOption)) {
+        const std::optional<Fault> fault = Fault::fromText(parser.value(FaultOption));
+        if (!fault) {
+            *error = u"--fault: unknown fault '%1' (see --help)"_s.arg(parser.value(FaultOption));
             return std::nullopt;
         }
-        options.fault = *kind;
+        options.fault = *fault;
     }
 
-    if (parser.isSet(link)) {
-        const QString name = parser.value(link);
-        // The names the tool offers: no leading zero, no sign, no blank.
-        static const QRegularExpression port(u"^COM([1-9][0-9]*)$"_s);
-        const QRegularExpressionMatch match = port.match(name);
-        const int number = match.captured(1).toInt();
-        if (!match.hasMatch() || number < FirstPortNumber || number > LastPortNumber) {
-            *error = u"--link: '%1' is not a port name from COM%2 to COM%3"_s.arg(
-                name, QString::number(FirstPortNumber), QString::number(LastPortNumber));
+    if (parser.isSet(LinkOption)) {
+        // The names the tool offers, exactly.
+        const QString name = parser.value(LinkOption);
+        if (PortName(PortNumberFromText(name)) != name) {
+            *error = u"--link: '%1' is not a port name from %2 to %3"_s.arg(
+                name, PortName(FirstPortNumber), PortName(LastPortNumber));
             return std::nullopt;
         }
         options.linkName = name;
@@ -91,57 +113,46 @@ std::optional<SimOptions> SimOptions::parse(const QStringList &arguments, QStrin
 
 QString SimOptions::usage()
 {
-    return uR"(Usage: k5-transmitter-sim [options]
-
-Simulates a K5 transmitter on a serial line that echoes, for working and testing
-without a transmitter. Opens a pseudo-terminal, prints its device path (for
-example /dev/pts/7) as the first line of standard output and serves it until
-SIGINT or SIGTERM. Every byte received is echoed; the requests read code, write
-code and read version are answered after their echo.
-
-Options:
-  --link COMn          Make $XDG_CONFIG_HOME/k5-dipswitch/ports/COMn (default
-                       ~/.config/k5-dipswitch/ports/COMn, n from 1 to 16) a
-                       symbolic link to the device; removed on exit.
-  --code N             Held code at start, 0 to 65535 (default 29524).
-  --off                Start with the DIP-switch function off (held value FFFF).
-  --version-text TEXT  Version text (default "K5-SIM 1.0"), Latin-1, cut to 32
-                       characters.
-  --no-pacing          Send at once instead of at 2400 baud (1/240 s a byte).
-  --log                Log events on standard error, one line each:
-                         rx <hex>   a well-formed request frame received
-                         tx <hex>   a reply sent (the bytes after the echo)
-                         open       the other side opened the line
-                         line N baud  the speed it set, at its first bytes
-                         closed     the other side closed the line
-                         hangup     the line was hung up (fault hangup)
-  --fault KIND         Play a fault on every request that would be answered.
-  -h, --help           Show this text.
-
+    QCommandLineParser parser;
+    parser.setApplicationDescription(
+        u"Simulates a K5 transmitter on a serial line that echoes, for working and\n"
+        u"testing without a transmitter. Opens a pseudo-terminal, prints its device path\n"
+        u"(for example /dev/pts/7) as the first line of standard output and serves it\n"
+        u"until SIGINT, SIGTERM or SIGHUP. Every byte received is echoed; the requests\n"
+        u"read code, write code and read version are answered after their echo, all\n"
+        u"paced as on a line at 2400 baud."_s);
+    parser.addOptions({LinkOption, CodeOption, OffOption, VersionTextOption, NoPacingOption,
+                       LogOption, FaultOption, HelpOption, VersionOption});
+    // The parser's usage line names the program by the path it was started with.
+    return u"Usage: k5-transmitter-sim [options]\n"_s + parser.helpText().section(u'\n', 1) + uR"(
 Fault kinds:
-  no-echo        Nothing comes back, neither echo nor reply.
-  short-echo     The echo lacks its last byte; no reply.
-  no-reply       Echo, no reply.
-  cut:K          Echo, then only the first K bytes of the reply (K up to 255).
-  late-byte      Echo, then the reply with a 0.7 s pause before its last byte.
-  bad-checksum   The reply's checksum byte plus one.
-  wrong-command  The reply's command byte changed (02 and 12 swapped, 00 -> 02).
-  wrong-group    The reply's command group changed (02 -> 01, 01 -> 02).
-  overlong       A reply with length byte 35, 35 data bytes (its data padded
-                 with 00) and a fitting checksum.
-  noise          Echo, then the stray bytes 00 55 AA, then the correct reply.
-  hangup         Echo, the first 3 bytes of the reply, then the line hangs up
-                 as an unplugged adapter does; a fresh device is then offered
-                 (its path printed as a new line, the --link pointed to it).
-  slow:MS        Echo, then the correct reply with a pause of MS milliseconds
-                 (0 to 2000) before every byte of it.
-  trailing-noise Echo, the correct reply, then the stray bytes 55 AA 00.
-  keep-code      Every reply correct, writes confirmed, but the code held
-                 stays as it was (a transmitter that does not store).
-With no-echo, short-echo and keep-code a write request is not carried out; with
-the other faults the written code is held.
+  no-echo         Nothing comes back, neither echo nor reply; a write is not
+                  carried out.
+  no-reply        Echo, no reply.
+  bad-checksum    The reply's checksum byte plus one.
+  wrong-command   The reply's command byte changed (02 -> 12, 12 and 00 -> 02),
+                  its checksum fitting.
+  cut:K           Echo, then only the first K bytes of the reply (K up to 255).
+  slow:MS         Echo, then the reply with a pause of MS milliseconds (0 to
+                  2000) before every byte of it.
+  trailing-noise  Echo, the reply, then the stray bytes 55 AA 00.
+  hangup          Echo, the first 3 bytes of the reply, then the line hangs up
+                  as an unplugged adapter does: a fresh device is offered, its
+                  path printed as a new line and the --link pointed to it.
+  keep-code       Every reply correct and writes confirmed, but the code held
+                  stays as it was (a transmitter that does not store).
 
-Exit status: 0 after SIGINT or SIGTERM, 1 when the line cannot be set up,
-2 for a bad option.
+Log lines:
+  open            The other side opened the line.
+  line N baud     The speed it set, at its first bytes.
+  rx HEX          A well-formed request frame received.
+  tx HEX          A reply sent in full (the bytes after the echo).
+  closed          The other side closed the line.
+  hangup          The line hung up (fault hangup).
+
+Exit status:
+  0   After SIGINT, SIGTERM or SIGHUP.
+  1   The line could not be set up.
+  2   A bad option.
 )"_s;
 }

@@ -20,11 +20,12 @@ struct SimOptions
     QString linkName; // COMn, empty for no link
     bool pacing = true;
     bool log = false;
-    bool help = false;
+    QString infoText; // for --help and --version: the text to print instead of running
     Fault fault;
 
     // Reads the arguments (the program name first). On a bad option gives nullopt and a
     // one-line message in *error.
     static std::optional<SimOptions> parse(const QStringList &arguments, QString *error);
+    // The --help text.
     static QString usage();
 };

@@ -1,29 +1,21 @@
 #include "simulator.h"
 
-#include "simlogging.h"
+#include "portmap.h"
+#include "portselection.h"
+#include "simoutput.h"
 
 #include <QCoreApplication>
+#include <QFile>
 #include <QSocketNotifier>
+#include <QTimer>
 
 #include <algorithm>
 #include <cstdint>
-#include <cstdio>
 #include <ctime>
 #include <sys/timerfd.h>
 #include <unistd.h>
 
-Q_LOGGING_CATEGORY(lcSim, "k5.sim")
-
-namespace {
-
-// Qt timers count whole milliseconds; round up so the byte is due when the timer fires. The
-// deadlines themselves stay exact, so the rounding never adds up over a burst.
-std::chrono::milliseconds timerDelay(std::chrono::steady_clock::duration wait)
-{
-    return std::chrono::ceil<std::chrono::milliseconds>(wait);
-}
-
-} // namespace
+using namespace Qt::StringLiterals;
 
 Simulator::Simulator(const SimOptions &options, QObject *parent)
     : QObject(parent), m_options(options)
@@ -32,25 +24,10 @@ Simulator::Simulator(const SimOptions &options, QObject *parent)
     m_transmitter.setVersionText(options.versionText);
     m_transmitter.setFault(options.fault);
     if (!options.linkName.isEmpty())
-        m_link = std::make_unique<PortLink>(options.linkName);
+        m_linkPath = PortsFolder() + u'/' + options.linkName;
 
-    m_pumpTimer.setSingleShot(true);
-    m_pumpTimer.setTimerType(Qt::PreciseTimer);
-    connect(&m_pumpTimer, &QTimer::timeout, this, &Simulator::pump);
-    // The steady clock counts CLOCK_MONOTONIC's time, so its deadlines serve the descriptor as
-    // they are.
-    m_wakeTimer = ::timerfd_create(CLOCK_MONOTONIC, TFD_NONBLOCK | TFD_CLOEXEC);
-    if (m_wakeTimer >= 0) {
-        m_wakeNotifier = new QSocketNotifier(m_wakeTimer, QSocketNotifier::Read, this);
-        connect(m_wakeNotifier, &QSocketNotifier::activated, this, [this] {
-            std::uint64_t expirations = 0;
-            if (::read(m_wakeTimer, &expirations, sizeof expirations) > 0)
-                pump();
-        });
-    }
     connect(&m_line, &PtyLine::received, this, &Simulator::receive);
-    connect(&m_line, &PtyLine::writable, this, &Simulator::schedulePump);
-    connect(&m_line, &PtyLine::outputRead, this, &Simulator::renewLine);
+    connect(&m_line, &PtyLine::writable, this, [this] { pumpAt({}); });
     connect(&m_line, &PtyLine::peerOpened, this, [this] { logEvent("open"); });
     connect(&m_line, &PtyLine::peerClosed, this, [this] {
         logEvent("closed");
@@ -63,7 +40,9 @@ Simulator::Simulator(const SimOptions &options, QObject *parent)
 
 Simulator::~Simulator()
 {
-    stop();
+    // Someone may have pointed the name elsewhere since; that link is theirs.
+    if (!m_linkTarget.isEmpty() && QFile::symLinkTarget(m_linkPath) == m_linkTarget)
+        QFile::remove(m_linkPath);
     delete m_wakeNotifier;
     if (m_wakeTimer >= 0)
         ::close(m_wakeTimer);
@@ -71,24 +50,31 @@ Simulator::~Simulator()
 
 bool Simulator::start(QString *error)
 {
+    // The steady clock counts CLOCK_MONOTONIC's time, so its instants serve the descriptor as
+    // they are.
+    m_wakeTimer = ::timerfd_create(CLOCK_MONOTONIC, TFD_NONBLOCK | TFD_CLOEXEC);
+    if (m_wakeTimer < 0) {
+        *error = systemError("timerfd_create") + u" (it paces the line)"_s;
+        return false;
+    }
+    m_wakeNotifier = new QSocketNotifier(m_wakeTimer, QSocketNotifier::Read, this);
+    connect(m_wakeNotifier, &QSocketNotifier::activated, this, [this] {
+        std::uint64_t expirations = 0;
+        if (::read(m_wakeTimer, &expirations, sizeof expirations) > 0)
+            pump();
+    });
     return m_line.open(error) && announceLine(error);
-}
-
-void Simulator::stop()
-{
-    if (m_link)
-        m_link->remove();
-    m_line.close();
 }
 
 bool Simulator::announceLine(QString *error)
 {
     // The link first: whoever reads the path may go for the link at once.
-    if (m_link && !m_link->pointTo(m_line.devicePath(), error))
-        return false;
-    const QByteArray line = m_line.devicePath().toLocal8Bit() + '\n';
-    std::fwrite(line.constData(), 1, size_t(line.size()), stdout);
-    std::fflush(stdout);
+    if (!m_linkPath.isEmpty()) {
+        if (!PointPortLink(m_linkPath, m_line.devicePath(), error))
+            return false;
+        m_linkTarget = m_line.devicePath();
+    }
+    printLine(stdout, m_line.devicePath().toLocal8Bit());
     return true;
 }
 
@@ -96,11 +82,11 @@ void Simulator::receive(const QByteArray &bytes)
 {
     if (m_hangingUp)
         return; // the adapter is as good as unplugged
-    if (m_queuedBytes > MaxQueuedBytes) {
+    if (qsizetype(m_queue.size()) > MaxQueuedBytes) {
         // The other side writes far faster than the paced line returns; a real line cannot
         // fall behind like this, so rather than grow without bound the bytes are dropped.
         if (!m_warnedFull)
-            qCWarning(lcSim) << "output backed up; dropping received bytes";
+            printProblem(u"output backed up; received bytes dropped"_s);
         m_warnedFull = true;
         return;
     }
@@ -120,131 +106,74 @@ void Simulator::receive(const QByteArray &bytes)
         enqueue(output.echo, receivedAt);
         for (const Answer &answer : output.answers) {
             logEvent("rx", answer.request);
-            const QByteArray &reply = answer.reply;
-            if (reply.isEmpty())
+            if (answer.reply.isEmpty())
                 continue;
-            if (answer.pauseBeforeEach > std::chrono::milliseconds::zero()) {
-                // One byte at a time, each due its pause after the one before; the pump sleeps
-                // until each deadline. The last byte completes the reply for the log.
-                for (qsizetype i = 0; i < reply.size(); ++i) {
-                    const bool last = i == reply.size() - 1;
-                    enqueue(reply.sliced(i, 1), receivedAt, answer.pauseBeforeEach,
-                            last ? reply : QByteArray(), last && answer.hangUp);
-                }
-            } else if (answer.pauseBeforeLast > std::chrono::milliseconds::zero()) {
-                enqueue(reply.first(reply.size() - 1), receivedAt);
-                enqueue(reply.last(1), receivedAt, answer.pauseBeforeLast, reply, answer.hangUp);
-            } else {
-                enqueue(reply, receivedAt, {}, reply, answer.hangUp);
-            }
+            enqueue(answer.reply, receivedAt, answer.pauseBeforeEach);
+            m_queue.back().reply = answer.reply;
+            m_queue.back().hangUpAfter = answer.hangUp;
         }
     }
+    // Sending waits for the event loop, so that it never runs inside the line's own handlers.
+    pumpAt({});
 }
 
 void Simulator::enqueue(QByteArrayView bytes, Clock::time_point receivedAt,
-                        std::chrono::nanoseconds pauseBefore, const QByteArray &sentReply,
-                        bool hangUpAfter)
+                        std::chrono::nanoseconds pauseBefore)
 {
-    if (bytes.isEmpty())
-        return;
     const std::chrono::nanoseconds byteTime =
-        m_options.pacing ? std::chrono::nanoseconds(ByteTime) : std::chrono::nanoseconds::zero();
-    QList<Clock::time_point> due;
-    due.reserve(bytes.size());
-    Clock::time_point at = std::max(m_lastDue, receivedAt) + pauseBefore;
-    for (qsizetype i = 0; i < bytes.size(); ++i)
-        due.append(at += byteTime);
-    m_lastDue = at;
-    m_queuedBytes += bytes.size();
-
-    if (!m_queue.empty()) {
-        // Plain bytes after plain bytes: one stretch, however many bytes came in one by one.
-        Pending &last = m_queue.back();
-        if (last.sentReply.isEmpty() && !last.hangUpAfter && sentReply.isEmpty() && !hangUpAfter) {
-            last.bytes.append(bytes);
-            last.due.append(due);
-            schedulePump();
-            return;
-        }
+        m_options.pacing ? ByteTime : std::chrono::nanoseconds::zero();
+    for (const char byte : bytes) {
+        m_lastDue = std::max(m_lastDue, receivedAt) + pauseBefore + byteTime;
+        m_queue.push_back({m_lastDue, byte, {}, false});
     }
-    m_queue.push_back({bytes.toByteArray(), std::move(due), sentReply, hangUpAfter});
-    schedulePump();
-}
-
-void Simulator::schedulePump()
-{
-    // Sending waits for the event loop, so that it never runs inside the line's own handlers.
-    if (!m_pumpTimer.isActive())
-        m_pumpTimer.start(0);
 }
 
 void Simulator::pumpAt(Clock::time_point due)
 {
-    if (m_wakeTimer >= 0) {
-        const auto sinceStart = due.time_since_epoch();
-        const auto seconds = std::chrono::floor<std::chrono::seconds>(sinceStart);
-        itimerspec wake{};
-        wake.it_value.tv_sec = time_t(seconds.count());
-        wake.it_value.tv_nsec = long(
-            std::chrono::duration_cast<std::chrono::nanoseconds>(sinceStart - seconds).count());
-        if (wake.it_value.tv_sec == 0 && wake.it_value.tv_nsec == 0)
-            wake.it_value.tv_nsec = 1; // zero would disarm it
-        if (::timerfd_settime(m_wakeTimer, TFD_TIMER_ABSTIME, &wake, nullptr) == 0)
-            return;
-    }
-    m_pumpTimer.start(timerDelay(due - Clock::now()));
+    const Clock::duration sinceBoot = std::max(due.time_since_epoch(), Clock::duration{1});
+    const auto seconds = std::chrono::floor<std::chrono::seconds>(sinceBoot);
+    itimerspec wake{};
+    wake.it_value.tv_sec = time_t(seconds.count());
+    wake.it_value.tv_nsec = long(std::chrono::nanoseconds(sinceBoot - seconds).count());
+    ::timerfd_settime(m_wakeTimer, TFD_TIMER_ABSTIME, &wake, nullptr);
 }
 
 void Simulator::pump()
 {
-    while (!m_queue.empty()) {
-        Pending &front = m_queue.front();
-        const auto now = Clock::now();
-        // The bytes whose time has come; the rest wait for the first one's deadline.
-        qsizetype count = 0;
-        while (m_sentOfFront + count < front.bytes.size() &&
-               front.due[m_sentOfFront + count] <= now)
-            ++count;
-        if (count == 0) {
-            pumpAt(front.due[m_sentOfFront]);
-            return;
-        }
-
-        const qint64 written =
-            m_line.write(QByteArrayView(front.bytes).sliced(m_sentOfFront, count));
-        if (written < 0) {
-            dropOutput();
-            return;
-        }
-        if (written == 0)
-            return; // the line is full; writable() calls again
-        m_sentOfFront += written;
-        m_queuedBytes -= written;
-        if (m_sentOfFront < front.bytes.size())
-            continue;
-
-        if (!front.sentReply.isEmpty())
-            logEvent("tx", front.sentReply);
-        const bool hangUpNow = front.hangUpAfter;
+    // The bytes whose time has come, up to a hang-up; the rest wait for the first one's instant.
+    const Clock::time_point now = Clock::now();
+    QByteArray ready;
+    for (const Pending &pending : m_queue) {
+        if (pending.due > now)
+            break;
+        ready.append(pending.byte);
+        if (pending.hangUpAfter)
+            break;
+    }
+    const qint64 written = ready.isEmpty() ? 0 : m_line.write(ready);
+    if (written < 0) {
+        dropOutput();
+        return;
+    }
+    for (qint64 i = 0; i < written; ++i) {
+        const Pending sent = std::move(m_queue.front());
         m_queue.pop_front();
-        m_sentOfFront = 0;
-        if (hangUpNow) {
+        if (!sent.reply.isEmpty())
+            logEvent("tx", sent.reply);
+        if (sent.hangUpAfter) {
             hangUp();
             return;
         }
     }
+    if (written < ready.size())
+        return; // the line is full; writable() calls again
+    if (!m_queue.empty())
+        pumpAt(m_queue.front().due);
 }
 
 void Simulator::dropOutput()
 {
-    m_queue.clear();
-    m_queuedBytes = 0;
-    m_sentOfFront = 0;
-    m_pumpTimer.stop();
-    if (m_wakeTimer >= 0) {
-        const itimerspec disarm{};
-        ::timerfd_settime(m_wakeTimer, TFD_TIMER_ABSTIME, &disarm, nullptr);
-    }
+    m_queue.clear(); // a wake-up still armed finds nothing to send
     // What was not sent is gone; the line is free at once.
     m_lastDue = {};
 }
@@ -255,7 +184,7 @@ void Simulator::hangUp()
     // other side has not read yet.
     m_hangingUp = true;
     dropOutput();
-    m_line.awaitOutputRead();
+    QTimer::singleShot(HangUpGrace, this, &Simulator::renewLine);
 }
 
 void Simulator::renewLine()
@@ -267,7 +196,7 @@ void Simulator::renewLine()
     // adapter, and the new device gets a path of its own.
     QString error;
     if (!m_line.open(&error) || !announceLine(&error)) {
-        qCCritical(lcSim).noquote() << "no fresh line after the hangup:" << error;
+        printProblem(u"no fresh line after the hangup: "_s + error);
         QCoreApplication::exit(1);
     }
 }
@@ -279,7 +208,5 @@ void Simulator::logEvent(QByteArrayView event, QByteArrayView bytes) const
     QByteArray line = event.toByteArray();
     if (!bytes.isEmpty())
         line += ' ' + bytes.toByteArray().toHex(' ').toUpper();
-    line += '\n';
-    std::fwrite(line.constData(), 1, size_t(line.size()), stderr);
-    std::fflush(stderr);
+    printLine(stderr, line);
 }

@@ -1,5 +1,7 @@
 #include "transmitter.h"
 
+#include <algorithm>
+
 namespace {
 
 // The version reply's data begins with these two bytes, then the text follows.
@@ -12,14 +14,7 @@ std::uint8_t wrongCommand(std::uint8_t command)
     return command == Frame::ReadCodeCommand ? Frame::WriteCodeCommand : Frame::ReadCodeCommand;
 }
 
-std::uint8_t wrongGroup(std::uint8_t group)
-{
-    return group == Frame::CodeGroup ? Frame::VersionGroup : Frame::CodeGroup;
-}
-
 } // namespace
-
-Transmitter::Transmitter() = default;
 
 void Transmitter::setVersionText(QByteArrayView text)
 {
@@ -28,48 +23,17 @@ void Transmitter::setVersionText(QByteArrayView text)
 
 LineOutput Transmitter::receive(std::uint8_t byte)
 {
+    // With no echo the line carries nothing back, and a request whose echo is lost did not get
+    // through to be carried out; it was received all the same.
+    const bool lineBroken = m_fault.kind == FaultKind::NoEcho;
     LineOutput output;
-    const QList<RequestFrame> frames = m_parser.feed(byte);
-    const qint64 position = m_parser.position();
-
-    const bool holdEcho = m_fault.kind == FaultKind::NoEcho;
-    if (holdEcho)
-        m_heldEcho.append(char(byte));
-    else
+    if (!lineBroken)
         output.echo.append(char(byte));
-
-    for (const RequestFrame &frame : frames) {
-        Answer answer;
+    for (const RequestFrame &frame : m_parser.feed(byte)) {
+        const std::optional<Reply> reply = lineBroken ? std::nullopt : execute(frame);
+        Answer answer = reply ? faultyAnswer(*reply) : Answer{};
         answer.request = frame.bytes;
-        // A request that loses its echo did not get through the line, so it is not carried out.
-        const bool lost = m_fault.kind == FaultKind::NoEcho || m_fault.kind == FaultKind::ShortEcho;
-        const bool understood = understands(frame);
-        if (understood && !lost) {
-            if (const std::optional<Reply> reply = execute(frame))
-                answer = faultyAnswer(frame, *reply);
-        }
-        if (understood && holdEcho) {
-            // Let out what came before the frame; the frame's own bytes never come back.
-            output.echo.append(m_heldEcho.first(frame.position - m_heldPosition));
-            const qint64 end = frame.position + frame.bytes.size();
-            m_heldEcho.remove(0, end - m_heldPosition);
-            m_heldPosition = end;
-        }
-        if (understood && m_fault.kind == FaultKind::ShortEcho &&
-            frame.position + frame.bytes.size() == position)
-            output.echo.chop(1);
         output.answers.append(answer);
-    }
-
-    if (holdEcho) {
-        // Everything before the parser's pending bytes can no longer be part of a request.
-        const qint64 decided = position - m_parser.pendingSize();
-        const qsizetype release = decided - m_heldPosition;
-        if (release > 0) {
-            output.echo.append(m_heldEcho.first(release));
-            m_heldEcho.remove(0, release);
-            m_heldPosition = decided;
-        }
     }
     return output;
 }
@@ -88,85 +52,51 @@ LineOutput Transmitter::receive(QByteArrayView bytes)
 void Transmitter::resetLine()
 {
     m_parser.reset();
-    m_heldEcho.clear();
-    m_heldPosition = 0;
-}
-
-bool Transmitter::understands(const RequestFrame &frame)
-{
-    const QByteArrayView data(frame.data);
-    if (frame.group == Frame::CodeGroup && frame.command == Frame::ReadCodeCommand)
-        return data == Frame::ReadCodeData;
-    if (frame.group == Frame::CodeGroup && frame.command == Frame::WriteCodeCommand)
-        return data.size() == Frame::WriteCodePrefix.size() + 2 &&
-               data.startsWith(Frame::WriteCodePrefix);
-    if (frame.group == Frame::VersionGroup && frame.command == Frame::ReadVersionCommand)
-        return data.isEmpty();
-    return false;
 }
 
 std::optional<Transmitter::Reply> Transmitter::execute(const RequestFrame &frame)
 {
-    if (!understands(frame))
-        return std::nullopt;
+    const QByteArrayView data(frame.data);
     Reply reply{frame.group, frame.command, {}};
-    switch (frame.command) {
-    case Frame::ReadCodeCommand:
+    if (frame.group == Frame::CodeGroup && frame.command == Frame::ReadCodeCommand &&
+        data == Frame::ReadCodeData) {
         reply.data.append(char(m_heldValue >> 8)).append(char(m_heldValue & 0xFF));
-        break;
-    case Frame::WriteCodeCommand: {
-        const qsizetype at = Frame::WriteCodePrefix.size();
-        const auto high = static_cast<std::uint8_t>(frame.data.at(at));
-        const auto low = static_cast<std::uint8_t>(frame.data.at(at + 1));
+    } else if (frame.group == Frame::CodeGroup && frame.command == Frame::WriteCodeCommand &&
+               data.size() == Frame::WriteCodePrefix.size() + 2 &&
+               data.startsWith(Frame::WriteCodePrefix)) {
+        const auto high = static_cast<std::uint8_t>(data.at(data.size() - 2));
+        const auto low = static_cast<std::uint8_t>(data.back());
         if (m_fault.kind != FaultKind::KeepCode)
             m_heldValue = static_cast<std::uint16_t>(high << 8 | low);
-        break;
-    }
-    default:
+    } else if (frame.group == Frame::VersionGroup && frame.command == Frame::ReadVersionCommand &&
+               data.isEmpty()) {
         reply.data.append(VersionPrefix).append(m_versionText);
-        break;
+    } else {
+        return std::nullopt; // not understood: no reply
     }
     return reply;
 }
 
-Answer Transmitter::faultyAnswer(const RequestFrame &frame, const Reply &reply) const
+Answer Transmitter::faultyAnswer(const Reply &reply) const
 {
     Answer answer;
-    answer.request = frame.bytes;
     answer.reply = Frame::Reply(reply.group, reply.command, reply.data);
     switch (m_fault.kind) {
     case FaultKind::None:
     case FaultKind::KeepCode:
         break;
     case FaultKind::NoEcho:
-    case FaultKind::ShortEcho:
     case FaultKind::NoReply:
         answer.reply.clear();
         break;
     case FaultKind::Cut:
         answer.reply.truncate(m_fault.cutLength);
         break;
-    case FaultKind::LateByte:
-        answer.pauseBeforeLast = LateBytePause;
-        break;
     case FaultKind::BadChecksum:
         answer.reply.back() = char(static_cast<std::uint8_t>(answer.reply.back()) + 1);
         break;
     case FaultKind::WrongCommand:
         answer.reply = Frame::Reply(reply.group, wrongCommand(reply.command), reply.data);
-        break;
-    case FaultKind::WrongGroup:
-        answer.reply = Frame::Reply(wrongGroup(reply.group), reply.command, reply.data);
-        break;
-    case FaultKind::Overlong: {
-        // The regular data, padded with zero bytes to one more than a reply may carry.
-        QByteArray data = reply.data.left(OverlongDataSize);
-        data.append(OverlongDataSize - data.size(), '\0');
-        answer.reply = Frame::Reply(reply.group, reply.command, data);
-        break;
-    }
-    case FaultKind::Noise:
-        answer.reply.prepend(NoiseBytes);
         break;
     case FaultKind::Hangup:
         answer.reply.truncate(3);

@@ -22,7 +22,6 @@ struct Answer
 {
     QByteArray request;                           // the frame as received
     QByteArray reply;                             // empty when the request gets no reply
-    std::chrono::milliseconds pauseBeforeLast{0}; // pause before the reply's last byte
     std::chrono::milliseconds pauseBeforeEach{0}; // pause before every byte of the reply
     bool hangUp = false;                          // the line hangs up after the reply
 };
@@ -40,31 +39,23 @@ public:
     static constexpr QByteArrayView DefaultVersionText = "K5-SIM 1.0";
     // The version reply carries 01 02 before the text and at most MaxReplyData bytes in all.
     static constexpr qsizetype MaxVersionTextSize = Frame::MaxReplyData - Frame::VersionPrefixSize;
-    static constexpr std::chrono::milliseconds LateBytePause{700};
-    // The bytes that the noise fault puts before a reply.
-    static constexpr QByteArrayView NoiseBytes{"\x00\x55\xAA", 3};
     // The bytes that the trailing-noise fault puts right after a reply's checksum.
     static constexpr QByteArrayView TrailingNoiseBytes{"\x55\xAA\x00", 3};
-    static constexpr qsizetype OverlongDataSize = Frame::MaxReplyData + 1;
-
-    Transmitter();
 
     // The code held, or Frame::OffMarker while the DIP-switch function is off.
     std::uint16_t heldValue() const { return m_heldValue; }
     void setHeldValue(std::uint16_t value) { m_heldValue = value; }
 
-    QByteArray versionText() const { return m_versionText; }
     // Keeps the first MaxVersionTextSize bytes.
     void setVersionText(QByteArrayView text);
 
-    Fault fault() const { return m_fault; }
     void setFault(Fault fault) { m_fault = fault; }
 
     // Takes the next byte from the line.
     LineOutput receive(std::uint8_t byte);
     LineOutput receive(QByteArrayView bytes);
 
-    // A fresh line: forgets the part of a frame received so far and any echo held back.
+    // A fresh line: forgets the part of a frame received so far.
     void resetLine();
 
 private:
@@ -77,16 +68,11 @@ private:
 
     // The reply that a request gets, carrying out a write; nothing for a request not understood.
     std::optional<Reply> execute(const RequestFrame &frame);
-    static bool understands(const RequestFrame &frame);
-    // The answer after the echo, with the fault played on it.
-    Answer faultyAnswer(const RequestFrame &frame, const Reply &reply) const;
+    // The answer after the echo, with the fault played on it; its request left to the caller.
+    Answer faultyAnswer(const Reply &reply) const;
 
     RequestParser m_parser;
     std::uint16_t m_heldValue = DefaultCode;
     QByteArray m_versionText{DefaultVersionText.toByteArray()};
     Fault m_fault;
-    // With no echo, the bytes that may still turn out to be an answered request are held back
-    // until the parser has decided; m_heldPosition is the stream position of the first.
-    QByteArray m_heldEcho;
-    qint64 m_heldPosition = 0;
 };

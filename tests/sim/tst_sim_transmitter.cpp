@@ -41,12 +41,12 @@ private Q_SLOTS:
         };
         row("default code 29524", {}, {code29524});
         row("write 0", write0, {writeOk, hex("FF 00 02 02 02 00 00 FA")});
-        row("write the off marker", hex("00 FF 01 02 12 04 01 00 FF FF E8"),
-            {writeOk, hex("FF 00 02 02 02 FF FF FC")});
         row("default version text", readVersion,
             {hex("FF 00 01 00 0C 01 02 4B 35 2D 53 49 4D 20 31 2E 30 AB"), code29524});
         row("stray bytes", hex("12 34 FF 00 0D 0A 11 13"), {code29524});
-        row("write with a bad checksum", hex("00 FF 01 02 12 04 01 00 30 39 7E"), {code29524});
+        // The write's length takes in the read's first bytes; its checksum fails, and the read
+        // is found inside it.
+        row("write broken off", hex("00 FF 01 02 12 04 01"), {code29524});
     }
 
     void answers()
@@ -88,16 +88,10 @@ private Q_SLOTS:
         };
         // A request whose echo is lost did not get through, so a write is not carried out.
         row("no-echo", write0, {}, {});
-        row("short-echo", write0, write0.chopped(1), {});
         row("no-reply", write0, write0, {}, 0);
         row("cut:3", readCode, readCode, hex("FF 00 02"));
-        row("late-byte", readCode, readCode, reply12345);
         row("bad-checksum", readCode, readCode, hex("FF 00 02 02 02 30 39 92"));
         row("wrong-command", readCode, readCode, hex("FF 00 02 12 02 30 39 81"));
-        row("wrong-group", readCode, readCode, hex("FF 00 01 02 02 30 39 92"));
-        row("overlong", readCode, readCode,
-            hex("FF 00 02 02 23 30 39") + QByteArray(33, 0) + hex("70"));
-        row("noise", readCode, readCode, hex("00 55 AA") + reply12345);
         row("hangup", write0, write0, hex("FF 00 02"), 0);
         row("slow:450", readCode, readCode, reply12345);
         row("trailing-noise", write0, write0, hex("FF 00 02 12 00 EC 55 AA 00"), 0);
@@ -119,8 +113,6 @@ private Q_SLOTS:
         QCOMPARE(output.echo, echo);
         QCOMPARE(output.answers.size(), 1);
         QCOMPARE(output.answers[0].reply, reply);
-        QCOMPARE(output.answers[0].pauseBeforeLast,
-                 fault == u"late-byte" ? Transmitter::LateBytePause : 0ms);
         QCOMPARE(output.answers[0].pauseBeforeEach, fault == u"slow:450" ? 450ms : 0ms);
         QCOMPARE(output.answers[0].hangUp, fault == u"hangup");
         QCOMPARE(transmitter.heldValue(), heldAfter);
