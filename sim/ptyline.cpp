@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <array>
 #include <cerrno>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
@@ -113,14 +114,22 @@ void PtyLine::readOpenEvents()
         const ssize_t count = ::read(m_openEvents, buffer.data(), buffer.size());
         if (count <= 0)
             return; // EAGAIN: all taken
-        for (ssize_t at = 0; at < count;) {
+        const auto eventAt = [&](ssize_t &at) {
             inotify_event event{};
             std::memcpy(&event, buffer.data() + at, sizeof event);
             at += ssize_t(sizeof event + event.len);
-            if (event.mask & IN_OPEN)
+            return event.mask;
+        };
+        for (ssize_t at = 0; at < count;) {
+            const std::uint32_t mask = eventAt(at);
+            if (mask & IN_OPEN)
                 otherOpened();
-            if (event.mask & IN_CLOSE)
-                otherClosed();
+            if (mask & IN_CLOSE) {
+                bool reopened = false;
+                for (ssize_t next = at; next < count && !reopened;)
+                    reopened = eventAt(next) & IN_OPEN;
+                otherClosed(reopened);
+            }
         }
     }
 }
@@ -134,12 +143,14 @@ void PtyLine::otherOpened()
     Q_EMIT peerOpened();
 }
 
-void PtyLine::otherClosed()
+void PtyLine::otherClosed(bool reopened)
 {
     if (m_othersOpen == 0 || --m_othersOpen > 0)
         return;
-    // What the other side wrote before it closed did reach the line.
-    takeInput();
+    // What the other side wrote before it closed did reach the line; but once a new side has
+    // opened it, what waits there is the new side's, for after the close.
+    if (!reopened)
+        takeInput();
     lostPeer();
 }
 
@@ -213,7 +224,10 @@ qint64 PtyLine::write(QByteArrayView bytes)
 
 void PtyLine::readMaster()
 {
-    if (takeInput())
+    // A close and a reopen that came before these bytes are taken in their turn first: a tool
+    // that closes and at once opens again and writes must not lose its echo to the close.
+    readOpenEvents();
+    if (!m_peerOpen || takeInput())
         return;
     // EIO: no process has the slave open any more. The close's event is queued before the
     // master hears of it, so the events tell it first, with each open and close in its turn.

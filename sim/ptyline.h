@@ -51,7 +51,7 @@ private:
     bool watchOpens(const QByteArray &slavePath, QString *error);
     void readOpenEvents();
     void otherOpened();
-    void otherClosed();
+    void otherClosed(bool reopened);
     // Hands on all that the other side wrote; false when the master's reads fail (EIO: no
     // process has the slave open).
     bool takeInput();
