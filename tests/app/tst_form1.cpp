@@ -53,6 +53,24 @@ private Q_SLOTS:
         }
     }
 
+    // A picture button that the keyboard gave the focus shows a frame three pixels inside its
+    // edge, over its face.
+    void focusFrame()
+    {
+        QTest::keyClick(readButton(), Qt::Key_Tab);
+        const QImage focused = printButton()->grab().toImage();
+        QTest::keyClick(printButton(), Qt::Key_Tab);
+        const QImage unfocused = printButton()->grab().toImage();
+        QRect changed;
+        for (int y = 0; y < focused.height(); ++y) {
+            for (int x = 0; x < focused.width(); ++x) {
+                if (focused.pixel(x, y) != unfocused.pixel(x, y))
+                    changed |= QRect(x, y, 1, 1);
+            }
+        }
+        QCOMPARE(changed, printButton()->rect().adjusted(3, 3, -3, -3));
+    }
+
     void resetSetsCounterToZero()
     {
         counterBox()->setText(QStringLiteral("17"));

@@ -24,6 +24,7 @@ struct SheetLine
 struct PrintedSheet
 {
     QSizeF paper; // in points
+    QString font; // the font's name in the PDF
     QList<SheetLine> lines;
 };
 
@@ -56,6 +57,7 @@ inline PrintedSheet ReadSheet(const QString &path)
         return sheet;
     const QString raw = QString::fromLatin1(file.readAll());
     const auto ascent = QRegularExpression(R"(/Ascent\s+(-?[\d.]+))").match(raw);
+    sheet.font = QRegularExpression(R"(/BaseFont\s*/(\S+))").match(raw).captured(1);
     const auto descent = QRegularExpression(R"(/Descent\s+(-?[\d.]+))").match(raw);
     const double descentEm = descent.captured(1).toDouble() / 1000;
     const double em = ascent.captured(1).toDouble() / 1000 - descentEm;
@@ -94,6 +96,9 @@ inline void VerifySheetLayout(const PrintedSheet &sheet, const QStringList &text
                  qPrintable(QStringLiteral("%1 starts at %2").arg(line.text).arg(line.start.x())));
     }
     QCOMPARE(lines, texts);
+    // The window's face or its metric twin, not whatever the printer system falls back to.
+    QVERIFY2(sheet.font.contains("LiberationSans") || sheet.font.contains("Arial"),
+             qPrintable(sheet.font));
     const double pitch = sheet.lines[1].start.y() - sheet.lines[0].start.y();
     QVERIFY2(pitch > 16 && pitch < 24, qPrintable(QString::number(pitch)));
     QVERIFY(qAbs(sheet.lines[2].start.y() - sheet.lines[1].start.y() - 2 * pitch) < 0.5);
