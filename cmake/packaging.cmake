@@ -134,11 +134,12 @@ install(FILES "${k5_share_dir}/k5-dipswitch.lintian-overrides"
         DESTINATION "${CMAKE_INSTALL_DATADIR}/lintian/overrides" RENAME k5-dipswitch)
 
 # The Debian package. dpkg-shlibdeps names the packages of the libraries the programs link (the
-# Qt libraries, which bring the X11 platform plugin and the CUPS print plugin, the CUPS client
-# library, the C and C++ runtimes) with the least versions their symbols need; the font that
-# stands in for Arial in the window and on the sheet is loaded, not linked, so it is named here.
+# Qt libraries, which bring the X11 platform plugin and the CUPS print plugin, the C and C++
+# runtimes) with the least versions their symbols need. Loaded rather than linked, and so named
+# here: the font that stands in for Arial in the window and on the sheet, and the CUPS client
+# library that the window asks about a print's queue and job.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-liberation")
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-liberation, libcups2")
 
 set(K5_PACKAGE_CONTACT "K5 DIP-switch maintainers <maintainers@k5-dipswitch.invalid>"
     CACHE STRING "Maintainer of the Debian package: name <address>")

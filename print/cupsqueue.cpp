@@ -2,22 +2,67 @@
 
 #ifdef K5_PRINT_THROUGH_CUPS
 
+#include <QLibrary>
+
 #include <cstdlib>
 #include <cups/cups.h>
+#include <type_traits>
+
+namespace {
+
+// The CUPS client library, loaded the first time a sheet is printed: with the libraries it
+// brings (TLS, Kerberos, Avahi, ...) it would cost every start of the window some milliseconds
+// and megabytes. It is the library Qt's CUPS printing loads, so the two share its state.
+struct CupsLibrary
+{
+    decltype(&cupsGetNamedDest) getNamedDest = nullptr;
+    decltype(&cupsGetOption) getOption = nullptr;
+    decltype(&cupsFreeDests) freeDests = nullptr;
+    decltype(&cupsLastError) lastError = nullptr;
+    decltype(&cupsLastErrorString) lastErrorString = nullptr;
+
+    static const CupsLibrary &get()
+    {
+        static const CupsLibrary loaded = [] {
+            QLibrary library(QStringLiteral("cups"), 2);
+            CupsLibrary cups;
+            const auto resolve = [&library](auto &function, const char *name) {
+                function = reinterpret_cast<std::remove_reference_t<decltype(function)>>(
+                    library.resolve(name));
+            };
+            resolve(cups.getNamedDest, "cupsGetNamedDest");
+            resolve(cups.getOption, "cupsGetOption");
+            resolve(cups.freeDests, "cupsFreeDests");
+            resolve(cups.lastError, "cupsLastError");
+            resolve(cups.lastErrorString, "cupsLastErrorString");
+            return cups;
+        }();
+        return loaded;
+    }
+    bool found() const
+    {
+        return getNamedDest && getOption && freeDests && lastError && lastErrorString;
+    }
+};
+
+} // namespace
 
 QString CupsQueueProblem(const QString &printerName)
 {
+    const CupsLibrary &cups = CupsLibrary::get();
+    if (!cups.found())
+        return QStringLiteral("the CUPS client library is missing");
     const QByteArray queue = printerName.section(u'/', 0, 0).toLocal8Bit();
     const QByteArray instance = printerName.section(u'/', 1).toLocal8Bit();
-    cups_dest_t *dest = cupsGetNamedDest(CUPS_HTTP_DEFAULT, queue.constData(),
-                                         instance.isEmpty() ? nullptr : instance.constData());
+    cups_dest_t *dest = cups.getNamedDest(CUPS_HTTP_DEFAULT, queue.constData(),
+                                          instance.isEmpty() ? nullptr : instance.constData());
     if (!dest)
-        return QStringLiteral("no such queue (%1)").arg(QString::fromUtf8(cupsLastErrorString()));
+        return QStringLiteral("no such queue (%1)").arg(QString::fromUtf8(cups.lastErrorString()));
     // A stopped queue still takes jobs and holds them: the sheet would come out later, unasked,
     // after the user has been told that printing failed.
-    const char *state = cupsGetOption("printer-state", dest->num_options, dest->options);
+    const char *state = cups.getOption("printer-state", dest->num_options, dest->options);
     const bool stopped = state && std::atoi(state) == IPP_PSTATE_STOPPED;
-    cupsFreeDests(1, dest);
+    cups.freeDests(1, dest);
     return stopped ? QStringLiteral("the queue is stopped") : QString();
 }
 
@@ -25,9 +70,10 @@ QString CupsJobProblem()
 {
     // Qt hands the job over with cupsPrintFile() and drops its result; the status of that last
     // request stays with the CUPS client of the thread.
-    if (cupsLastError() <= IPP_STATUS_OK_EVENTS_COMPLETE)
+    const CupsLibrary &cups = CupsLibrary::get();
+    if (!cups.found() || cups.lastError() <= IPP_STATUS_OK_EVENTS_COMPLETE)
         return QString();
-    return QString::fromUtf8(cupsLastErrorString());
+    return QString::fromUtf8(cups.lastErrorString());
 }
 
 #else
