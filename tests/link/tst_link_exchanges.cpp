@@ -70,9 +70,6 @@ private Q_SLOTS:
             return Frame::Reply(1, 0, data);
         };
 
-        row("read: code 12345", 'r', Hex("FF 00 02 02 02 30 39 91"), "code 12345");
-        row("read: code 59048", 'r', code("E6 A8"), "code 59048");
-        row("read: off marker", 'r', code("FF FF"), "off");
         row("read: FF 00 is a code, not off", 'r', code("FF 00"), "code 65280");
         row("read: without its echo", 'r', code("30 39"), "error", false);
         row("read: version group", 'r', Frame::Reply(1, 2, "09"), "error");
@@ -80,10 +77,8 @@ private Q_SLOTS:
         row("read: wrong checksum", 'r', Hex("FF 00 02 02 02 30 39 90"), "error");
         row("read: start 00, sum holds", 'r', Hex("00 00 02 02 02 30 39 90"), "error");
         row("read: second byte 01", 'r', Hex("FF 01 02 02 02 30 39 90"), "error");
-        row("write: confirmation", 'w', Hex("FF 00 02 12 00 EC"), "confirmed");
         row("write: length 1", 'w', Frame::Reply(2, 0x12, QByteArray(1, 0)), "error");
         row("write: version group", 'w', Frame::Reply(1, 0x12, {}), "error");
-        row("version: ABC", 'v', Hex("FF 00 01 00 05 01 02 41 42 43 31"), "text ABC");
         row("version: no data bytes", 'v', version({}), "text ");
         row("version: longest", 'v', version("\x01\x02" + QByteArray(32, 'v')),
             "text " + QString(32, u'v'));
