@@ -6,7 +6,6 @@
 
 #include <cstdlib>
 #include <cups/cups.h>
-#include <type_traits>
 
 namespace {
 
@@ -20,28 +19,29 @@ struct CupsLibrary
     decltype(&cupsFreeDests) freeDests = nullptr;
     decltype(&cupsLastError) lastError = nullptr;
     decltype(&cupsLastErrorString) lastErrorString = nullptr;
+    bool found = false;
 
     static const CupsLibrary &get()
     {
         static const CupsLibrary loaded = [] {
             QLibrary library(QStringLiteral("cups"), 2);
-            CupsLibrary cups;
-            const auto resolve = [&library](auto &function, const char *name) {
-                function = reinterpret_cast<std::remove_reference_t<decltype(function)>>(
-                    library.resolve(name));
-            };
-            resolve(cups.getNamedDest, "cupsGetNamedDest");
-            resolve(cups.getOption, "cupsGetOption");
-            resolve(cups.freeDests, "cupsFreeDests");
-            resolve(cups.lastError, "cupsLastError");
-            resolve(cups.lastErrorString, "cupsLastErrorString");
+            CupsLibrary cups{
+                resolved<decltype(&cupsGetNamedDest)>(library, "cupsGetNamedDest"),
+                resolved<decltype(&cupsGetOption)>(library, "cupsGetOption"),
+                resolved<decltype(&cupsFreeDests)>(library, "cupsFreeDests"),
+                resolved<decltype(&cupsLastError)>(library, "cupsLastError"),
+                resolved<decltype(&cupsLastErrorString)>(library, "cupsLastErrorString")};
+            cups.found = cups.getNamedDest && cups.getOption && cups.freeDests && cups.lastError &&
+                         cups.lastErrorString;
             return cups;
         }();
         return loaded;
     }
-    bool found() const
+
+private:
+    template <typename Function> static Function resolved(QLibrary &library, const char *name)
     {
-        return getNamedDest && getOption && freeDests && lastError && lastErrorString;
+        return reinterpret_cast<Function>(library.resolve(name));
     }
 };
 
@@ -50,7 +50,7 @@ struct CupsLibrary
 QString CupsQueueProblem(const QString &printerName)
 {
     const CupsLibrary &cups = CupsLibrary::get();
-    if (!cups.found())
+    if (!cups.found)
         return QStringLiteral("the CUPS client library is missing");
     const QByteArray queue = printerName.section(u'/', 0, 0).toLocal8Bit();
     const QByteArray instance = printerName.section(u'/', 1).toLocal8Bit();
@@ -71,7 +71,7 @@ QString CupsJobProblem()
     // Qt hands the job over with cupsPrintFile() and drops its result; the status of that last
     // request stays with the CUPS client of the thread.
     const CupsLibrary &cups = CupsLibrary::get();
-    if (!cups.found() || cups.lastError() <= IPP_STATUS_OK_EVENTS_COMPLETE)
+    if (!cups.found || cups.lastError() <= IPP_STATUS_OK_EVENTS_COMPLETE)
         return QString();
     return QString::fromUtf8(cups.lastErrorString());
 }
