@@ -174,7 +174,7 @@ void SwitchPanel::codeKeyUp(int virtualKey)
     default:
         break;
     }
-    if (VirtualKey::DigitOf(virtualKey) < 0)
+    if (!VirtualKey::IsDigit(virtualKey))
         showDefaultCode();
     codeToSwitches();
 }

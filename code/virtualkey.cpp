@@ -76,13 +76,10 @@ int FromEvent(const QKeyEvent &event)
     return fromQtKey(key);
 }
 
-int DigitOf(int virtualKey)
+bool IsDigit(int virtualKey)
 {
-    if (virtualKey >= Digit0 && virtualKey < Digit0 + DigitCount)
-        return virtualKey - Digit0;
-    if (virtualKey >= Numpad0 && virtualKey < Numpad0 + DigitCount)
-        return virtualKey - Numpad0;
-    return -1;
+    return (virtualKey >= Digit0 && virtualKey < Digit0 + DigitCount) ||
+           (virtualKey >= Numpad0 && virtualKey < Numpad0 + DigitCount);
 }
 
 } // namespace VirtualKey

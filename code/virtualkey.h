@@ -25,7 +25,7 @@ inline constexpr int OemMinus = 189; // the minus key of the main keyboard
 // any other (function keys, Home, Shift, ...) may give 0.
 int FromEvent(const QKeyEvent &event);
 
-// 0 to 9 for a digit key of the main keyboard or of the keypad, else -1.
-int DigitOf(int virtualKey);
+// Whether the key is a digit key of the main keyboard or of the keypad.
+bool IsDigit(int virtualKey);
 
 } // namespace VirtualKey

@@ -1,12 +1,10 @@
 #include "echoremoval.h"
 
-#include <algorithm>
-
 void EchoRemoval::start(int length, LinkInstant now)
 {
     m_start = now;
-    m_remaining = std::max(length, 0);
-    m_state = m_remaining > 0 ? State::Waiting : State::Complete;
+    m_remaining = length;
+    m_state = State::Waiting;
 }
 
 bool EchoRemoval::take(LinkInstant now)

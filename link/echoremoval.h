@@ -12,7 +12,7 @@ inline constexpr auto EchoTimeout = std::chrono::milliseconds{500};
 class EchoRemoval
 {
 public:
-    // Awaits length bytes from now on.
+    // Awaits length bytes, at least one, from now on.
     void start(int length, LinkInstant now);
     // An echoed byte read at now; one read after the deadline fails the echo. Returns finished().
     bool take(LinkInstant now);

@@ -2,14 +2,12 @@
 
 #include "frame.h"
 
-#include <algorithm>
-
 namespace {
 
-// The reply's byte at offset, 0 beyond its end.
+// The reply's byte at offset. The judges read only fields that a complete reply holds.
 int ByteAt(const QByteArray &reply, qsizetype offset)
 {
-    return offset < reply.size() ? std::uint8_t(reply.at(offset)) : 0;
+    return std::uint8_t(reply.at(offset));
 }
 
 // A whole reply with a good checksum, FF 00, then the group and the command.
@@ -69,11 +67,9 @@ VersionResult JudgeVersionReply(const ExchangeResult &result)
 {
     if (!IsReplyTo(result, Frame::VersionGroup, Frame::ReadVersionCommand))
         return {};
-    // A complete reception keeps the data inside the reply; the bound guards a hand-made one.
+    // The data after its first two bytes; a complete reply holds all of its data.
     const qsizetype first = Frame::ReplyDataOffset + Frame::VersionPrefixSize;
-    const qsizetype end =
-        std::min<qsizetype>(Frame::ReplyDataOffset + ByteAt(result.reply, Frame::ReplyLengthOffset),
-                            result.reply.size());
+    const qsizetype end = Frame::ReplyDataOffset + ByteAt(result.reply, Frame::ReplyLengthOffset);
     QString text;
     for (qsizetype i = first; i < end; ++i)
         text.append(VisibleCharacter(std::uint8_t(result.reply.at(i))));

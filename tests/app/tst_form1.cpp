@@ -35,6 +35,21 @@ private Q_SLOTS:
         QVERIFY(!form->windowFlags().testFlag(Qt::WindowMaximizeButtonHint));
     }
 
+    // The point sizes with fractions and the bold faces that the form sets beyond its .ui.
+    void fonts()
+    {
+        const QList<QPair<QString, qreal>> fonts = {{"Label19", 32.25},
+                                                    {"Label7", 9.75},
+                                                    {"Label15", 12},
+                                                    {"Combo2(4)", 9.75},
+                                                    {"Text1", 9}};
+        for (const auto &[name, points] : fonts) {
+            QCOMPARE(control(name)->font().pointSizeF(), points);
+            QVERIFY(control(name)->font().bold());
+        }
+        QCOMPARE(form->font().pointSizeF(), 9.0);
+    }
+
     void focusOrderAndNames()
     {
         versionButton()->setVisible(true); // the hidden button is last in the order

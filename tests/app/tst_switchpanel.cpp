@@ -13,9 +13,12 @@ class SwitchPanelTest : public QObject, WindowFixture
 {
     Q_OBJECT
 
-    // Pastes text over the whole code box, as with the context menu: no key is involved.
+    // Pastes text over the whole code box, as with the context menu: no key is involved, though
+    // one was typed there before.
     void pasteCode(const QString &text)
     {
+        codeBox()->setFocus();
+        QTest::keyClick(codeBox(), Qt::Key_Right);
         QApplication::clipboard()->setText(text);
         codeBox()->selectAll();
         codeBox()->paste();
