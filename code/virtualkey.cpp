@@ -54,7 +54,7 @@ int fromKeypad(int key)
     case Qt::Key_Minus:
         return Subtract;
     case Qt::Key_Asterisk:
-        return 0; // the keypad's own key, not the shifted 8 of the main keyboard
+        return Multiply; // the keypad's own key, not the shifted 8 of the main keyboard
     default:
         return fromQtKey(key); // keypad navigation keys with Num Lock off, keypad Enter
     }
