@@ -64,12 +64,11 @@ QString StableDeviceName(const QString &device, const QString &byIdFolder)
 
 bool IsSerialDevice(const QString &path)
 {
+    // A pseudo-terminal, or a device the system lists as a serial port: either is a character
+    // device, so nothing else needs looking at.
     const QByteArray encoded = QFile::encodeName(QFileInfo(path).canonicalFilePath());
-    struct stat status
-    {
-    };
-    if (encoded.isEmpty() || ::stat(encoded.constData(), &status) != 0 || !S_ISCHR(status.st_mode))
-        return false;
+    if (encoded.isEmpty())
+        return false; // no such file
     if (IsPseudoTerminal(encoded))
         return true;
     const QString real = QFile::decodeName(encoded);
