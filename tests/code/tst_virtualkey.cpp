@@ -34,6 +34,7 @@ private Q_SLOTS:
         QTest::newRow("main minus") << int(Qt::Key_Minus) << none << 189;
         QTest::newRow("main underscore (shifted minus)") << int(Qt::Key_Underscore) << shift << 189;
         QTest::newRow("shifted 0 on a US keyboard") << int(Qt::Key_ParenRight) << shift << 48;
+        QTest::newRow("shifted 9 on a US keyboard") << int(Qt::Key_ParenLeft) << shift << 57;
         QTest::newRow("backspace") << int(Qt::Key_Backspace) << none << 8;
         QTest::newRow("return") << int(Qt::Key_Return) << none << 13;
         QTest::newRow("left") << int(Qt::Key_Left) << none << 37;
