@@ -14,7 +14,6 @@ QByteArray Body(std::uint8_t header, std::uint8_t group, std::uint8_t command, Q
 {
     Q_ASSERT(data.size() <= 0xFF);
     QByteArray body;
-    body.reserve(data.size() + 5);
     body.append(char(header)).append(char(group)).append(char(command));
     body.append(char(data.size())).append(data);
     return body.append(char(Checksum(body)));

@@ -33,9 +33,10 @@ class CupsPrintingTest : public QObject, WindowFixture
     std::unique_ptr<PrivateCups> cups;
     std::function<void()> whileDialogOpen; // what happens to the queue before Print is clicked
     bool chosen = false;                   // the dialog listed the queue and it was picked
+    QDialogButtonBox::StandardButton answer = QDialogButtonBox::Ok; // the button clicked there
     QPageLayout layout;                    // the printer's page once the dialog was confirmed
 
-    // Picks the queue in the dialog's printer list by typing its name, then clicks Print.
+    // Picks the queue in the dialog's printer list by typing its name, then clicks the answer.
     int answerDialog(QPrintDialog &dialog)
     {
         dialog.show();
@@ -50,7 +51,7 @@ class CupsPrintingTest : public QObject, WindowFixture
         }
         if (whileDialogOpen)
             whileDialogOpen();
-        QTest::mouseClick(dialog.findChild<QDialogButtonBox *>()->button(QDialogButtonBox::Ok),
+        QTest::mouseClick(dialog.findChild<QDialogButtonBox *>()->button(answer),
                           Qt::LeftButton);
         layout = dialog.printer()->pageLayout();
         return dialog.result();
@@ -80,6 +81,7 @@ private Q_SLOTS:
     {
         QVERIFY(cups->addQueue(Queue, QueuePaper));
         whileDialogOpen = {};
+        answer = QDialogButtonBox::Ok;
         chosen = false;
         QVERIFY(openWindow());
         form->setPrintTargetFactory([this](QPrinter &printer) {
@@ -119,13 +121,14 @@ private Q_SLOTS:
 
     void faults_data()
     {
-        QTest::addColumn<QString>("tool");
+        QTest::addColumn<QString>("tool"); // none: the user clicks Cancel
         QTest::addColumn<QStringList>("arguments");
         QTest::addColumn<bool>("whileOpen"); // the fault strikes while the dialog is open
         QTest::newRow("queue stopped") << "cupsdisable" << QStringList{Queue} << false;
         QTest::newRow("queue rejects jobs") << "cupsreject" << QStringList{Queue} << false;
         QTest::newRow("queue removed while the dialog is open")
             << "lpadmin" << QStringList{"-x", Queue} << true;
+        QTest::newRow("Cancel") << QString() << QStringList{} << false;
     }
 
     // "Printer error", and no job: nothing of the sheet waits in a queue to come out later.
@@ -134,11 +137,13 @@ private Q_SLOTS:
         QFETCH(QString, tool);
         QFETCH(QStringList, arguments);
         QFETCH(bool, whileOpen);
-        bool struck = false;
+        bool struck = tool.isEmpty();
         const auto fault = [&] {
             struck = cups->tool(tool, arguments);
         };
-        if (whileOpen)
+        if (tool.isEmpty())
+            answer = QDialogButtonBox::Cancel;
+        else if (whileOpen)
             whileDialogOpen = fault;
         else
             fault();
