@@ -8,11 +8,12 @@
 // The stable names that udev gives serial adapters, which survive replugging and reordering.
 inline constexpr auto SerialByIdFolder = u"/dev/serial/by-id";
 
+// Always made whole by DescribePort.
 struct PortDevice
 {
-    QString device;       // as the port's link names it, or the built-in port it falls back to
-    bool mapped = false;  // the port has a link in the ports folder
-    bool present = false; // the device is there
+    QString device; // as the port's link names it, or the built-in port it falls back to
+    bool mapped;    // the port has a link in the ports folder
+    bool present;   // the device is there
 };
 
 // What port n (1..16) stands for now.

@@ -239,6 +239,7 @@ private Q_SLOTS:
         QTest::newRow("up at 59048 stops") << "59048" << true << "59048";
         QTest::newRow("down at 0 stops") << "0" << false << "0";
         QTest::newRow("up on an empty box") << "" << true << "1";
+        QTest::newRow("down on an empty box") << "" << false << "0";
         QTest::newRow("leading zeros go") << "00012" << true << "13";
     }
     void stepButtons()

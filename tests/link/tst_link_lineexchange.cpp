@@ -120,6 +120,21 @@ private Q_SLOTS:
         QCOMPARE(results.size(), 1);
         QVERIFY(!exchange.running());
     }
+
+    // A timer that fires before the clock has reached the deadline (a timer may run early, the
+    // clock late) makes the exchange wait again, not forget its end.
+    void timerAheadOfTheClock()
+    {
+        ScriptedLine line;
+        LinkInstant now{};
+        LineExchange exchange(&line, [&now] { return now; });
+        int ended = 0;
+        exchange.run(Frame::ReadCodeRequest(), [&](const ExchangeResult &) { ++ended; });
+        QTest::qWait(600); // the echo's 0.5 s timer has fired; by the clock no time has passed
+        QCOMPARE(ended, 0);
+        now += 1s;
+        QTRY_COMPARE(ended, 1);
+    }
 };
 
 QTEST_GUILESS_MAIN(LinkLineExchangeTest)
