@@ -228,7 +228,8 @@ private Q_SLOTS:
         }
     }
 
-    void deviceWithoutPermission()
+    // What root's privileges would hide; CTest runs this again as an unprivileged user.
+    void withoutPermission()
     {
         if (::geteuid() == 0)
             QSKIP("running as root, whom no file permission stops");
@@ -240,6 +241,15 @@ private Q_SLOTS:
                                            R"(the user to the group dialout \(sudo adduser )"
                                            R"(\$USER dialout\) and log in again)"),
                  qPrintable(run.err));
+
+        // A ports folder the user cannot write: nothing is mapped, and the command says so.
+        const QString ports = config.path() + "/k5-dipswitch/ports";
+        QVERIFY(QFile::setPermissions(ports, QFile::ReadOwner | QFile::ExeOwner));
+        const Run map = cli({"map", "COM2", sim->device()});
+        QFile::setPermissions(ports, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        QCOMPARE(map.status, 73);
+        QVERIFY2(errorLineMatches(map.err, "COM2: .*Permission denied.*"), qPrintable(map.err));
+        QVERIFY(!QFileInfo(portLink("COM2")).isSymLink());
     }
 
     // Nothing reaches the line: a read afterwards is the first thing the simulator sees.

@@ -43,6 +43,7 @@ private Q_SLOTS:
         QTest::newRow("letter a") << int(Qt::Key_A) << none << 65;
         QTest::newRow("letter V with shift") << int(Qt::Key_V) << shift << 86;
         QTest::newRow("a key no handler tells apart") << int(Qt::Key_Home) << none << 0;
+        QTest::newRow("no key, as an input method may send") << 0 << none << 0;
     }
 
     void translation()
