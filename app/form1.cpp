@@ -122,10 +122,10 @@ void Form1::printSheet()
     showStatus(PrintStatusText(outcome));
 }
 
-void Form1::closeEvent(QCloseEvent *event)
+void Form1::closeEvent(QCloseEvent * /*event*/)
 {
-    // The close is never refused, not even in the middle of an exchange.
-    event->accept();
+    // The close is never refused (the event comes accepted), not even in the middle of an
+    // exchange.
     endProgram();
 }
 

@@ -6,7 +6,6 @@
 // from Qt's own widget classes alone, without the tool's pictures and handlers: the start-up
 // benchmark holds the window against that form.
 
-#include <QApplication>
 #include <QFont>
 #include <QFrame>
 #include <QLabel>
@@ -91,13 +90,6 @@ void apply(QWidget &window, Ui &ui, const std::array<Box *, N> &switchBoxes)
     ui.Shape1->setFrameShadow(QFrame::Plain);
     ui.Shape1->setAttribute(Qt::WA_TransparentForMouseEvents);
     ui.Image1->setAttribute(Qt::WA_TransparentForMouseEvents);
-    // Text boxes and drop-down boxes keep the system's colours, whatever the window's palette.
-    const QPalette system = QApplication::palette();
-    for (QWidget *box : textBoxes)
-        box->setPalette(system);
-    ui.Check1->setPalette(system);
-    for (Box *box : switchBoxes)
-        box->setPalette(system);
 }
 
 } // namespace FormLooks

@@ -8,7 +8,7 @@ void ReplyReception::start(LinkInstant now)
     m_bytes.reserve(Frame::MaxReplySize);
     m_sum = 255;
     m_waitStart = now;
-    m_checksumOffset = 0;
+    m_checksumOffset = Frame::MaxReplySize;
     m_finished = false;
 }
 
@@ -29,7 +29,7 @@ bool ReplyReception::take(std::uint8_t byte, LinkInstant now)
     m_bytes.append(char(byte));
     if (offset == Frame::ReplyLengthOffset)
         m_checksumOffset = Frame::ReplyDataOffset + byte;
-    if (offset <= Frame::ReplyLengthOffset || offset < m_checksumOffset) {
+    if (offset < m_checksumOffset) {
         m_sum = std::uint8_t(m_sum - byte);
         m_waitStart = now;
         return false;

@@ -48,7 +48,7 @@ private:
     QByteArray m_bytes;
     LinkInstant m_waitStart{};
     std::uint8_t m_sum = 0;
-    qsizetype m_checksumOffset = 0; // known once the length byte is in
+    qsizetype m_checksumOffset = 0; // the longest reply's until the length byte is in
     bool m_finished = true;         // nothing is taken before start()
     Reception m_status = Reception::TimedOut;
 };

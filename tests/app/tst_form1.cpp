@@ -67,6 +67,19 @@ private Q_SLOTS:
         }
     }
 
+    // White captions and switch frame on the black background.
+    void colours()
+    {
+        const QImage title = control("Label19")->grab().toImage();
+        bool white = false;
+        for (int y = 0; y < title.height(); ++y) {
+            for (int x = 0; x < title.width(); ++x)
+                white = white || title.pixelColor(x, y) == Qt::white;
+        }
+        QVERIFY(white);
+        QCOMPARE(control("Shape1")->grab().toImage().pixelColor(0, 0), QColor(Qt::white));
+    }
+
     // A picture button that the keyboard gave the focus shows a frame three pixels inside its
     // edge, over its face.
     void focusFrame()

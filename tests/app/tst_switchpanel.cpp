@@ -66,6 +66,7 @@ private Q_SLOTS:
         // After the tenth stroke the focus has wrapped round to switch 1, its text selected.
         QVERIFY(switchBox(1)->hasFocus());
         QCOMPARE(switchBox(1)->lineEdit()->selectedText(), QStringLiteral("-"));
+        QVERIFY(!switchBox(10)->lineEdit()->hasSelectedText()); // the box left shows no choice
     }
 
     void otherKeysChangeNothing_data()
@@ -240,6 +241,7 @@ private Q_SLOTS:
         QTest::newRow("down at 0 stops") << "0" << false << "0";
         QTest::newRow("up on an empty box") << "" << true << "1";
         QTest::newRow("down on an empty box") << "" << false << "0";
+        QTest::newRow("down by one") << "12" << false << "11";
         QTest::newRow("leading zeros go") << "00012" << true << "13";
     }
     void stepButtons()
