@@ -163,6 +163,14 @@ private Q_SLOTS:
         QCOMPARE(codeBox()->hasSelectedText(), text != textAfter);
     }
 
+    void pasteBeforeAnyKey()
+    {
+        QApplication::clipboard()->setText(QStringLiteral("12345"));
+        codeBox()->selectAll();
+        codeBox()->paste();
+        QCOMPARE(switches(), switchesOf(12345));
+    }
+
     void heldDigitComesUpOnce()
     {
         // Each repeat of the held key comes as a release and a press, as X11 and Wayland give it.
@@ -262,11 +270,13 @@ private Q_SLOTS:
     {
         const QList<QPair<QLabel *, int>> labels = {
             {allPlusLabel(), 59048}, {allZeroLabel(), 29524}, {allMinusLabel(), 0}};
-        for (const auto &[label, code] : labels) {
+        for (int entry = 0; entry < labels.size(); ++entry) {
+            const auto &[label, code] = labels[entry];
             pasteCode(QStringLiteral("12345"));
             click(label);
             QCOMPARE(codeBox()->text(), QString::number(code));
             QCOMPARE(switches(), switchesOf(code));
+            QCOMPARE(switchBox(1)->currentIndex(), entry); // the list opens at the entry shown
         }
     }
 
