@@ -27,9 +27,7 @@ constexpr char16_t Windows1252High[32] = {
     u'\uFFFD', u'\u2018', u'\u2019', u'\u201C', u'\u201D', u'\u2022', u'\u2013', u'\u2014',
     u'\u02DC', u'\u2122', u'\u0161', u'\u203A', u'\u0153', u'\uFFFD', u'\u017E', u'\u0178'};
 
-// The character a version byte stands for in Windows-1252, the transmitter's character set.
-// Control characters would break the one-line status box, so each is shown by a visible
-// stand-in: 00-1F by the control pictures U+2400-U+241F, 7F by U+2421.
+// The character a version byte stands for, as JudgeVersionReply() describes.
 QChar VisibleCharacter(std::uint8_t byte)
 {
     if (byte < 0x20)

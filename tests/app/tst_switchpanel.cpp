@@ -14,11 +14,12 @@ class SwitchPanelTest : public QObject, WindowFixture
     Q_OBJECT
 
     // Pastes text over the whole code box, as with the context menu: no key is involved, though
-    // one was typed there before.
-    void pasteCode(const QString &text)
+    // unless afterAKey is false one was typed there before.
+    void pasteCode(const QString &text, bool afterAKey = true)
     {
         codeBox()->setFocus();
-        QTest::keyClick(codeBox(), Qt::Key_Right);
+        if (afterAKey)
+            QTest::keyClick(codeBox(), Qt::Key_Right);
         QApplication::clipboard()->setText(text);
         codeBox()->selectAll();
         codeBox()->paste();
@@ -165,9 +166,7 @@ private Q_SLOTS:
 
     void pasteBeforeAnyKey()
     {
-        QApplication::clipboard()->setText(QStringLiteral("12345"));
-        codeBox()->selectAll();
-        codeBox()->paste();
+        pasteCode(QStringLiteral("12345"), false);
         QCOMPARE(switches(), switchesOf(12345));
     }
 
