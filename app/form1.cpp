@@ -4,6 +4,7 @@
 #include "dropdownbox.h"
 #include "exchangehandlers.h"
 #include "formlooks.h"
+#include "heldkeys.h"
 #include "k5assets.h"
 #include "qtprinttarget.h"
 #include "switchpanel.h"
@@ -25,6 +26,7 @@ constexpr int versionKey = VirtualKey::LetterA + ('V' - 'A');
 Form1::Form1(QWidget *parent) : QWidget(parent), ui(std::make_unique<Ui::Form1>())
 {
     ui->setupUi(this);
+    ReportHeldKeysReleasedOnce();
     FormLooks::buildSwitchBoxes(*this, *ui, m_switchBoxes);
     applyLooks();
 

@@ -7,6 +7,17 @@
 #include <QPainter>
 #include <QStyleOptionFocusRect>
 
+#include <utility>
+
+namespace {
+
+bool isEnter(const QKeyEvent &event)
+{
+    return event.key() == Qt::Key_Return || event.key() == Qt::Key_Enter;
+}
+
+} // namespace
+
 PictureButton::PictureButton(QWidget *parent) : QAbstractButton(parent)
 {
     setFocusPolicy(Qt::StrongFocus);
@@ -63,17 +74,26 @@ void PictureButton::paintEvent(QPaintEvent *)
 void PictureButton::keyPressEvent(QKeyEvent *event)
 {
     // Enter clicks the focused button, as on the desktop the form comes from; Space still clicks
-    // on its release.
-    if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) &&
-        !event->isAutoRepeat()) {
-        click();
+    // on its release. A held Enter clicks once: its repeats come as presses, marked as repeats
+    // or not (X11 with one release per held key).
+    if (isEnter(*event)) {
+        if (!std::exchange(m_enterDown, true))
+            click();
         return;
     }
     QAbstractButton::keyPressEvent(event);
 }
 
+void PictureButton::focusOutEvent(QFocusEvent *event)
+{
+    m_enterDown = false; // its release goes elsewhere
+    QAbstractButton::focusOutEvent(event);
+}
+
 void PictureButton::keyReleaseEvent(QKeyEvent *event)
 {
+    if (isEnter(*event) && !event->isAutoRepeat())
+        m_enterDown = false;
     QAbstractButton::keyReleaseEvent(event);
     // A held key is released once, whatever its repeats; some platforms report each repeat as a
     // release and a press.

@@ -28,6 +28,7 @@ protected:
     void paintEvent(QPaintEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
     void keyReleaseEvent(QKeyEvent *event) override;
+    void focusOutEvent(QFocusEvent *event) override;
 
 private:
     void loadPictures(qreal ratio);
@@ -37,4 +38,5 @@ private:
     QPixmap m_normal;
     QPixmap m_pressed;
     QPixmap m_disabled;
+    bool m_enterDown = false;
 };

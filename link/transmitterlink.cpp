@@ -7,6 +7,31 @@
 
 #include <utility>
 
+namespace {
+
+// The settings the open port reports, as "2400 8N1": a pseudo-terminal keeps 8 bits without
+// parity whatever is asked, so only this shows a wrong setting.
+QString lineSettings(const QSerialPort &port)
+{
+    const auto parity = [&] {
+        switch (port.parity()) {
+        case QSerialPort::NoParity: return u'N';
+        case QSerialPort::EvenParity: return u'E';
+        case QSerialPort::OddParity: return u'O';
+        case QSerialPort::SpaceParity: return u'S';
+        case QSerialPort::MarkParity: return u'M';
+        }
+        return u'?';
+    };
+    const QString stop = port.stopBits() == QSerialPort::OneAndHalfStop
+                             ? QStringLiteral("1.5")
+                             : QString::number(int(port.stopBits()));
+    return QString::number(port.baudRate()) + u' ' + QString::number(int(port.dataBits())) +
+           parity() + stop;
+}
+
+} // namespace
+
 TransmitterLink::TransmitterLink(QObject *parent)
     : QObject(parent), m_port(new QSerialPort(this)),
       m_exchange(new LineExchange(m_port, SteadyNow, this))
@@ -55,7 +80,8 @@ bool TransmitterLink::openDevice(const QString &devicePath, const QString &portN
         m_port->clearError();
         return false;
     }
-    qCDebug(lcLink).noquote().nospace() << m_portLabel << ": opened " << m_devicePath;
+    qCDebug(lcLink).noquote().nospace()
+        << m_portLabel << ": opened " << m_devicePath << " at " << lineSettings(*m_port);
     return true;
 }
 

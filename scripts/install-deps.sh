@@ -10,6 +10,7 @@ packages=(
     fonts-liberation
     librsvg2-bin
     poppler-utils
+    libxcb-xkb-dev xvfb xauth libxcb-xtest0-dev libxcb-keysyms1-dev
     libcups2-dev cups-daemon cups-client cups-filters printer-driver-cups-pdf
     desktop-file-utils appstream help2man lintian
     clang libclang-rt-14-dev

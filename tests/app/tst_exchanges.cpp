@@ -101,6 +101,7 @@ private Q_SLOTS:
         QCOMPARE(status(), readOk);
         QCOMPARE(sim->log("rx "), QStringList{readRequest});
         QCOMPARE(sim->log("line "), QStringList{"line 2400 baud"});
+        QCOMPARE(linkLog.filter(" opened "), QStringList{"COM1: opened " + sim->device() + " at 2400 8N1"});
         QCOMPARE(functionCheck()->isChecked(), !code.isEmpty());
         QCOMPARE(switchBox(3)->isEnabled(), !code.isEmpty());
         QCOMPARE(codeBox()->text(), code);

@@ -6,7 +6,6 @@
 #include "form1.h"
 #include "windowfixture.h"
 
-#include <QKeyEvent>
 #include <QTest>
 
 class Form1Test : public QObject, WindowFixture
@@ -145,20 +144,6 @@ private Q_SLOTS:
         QCOMPARE(versionButton()->isVisible(), toggles);
         QTest::keyClick(target, Qt::Key(key), modifiers);
         QVERIFY(!versionButton()->isVisible());
-    }
-
-    void heldVersionKeyTogglesOnce()
-    {
-        click(resetButton());
-        QTest::keyPress(resetButton(), Qt::Key_V);
-        for (int n = 0; n < 3; ++n) { // how X11 reports a held key: release and press, repeated
-            for (const QEvent::Type type : {QEvent::KeyRelease, QEvent::KeyPress}) {
-                QKeyEvent repeat(type, Qt::Key_V, Qt::NoModifier, QStringLiteral("v"), true);
-                QApplication::sendEvent(resetButton(), &repeat);
-            }
-        }
-        QTest::keyRelease(resetButton(), Qt::Key_V);
-        QVERIFY(versionButton()->isVisible());
     }
 
     void portSelectorIgnoresTypedKeys()

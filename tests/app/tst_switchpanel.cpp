@@ -1,13 +1,11 @@
-// Editing the code as a person does: switch keys, list picks, the wheel, the code box, the step
+// Editing the code as a person does: switch keys, list picks, the code box, the step
 // buttons, the all-switch labels and the function check box; both views agree after every event.
 
 #include "dropdownbox.h"
 #include "windowfixture.h"
 
 #include <QClipboard>
-#include <QKeyEvent>
 #include <QTest>
-#include <QWheelEvent>
 
 class SwitchPanelTest : public QObject, WindowFixture
 {
@@ -111,30 +109,6 @@ private Q_SLOTS:
         QCOMPARE(codeBox()->text(), QString::number(29524 + 729));
     }
 
-    void wheel_data()
-    {
-        QTest::addColumn<bool>("portSelector");
-        QTest::addColumn<bool>("focused");
-        QTest::newRow("switch box with the focus") << false << true;
-        QTest::newRow("switch box under the pointer only") << false << false;
-        QTest::newRow("port selector under the pointer only") << true << false;
-    }
-    void wheel()
-    {
-        QFETCH(bool, portSelector);
-        QFETCH(bool, focused);
-        DropDownBox *box = portSelector ? this->portSelector() : switchBox(2);
-        const QString before = box->text();
-        if (focused)
-            box->setFocus();
-        const QPoint centre = box->rect().center();
-        QWheelEvent wheel(centre, box->mapToGlobal(centre), {}, QPoint(0, -120), Qt::NoButton,
-                          Qt::NoModifier, Qt::NoScrollPhase, false);
-        QApplication::sendEvent(box, &wheel);
-        QCOMPARE(box->text() != before, focused); // only a box with the focus takes the wheel,
-        QCOMPARE(switches(), switchesOf(codeBox()->text().toInt())); // as a pick would
-    }
-
     // --- the code box -------------------------------------------------------------------------
 
     void pastedText_data()
@@ -168,22 +142,6 @@ private Q_SLOTS:
     {
         pasteCode(QStringLiteral("12345"), false);
         QCOMPARE(switches(), switchesOf(12345));
-    }
-
-    void heldDigitComesUpOnce()
-    {
-        // Each repeat of the held key comes as a release and a press, as X11 and Wayland give it.
-        focusCodeBox();
-        QTest::keyPress(codeBox(), Qt::Key_6);
-        for (int n = 0; n < 8; ++n) {
-            for (const QEvent::Type type : {QEvent::KeyRelease, QEvent::KeyPress}) {
-                QKeyEvent repeat(type, Qt::Key_6, Qt::NoModifier, QStringLiteral("6"), true);
-                QApplication::sendEvent(codeBox(), &repeat);
-            }
-        }
-        QCOMPARE(codeBox()->text(), QStringLiteral("66666")); // the box is full ...
-        QTest::keyRelease(codeBox(), Qt::Key_6);
-        verifyDefaultCodeSelected(); // ... and 66666 is out of range
     }
 
     void sixthDigitBeforeTheFifthComesUp()

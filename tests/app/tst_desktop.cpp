@@ -1,0 +1,139 @@
+// The window on a real X server, with input going through the server as a keyboard and a mouse
+// deliver it: a held key is one key-up and one click, and the wheel changes only a box that
+// already has the focus. Counts what reached the window, not only what it shows at the end.
+
+#include "codebox.h"
+#include "picturebutton.h"
+#include "windowfixture.h"
+#include "xtestinput.h"
+
+#include <QEventLoop>
+#include <QSignalSpy>
+#include <QTimer>
+
+namespace {
+
+// Runs the event loop for a while, as the program does: events are handled as they come.
+void runEventLoop(int milliseconds)
+{
+    QEventLoop loop;
+    QTimer::singleShot(milliseconds, &loop, &QEventLoop::quit);
+    loop.exec();
+}
+
+// The key events that reach a control, repeats or not.
+class KeyCounter : public QObject
+{
+public:
+    int presses = 0;
+    int releases = 0;
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        presses += event->type() == QEvent::KeyPress;
+        releases += event->type() == QEvent::KeyRelease;
+        return QObject::eventFilter(watched, event);
+    }
+};
+
+struct HeldKey
+{
+    const char *control;
+    XTestInput::Keysym key;
+    const char *counted; // the signal that must come once
+    QString codeAfter;
+};
+
+} // namespace
+
+Q_DECLARE_METATYPE(HeldKey)
+
+class DesktopTest : public QObject, WindowFixture
+{
+    Q_OBJECT
+
+    XTestInput input;
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        QCOMPARE(QGuiApplication::platformName(), QStringLiteral("xcb"));
+        QVERIFY(input.isValid());
+    }
+    void init()
+    {
+        QVERIFY(openWindow());
+        form->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(form.get()));
+    }
+    void cleanup() { closeWindow(); }
+
+    void heldKeyComesUpOnce_data()
+    {
+        QTest::addColumn<HeldKey>("held");
+        QTest::newRow("digit in the code box, its text selected")
+            << HeldKey{"Text2", XTestInput::Key6, SIGNAL(keyUp(int)), QStringLiteral("29524")};
+        QTest::newRow("enter on the step-up button")
+            << HeldKey{"Command4", XTestInput::KeyReturn, SIGNAL(clicked()),
+                       QStringLiteral("29525")};
+        QTest::newRow("version key on reset")
+            << HeldKey{"Command7", XTestInput::KeyV, SIGNAL(keyUp(int)), QStringLiteral("29524")};
+    }
+    void heldKeyComesUpOnce()
+    {
+        QFETCH(HeldKey, held);
+        QWidget *target = control(QString::fromLatin1(held.control));
+        target->setFocus();
+        if (auto *box = qobject_cast<QLineEdit *>(target))
+            box->selectAll();
+        QSignalSpy counted(target, held.counted);
+        KeyCounter keys;
+        target->installEventFilter(&keys);
+
+        input.keyDown(held.key);
+        runEventLoop(1500);
+        input.keyUp(held.key);
+        runEventLoop(200);
+
+        QVERIFY2(keys.presses > 5, "the server did not repeat the held key");
+        QCOMPARE(keys.releases, 1); // the real one, at the end
+        QCOMPARE(counted.count(), 1);
+        QCOMPARE(codeBox()->text(), held.codeAfter);
+        QCOMPARE(switches(), switchesOf(held.codeAfter.toInt()));
+        if (target == resetButton())
+            QVERIFY(versionButton()->isVisible());
+    }
+
+    void wheel_data()
+    {
+        QTest::addColumn<QString>("box");
+        QTest::addColumn<bool>("clickedFirst");
+        QTest::newRow("port selector under the pointer only") << "Combo1" << false;
+        QTest::newRow("switch box under the pointer only") << "Combo2(2)" << false;
+        QTest::newRow("switch box focused by a click") << "Combo2(2)" << true;
+    }
+    void wheel()
+    {
+        QFETCH(QString, box);
+        QFETCH(bool, clickedFirst);
+        auto *target = control<DropDownBox>(box);
+        resetButton()->setFocus();
+        const QString before = target->text();
+        input.moveTo(target->mapToGlobal(target->lineEdit()->geometry().center()));
+        if (clickedFirst) {
+            input.click();
+            QTRY_VERIFY(target->hasFocus());
+        }
+        input.wheelDown();
+        runEventLoop(200);
+
+        QCOMPARE(target->hasFocus(), clickedFirst);
+        QCOMPARE(target->text() != before, clickedFirst);
+        QCOMPARE(target->view()->isVisible(), false);
+        QCOMPARE(switches(), switchesOf(codeBox()->text().toInt())); // as a pick would
+    }
+};
+
+QTEST_MAIN(DesktopTest)
+#include "tst_desktop.moc"
