@@ -4,7 +4,7 @@
 #include "exchanges.h"
 #include "frame.h"
 #include "portmap.h"
-#include "portselection.h"
+#include "portnames.h"
 #include "statustexts.h"
 #include "switchpanel.h"
 
@@ -57,56 +57,44 @@ void ExchangeHandlers::describePorts()
     }
 }
 
-bool ExchangeHandlers::openExchange(const QString &firstStatus)
+template <typename Judge, typename Show>
+void ExchangeHandlers::run(const QByteArray &request, Judge judge, const QString &errorText,
+                           Show show)
 {
-    Q_EMIT status(firstStatus);
-    if (m_c.portSelector->text().isEmpty())
-        m_c.portSelector->setText(PortName(FirstPortNumber));
     const int port = PortNumberFromText(m_c.portSelector->text());
-    if (m_link.openPort(port))
-        return true;
-    Q_EMIT status(StatusText::PortUnavailable(port), PortFailureText(m_link.openFailure()));
-    m_link.endExchange();
-    return false;
+    m_link.run({port, {}}, request, judge, [this, port, errorText, show](const auto &ended) {
+        if (ended.fault == ExchangeFault::PortUnavailable)
+            Q_EMIT status(StatusText::PortUnavailable(port), PortFailureText(ended.portFailure));
+        else if (ended.fault != ExchangeFault::None)
+            Q_EMIT status(errorText);
+        else
+            show(ended.reply);
+    });
 }
 
 void ExchangeHandlers::readCode()
 {
-    if (!m_link.beginExchange() || !openExchange(StatusText::ReadRunning))
+    if (busy())
         return;
-    m_link.exchange(Frame::ReadCodeRequest(), [this](const ExchangeResult &result) {
-        const ReadCodeResult read = JudgeReadCodeReply(result);
-        if (read.outcome == ReadCodeOutcome::Error) {
-            Q_EMIT status(StatusText::ReadError);
-            return;
-        }
-        m_c.panel->showRead(read.outcome == ReadCodeOutcome::Code ? std::optional(read.code)
-                                                                  : std::nullopt);
-        Q_EMIT status(StatusText::ReadOk);
-    });
+    Q_EMIT status(StatusText::ReadRunning);
+    run(Frame::ReadCodeRequest(), JudgeReadCodeReply, StatusText::ReadError,
+        [this](std::optional<std::uint16_t> value) {
+            m_c.panel->showRead(*value == Frame::OffMarker ? std::nullopt
+                                                           : std::optional<std::int32_t>(*value));
+            Q_EMIT status(StatusText::ReadOk);
+        });
 }
 
 void ExchangeHandlers::writeCode()
 {
-    if (!m_link.beginExchange())
+    if (busy())
         return;
     // The value is fixed here, before the first wait: whatever the user does to the panel while
     // the exchange waits does not change the request.
-    const CodeToWrite code = m_c.panel->codeToWrite();
-    if (code.kind == CodeToWrite::Kind::NotValid) {
-        Q_EMIT status(StatusText::WriteInvalidCode);
-        m_link.endExchange();
-        return;
-    }
-    const auto value =
-        code.kind == CodeToWrite::Kind::Code ? std::uint16_t(code.code) : Frame::OffMarker;
-    if (!openExchange(StatusText::WriteRunning))
-        return;
-    m_link.exchange(Frame::WriteCodeRequest(value), [this](const ExchangeResult &result) {
-        if (JudgeWriteCodeReply(result) != WriteCodeOutcome::Confirmed) {
-            Q_EMIT status(StatusText::WriteError);
-            return;
-        }
+    const std::optional<std::int32_t> code = m_c.panel->codeToWrite();
+    const std::uint16_t value = code ? std::uint16_t(*code) : Frame::OffMarker;
+    Q_EMIT status(StatusText::WriteRunning);
+    run(Frame::WriteCodeRequest(value), JudgeWriteCodeReply, StatusText::WriteError, [this](bool) {
         ++m_confirmedWrites;
         showCounter();
         Q_EMIT status(StatusText::WriteOk);
@@ -115,11 +103,9 @@ void ExchangeHandlers::writeCode()
 
 void ExchangeHandlers::readVersion()
 {
-    if (!m_link.beginExchange() || !openExchange(StatusText::VersionRunning))
+    if (busy())
         return;
-    m_link.exchange(Frame::ReadVersionRequest(), [this](const ExchangeResult &result) {
-        const VersionResult version = JudgeVersionReply(result);
-        Q_EMIT status(version.outcome == VersionOutcome::Text ? version.text
-                                                              : StatusText::VersionError);
-    });
+    Q_EMIT status(StatusText::VersionRunning);
+    run(Frame::ReadVersionRequest(), JudgeVersionReply, StatusText::VersionError,
+        [this](const std::optional<QString> &text) { Q_EMIT status(*text); });
 }

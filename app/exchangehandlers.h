@@ -1,10 +1,9 @@
 #pragma once
 
 // The three exchanges with the transmitter as the window runs them: read code, write code and
-// version. Each opens the exchange (the busy guard, the first status text, the port), hands the
-// request to the transmitter link and, when the link reports the result, shows its outcome.
-// Also the owner of the port selector, whose entries tell by their tooltips which device each
-// port stands for, and of the programmed counter.
+// version. Each shows its first status text, runs its request on the selected port and shows
+// the outcome. Also the owner of the port selector, whose entries tell by their tooltips which
+// device each port stands for, and of the programmed counter.
 
 #include "transmitterlink.h"
 
@@ -38,7 +37,7 @@ public:
     bool busy() const { return m_link.busy(); }
     void resetCounter();
     // The program is ending: a running exchange stops at once and the port is released.
-    void abandon() { m_link.abandon(); }
+    void abandon() { m_link.stop(); }
 
 Q_SIGNALS:
     // The status box's new text, and what it leaves out (why a port could not be opened) for its
@@ -52,9 +51,10 @@ private:
     void readCode();
     void writeCode();
     void readVersion();
-    // The exchange opening once the exchange is busy: the first status text, the port selection
-    // and the port. false when the port could not be opened; the exchange has then ended.
-    bool openExchange(const QString &firstStatus);
+    // Runs request on the selected port; show gets the judge's reply when it took it, else the
+    // status box shows errorText, or that the port is not available.
+    template <typename Judge, typename Show>
+    void run(const QByteArray &request, Judge judge, const QString &errorText, Show show);
     void showCounter();
     // Ports come and go with their adapters: the entries are told afresh each time the list opens.
     void describePorts();

@@ -7,6 +7,7 @@
 #include "heldkeys.h"
 #include "k5assets.h"
 #include "qtprinttarget.h"
+#include "statustexts.h"
 #include "switchpanel.h"
 #include "ui_form1.h"
 #include "virtualkey.h"
@@ -27,11 +28,18 @@ Form1::Form1(QWidget *parent) : QWidget(parent), ui(std::make_unique<Ui::Form1>(
 {
     ui->setupUi(this);
     ReportHeldKeysReleasedOnce();
-    FormLooks::buildSwitchBoxes(*this, *ui, m_switchBoxes);
-    applyLooks();
 
     SwitchPanelControls panel;
-    panel.switchBoxes = m_switchBoxes;
+    FormLooks::SwitchBoxes boxes{};
+    for (std::size_t i = 0; i < boxes.size(); ++i)
+        boxes.at(i) = panel.switchBoxes.at(i) = new DropDownBox(this);
+    FormLooks::placeSwitchBoxes(*ui, boxes);
+    FormLooks::apply(*this, *ui, boxes);
+    setWindowIcon(K5Assets::windowIcon());
+    // The background is drawn at the control's size, so it is shown as it stands, unscaled, in
+    // the rendering for the pixel ratio of the window's screen.
+    K5Assets::showPicture(ui->Image1, K5Assets::backgroundPath());
+
     panel.codeBox = ui->Text2;
     panel.functionCheck = ui->Check1;
     panel.stepUpButton = ui->Command4;
@@ -51,7 +59,7 @@ Form1::Form1(QWidget *parent) : QWidget(parent), ui(std::make_unique<Ui::Form1>(
     m_exchanges = std::make_unique<ExchangeHandlers>(exchanges);
 
     connect(m_exchanges.get(), &ExchangeHandlers::status, this, &Form1::showStatus);
-    statusBox()->setText(QString::fromUtf16(VersionIdentifier));
+    statusBox()->setText(StatusText::VersionIdentifier);
     versionButton()->setVisible(false);
 
     connect(ui->Command3, &QAbstractButton::clicked, this, &Form1::printSheet);
@@ -62,15 +70,6 @@ Form1::Form1(QWidget *parent) : QWidget(parent), ui(std::make_unique<Ui::Form1>(
 }
 
 Form1::~Form1() = default;
-
-void Form1::applyLooks()
-{
-    FormLooks::apply(*this, *ui, m_switchBoxes);
-    setWindowIcon(K5Assets::windowIcon());
-    // The background is drawn at the control's size, so it is shown as it stands, unscaled, in
-    // the rendering for the pixel ratio of the window's screen.
-    K5Assets::showPicture(ui->Image1, K5Assets::backgroundPath());
-}
 
 void Form1::showCentred()
 {
@@ -121,7 +120,7 @@ void Form1::printSheet()
         m_printTarget ? m_printTarget(printer) : std::make_unique<QtPrintTarget>(printer, this);
     const PrintOutcome outcome =
         PrintCodeSheet(*target, m_panel->switchTexts(), m_panel->codeText());
-    showStatus(PrintStatusText(outcome));
+    showStatus(outcome == PrintOutcome::Printed ? QString() : StatusText::PrinterError);
 }
 
 void Form1::closeEvent(QCloseEvent * /*event*/)

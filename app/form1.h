@@ -15,11 +15,9 @@
 
 #include <QWidget>
 
-#include <array>
 #include <functional>
 #include <memory>
 
-class DropDownBox;
 class ExchangeHandlers;
 class PrintTarget;
 class QAbstractButton;
@@ -36,8 +34,6 @@ class Form1 : public QWidget
     Q_OBJECT
 
 public:
-    static constexpr auto VersionIdentifier = u"SW4172-36v03-K5_DIP-switch";
-
     explicit Form1(QWidget *parent = nullptr);
     ~Form1() override;
 
@@ -60,13 +56,11 @@ private:
     // The status box's one line, and for its tooltip what the line leaves out.
     void showStatus(const QString &text, const QString &detail = QString());
     QAbstractButton *versionButton() const;
-    void applyLooks();
     void endProgram();
     void toggleVersionButton(int virtualKey);
     void printSheet();
 
     std::unique_ptr<Ui::Form1> ui;
-    std::array<DropDownBox *, 10> m_switchBoxes{};
     std::unique_ptr<SwitchPanel> m_panel;
     std::unique_ptr<ExchangeHandlers> m_exchanges;
     PrintTargetFactory m_printTarget;

@@ -1,13 +1,16 @@
 #pragma once
 
-// The texts the status box shows for the exchanges with the transmitter, exactly as the window
-// writes them.
+// Every text the status box shows, exactly as the window writes them; a version read shows the
+// transmitter's own text.
 
-#include "portselection.h"
+#include "portnames.h"
 
 #include <QString>
 
 namespace StatusText {
+
+// At start.
+inline const QString VersionIdentifier = QStringLiteral("SW4172-36v03-K5_DIP-switch");
 
 inline const QString ReadRunning = QStringLiteral("Read transmitter DIP-switch code");
 inline const QString ReadOk = QStringLiteral("Read transmitter DIP-switch code OK!");
@@ -15,9 +18,10 @@ inline const QString ReadError = QStringLiteral("Read transmitter DIP-switch cod
 inline const QString WriteRunning = QStringLiteral("Write transmitter DIP-switch code");
 inline const QString WriteOk = QStringLiteral("Write transmitter DIP-switch code OK!");
 inline const QString WriteError = QStringLiteral("Write transmitter DIP-switch code error");
-inline const QString WriteInvalidCode = QStringLiteral("DIP-switch code error, not a valid code");
 inline const QString VersionRunning = QStringLiteral("Read transmitter version");
 inline const QString VersionError = QStringLiteral("Read transmitter version error");
+// After a print the box is emptied.
+inline const QString PrinterError = QStringLiteral("Printer error");
 
 // "COM" n " not available for use": the port could not be opened.
 inline QString PortUnavailable(int port)

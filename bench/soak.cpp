@@ -1,7 +1,7 @@
 #include "benchparts.h"
 #include "benchreport.h"
 #include "benchwindow.h"
-#include "portselection.h"
+#include "portnames.h"
 #include "simulatorprocess.h"
 #include "statustexts.h"
 
@@ -41,7 +41,8 @@ constexpr FaultPort FaultPorts[] = {
 bool SetUp(std::vector<std::unique_ptr<SimulatorProcess>> &sims, QString *error)
 {
     for (const FaultPort &f : FaultPorts) {
-        const QString port = PortName(int(sims.size()) + 1);
+        const int n = int(sims.size()) + 1;
+        const QString port = PortName(n);
         QStringList arguments{"--no-pacing", "--link", port};
         if (f.fault && *f.fault)
             arguments << "--fault" << f.fault;
@@ -49,7 +50,7 @@ bool SetUp(std::vector<std::unique_ptr<SimulatorProcess>> &sims, QString *error)
         const bool ready =
             f.fault ? sims.back()->started()
                     : QDir().mkpath(PortsFolder()) &&
-                          QFile::link("/nonexistent/k5-soak-tty", PortsFolder() + '/' + port);
+                          QFile::link("/nonexistent/k5-soak-tty", PortLinkPath(n));
         if (!ready) {
             *error = "cannot set up " + port;
             return false;

@@ -25,14 +25,16 @@ public:
     Window()
     {
         m_ui.setupUi(this);
-        FormLooks::buildSwitchBoxes(*this, m_ui, m_switchBoxes);
-        FormLooks::apply(*this, m_ui, m_switchBoxes);
+        FormLooks::SwitchBoxes boxes{};
+        for (QComboBox *&box : boxes)
+            box = new QComboBox(this);
+        FormLooks::placeSwitchBoxes(m_ui, boxes);
+        FormLooks::apply(*this, m_ui, boxes);
     }
     void showCentred() { show(); }
 
 private:
     Ui::Form1 m_ui;
-    std::array<QComboBox *, 10> m_switchBoxes{};
 };
 #else
 #include "form1.h"

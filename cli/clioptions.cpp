@@ -1,7 +1,7 @@
 #include "clioptions.h"
 
 #include "codeargument.h"
-#include "portselection.h"
+#include "portnames.h"
 
 #include <QCommandLineParser>
 

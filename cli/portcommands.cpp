@@ -1,7 +1,7 @@
 #include "portcommands.h"
 
 #include "portmap.h"
-#include "portselection.h"
+#include "portnames.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -23,11 +23,6 @@ CliReport PortReport(const QString &command, int portNumber = 0)
     if (portNumber > 0)
         report.port = PortName(portNumber);
     return report;
-}
-
-QString LinkPath(int portNumber)
-{
-    return PortsFolder() + u'/' + PortName(portNumber);
 }
 
 // "0403:6001", the USB vendor and product of a device that has them.
@@ -114,7 +109,7 @@ CliReport MapPort(int portNumber, const QString &device)
     }
     const QString target = StableDeviceName(absolute);
     QString error;
-    if (!PointPortLink(LinkPath(portNumber), target, &error)) {
+    if (!PointPortLink(PortLinkPath(portNumber), target, &error)) {
         report.outcome = Outcome::CannotMap;
         report.error = report.port + u": "_s + error;
         return report;
@@ -127,7 +122,7 @@ CliReport MapPort(int portNumber, const QString &device)
 CliReport UnmapPort(int portNumber)
 {
     CliReport report = PortReport(u"unmap"_s, portNumber);
-    const QString link = LinkPath(portNumber);
+    const QString link = PortLinkPath(portNumber);
     const QFileInfo info(link);
     if (info.isSymLink()) {
         QFile file(link);

@@ -22,21 +22,16 @@ public:
     CliReport version();
 
 private:
-    // One exchange, waited for. false when the port could not be opened; report then says why.
-    bool exchange(const QByteArray &request, ExchangeResult *result, CliReport *report);
-    // Reads the code into report: its state, or the failure. Returns the state: the code, or
-    // Frame::OffMarker; -1 on failure.
-    std::int32_t readInto(CliReport *report);
-    // Fills report with the failure of an exchange that brought no acceptable reply. what names
-    // the request ("read code").
-    void failed(const ExchangeResult &result, const QString &what, CliReport *report) const;
+    // One exchange, waited for; report gets the device it ran on, and the failure when the judge
+    // did not take the reply (what names the request: "read code").
+    template <typename Judge>
+    auto exchange(const QByteArray &request, Judge judge, const QString &what, CliReport *report);
+    // Reads the code into report: the value held (a code or Frame::OffMarker), or nullopt on
+    // failure.
+    std::optional<std::uint16_t> readInto(CliReport *report);
     CliReport newReport(const QString &command) const;
-    // "COM3 (/dev/ttyUSB0)": how the messages name the line.
-    QString where() const { return PortAndDevice(m_portName, m_device); }
 
-    // The port's name, empty for a device named directly; the device of the last exchange.
-    const QString m_portName;
-    const int m_portNumber;
-    QString m_device;
+    const Line m_line;
+    const QString m_portName; // empty for a device named directly
     TransmitterLink m_link;
 };

@@ -41,35 +41,47 @@ QChar VisibleCharacter(std::uint8_t byte)
 
 } // namespace
 
-ReadCodeResult JudgeReadCodeReply(const ExchangeResult &result)
+std::optional<std::uint16_t> JudgeReadCodeReply(const ExchangeResult &result)
 {
     if (!IsReplyTo(result, Frame::CodeGroup, Frame::ReadCodeCommand) ||
         ByteAt(result.reply, Frame::ReplyLengthOffset) != 2)
-        return {};
-    const int value = ByteAt(result.reply, Frame::ReplyDataOffset) * 256 +
-                      ByteAt(result.reply, Frame::ReplyDataOffset + 1);
-    if (value == Frame::OffMarker)
-        return {ReadCodeOutcome::Off, 0};
-    return {ReadCodeOutcome::Code, value};
+        return std::nullopt;
+    return std::uint16_t(ByteAt(result.reply, Frame::ReplyDataOffset) * 256 +
+                         ByteAt(result.reply, Frame::ReplyDataOffset + 1));
 }
 
-WriteCodeOutcome JudgeWriteCodeReply(const ExchangeResult &result)
+bool JudgeWriteCodeReply(const ExchangeResult &result)
 {
-    if (IsReplyTo(result, Frame::CodeGroup, Frame::WriteCodeCommand) &&
-        ByteAt(result.reply, Frame::ReplyLengthOffset) == 0)
-        return WriteCodeOutcome::Confirmed;
-    return WriteCodeOutcome::Error;
+    return IsReplyTo(result, Frame::CodeGroup, Frame::WriteCodeCommand) &&
+           ByteAt(result.reply, Frame::ReplyLengthOffset) == 0;
 }
 
-VersionResult JudgeVersionReply(const ExchangeResult &result)
+std::optional<QString> JudgeVersionReply(const ExchangeResult &result)
 {
     if (!IsReplyTo(result, Frame::VersionGroup, Frame::ReadVersionCommand))
-        return {};
+        return std::nullopt;
     // The data after its first two bytes; a complete reply holds all of its data.
     const qsizetype first = Frame::ReplyDataOffset + Frame::VersionPrefixSize;
     const qsizetype end = Frame::ReplyDataOffset + ByteAt(result.reply, Frame::ReplyLengthOffset);
     QString text;
     for (qsizetype i = first; i < end; ++i)
         text.append(VisibleCharacter(std::uint8_t(result.reply.at(i))));
-    return {VersionOutcome::Text, text};
+    return text;
+}
+
+ExchangeFault FaultOf(const ExchangeResult &result, bool lineLost)
+{
+    if (lineLost)
+        return ExchangeFault::LineLost;
+    if (!result.echoComplete)
+        return ExchangeFault::NoEcho;
+    switch (result.reception) {
+    case Reception::TimedOut:
+        return result.reply.isEmpty() ? ExchangeFault::NoReply : ExchangeFault::BrokenReply;
+    case Reception::BadFrame:
+        return ExchangeFault::BadReply;
+    case Reception::Complete:
+        break;
+    }
+    return ExchangeFault::WrongReply;
 }

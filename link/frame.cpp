@@ -8,8 +8,7 @@ namespace Frame {
 
 namespace {
 
-// Header (request) or 00 (reply), group, command, length, data, checksum: the part after the
-// start byte, whose bytes add up to a multiple of 256 once the checksum is in.
+// The part after the start byte, which the checksum covers.
 QByteArray Body(std::uint8_t header, std::uint8_t group, std::uint8_t command, QByteArrayView data)
 {
     Q_ASSERT(data.size() <= 0xFF);

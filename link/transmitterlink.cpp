@@ -1,11 +1,12 @@
 #include "transmitterlink.h"
 
+#include "lineexchange.h"
 #include "linklog.h"
-#include "portselection.h"
-
-#include <QPointer>
+#include "portnames.h"
 
 #include <utility>
+
+Q_LOGGING_CATEGORY(lcLink, "k5.link")
 
 namespace {
 
@@ -41,30 +42,43 @@ TransmitterLink::TransmitterLink(QObject *parent)
 
 TransmitterLink::~TransmitterLink()
 {
-    endExchange();
+    stop();
 }
 
-bool TransmitterLink::beginExchange()
+bool TransmitterLink::start(const Line &line, const QByteArray &request,
+                            std::function<void(const Ended &)> done)
 {
-    if (m_busy)
+    if (m_busy) {
+        qCWarning(lcLink) << "exchange refused: another exchange is running";
         return false;
+    }
     m_busy = true;
+    Ended ended;
+    // A port is looked up afresh for each exchange: its link may have changed meanwhile.
+    const bool byPort = line.device.isEmpty();
+    ended.device = byPort ? DevicePathForPort(line.port) : line.device;
+    if (!open(ended.device, byPort ? PortName(line.port) : QString(), &ended.portFailure)) {
+        m_busy = false;
+        done(ended);
+        return true;
+    }
+    ended.opened = true;
+    m_exchange->run(request, [this, ended = std::move(ended),
+                              done = std::move(done)](const ExchangeResult &result) mutable {
+        ended.result = result;
+        ended.lineLost = m_lineLost;
+        stop();
+        done(ended);
+    });
     return true;
 }
 
-bool TransmitterLink::openPort(int portNumber)
+bool TransmitterLink::open(const QString &device, const QString &portName, PortFailure *failure)
 {
-    return openDevice(DevicePathForPort(portNumber), PortName(portNumber));
-}
-
-bool TransmitterLink::openDevice(const QString &devicePath, const QString &portName)
-{
-    if (m_port->isOpen())
-        m_port->close();
-    m_portLabel = portName.isEmpty() ? devicePath : portName;
-    m_devicePath = devicePath;
+    m_label = portName.isEmpty() ? device : portName;
+    m_device = device;
     m_lineLost = false;
-    m_port->setPortName(m_devicePath);
+    m_port->setPortName(device);
     m_port->setBaudRate(QSerialPort::Baud2400);
     m_port->setParity(QSerialPort::NoParity);
     m_port->setDataBits(QSerialPort::Data8);
@@ -72,28 +86,17 @@ bool TransmitterLink::openDevice(const QString &devicePath, const QString &portN
     m_port->setFlowControl(QSerialPort::NoFlowControl);
     // Opened exclusively: the device is locked against other programs and other instances.
     if (!m_port->open(QIODevice::ReadWrite)) {
-        m_failure = {portName, m_devicePath, ClassifyOpenFailure(m_port->error(), m_devicePath),
-                     m_port->errorString()};
+        *failure = {portName, device, ClassifyOpenFailure(m_port->error(), device),
+                    m_port->errorString()};
         qCWarning(lcLink).noquote().nospace()
-            << m_portLabel << ": cannot open " << m_devicePath << ": " << m_port->errorString()
-            << " (" << m_port->error() << ")";
+            << m_label << ": cannot open " << device << ": " << m_port->errorString() << " ("
+            << m_port->error() << ")";
         m_port->clearError();
         return false;
     }
     qCDebug(lcLink).noquote().nospace()
-        << m_portLabel << ": opened " << m_devicePath << " at " << lineSettings(*m_port);
+        << m_label << ": opened " << device << " at " << lineSettings(*m_port);
     return true;
-}
-
-void TransmitterLink::exchange(const QByteArray &request, Done done)
-{
-    m_exchange->run(request, [this, done = std::move(done)](const ExchangeResult &result) {
-        const QPointer<TransmitterLink> alive(this);
-        if (done)
-            done(result);
-        if (alive)
-            endExchange();
-    });
 }
 
 void TransmitterLink::lineFailed(QSerialPort::SerialPortError error)
@@ -110,21 +113,15 @@ void TransmitterLink::lineFailed(QSerialPort::SerialPortError error)
     // gets no more bytes and runs out at its deadline.
     m_lineLost = true;
     qCWarning(lcLink).noquote().nospace()
-        << m_portLabel << ": line " << m_devicePath << " failed: " << m_port->errorString() << " ("
-        << error << "); port closed";
+        << m_label << ": line " << m_device << " failed: " << m_port->errorString()
+        << " (" << error << "); port closed";
     m_port->close();
 }
 
-void TransmitterLink::endExchange()
+void TransmitterLink::stop()
 {
     m_exchange->stop();
     if (m_port->isOpen())
         m_port->close();
     m_busy = false;
-}
-
-void TransmitterLink::abandon()
-{
-    // The same steps as the closing; done is dropped unseen, so no status text is written.
-    endExchange();
 }

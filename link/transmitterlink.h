@@ -1,32 +1,15 @@
 #pragma once
 
-// The window's serial link to the transmitter: the serial port, the busy flag that lets one
-// exchange run at a time, and the exchange (LineExchange) running on the port.
+// The serial link to the transmitter: one exchange at a time, each in one call.
 //
-// An exchange runs on the window's thread without blocking it: exchange() sends the request and
-// returns; the port's readyRead and a deadline timer then take the echo off the line and receive
-// the reply, and the window's done callback runs from its event loop. While it waits the window
-// handles its other events and the CPU stays idle.
-//
-// How the window runs an exchange (the opening and closing that every exchange shares):
-//
-//     if (!link.beginExchange())            // busy: the click does nothing
-//         return;
-//     Text1 = first status text;
-//     if (Combo1 is empty) Combo1 = "COM1";
-//     const int port = PortNumberFromText(Combo1 text);
-//     if (!link.openPort(port)) {           // the reason: link.openFailure(), also logged
-//         Text1 = "COM" + port + " not available for use";
-//         link.endExchange();               // no longer busy
-//         return;
-//     }
-//     link.exchange(Frame::ReadCodeRequest(), [](const ExchangeResult &result) { judge; Text1 });
-//     // exchange() returns at once; after done the link closes the port and is no longer busy.
-//
-// A window that ends its exchange before the port (the write exchange's code check) calls
-// endExchange() as well.
+// run() opens the line's device exclusively at 2400 baud, 8 data bits, no parity, 1 stop bit, no
+// flow control, sends the request and receives the reply without blocking the thread: the port's
+// readyRead and a deadline timer drive it from the event loop, so the window stays responsive and
+// the CPU idle. The judge says what the reply means; the port is closed and the link free before
+// done gets the outcome. A device that cannot be opened ends the exchange inside run(), with the
+// reason (also logged).
 
-#include "lineexchange.h"
+#include "exchanges.h"
 #include "portproblem.h"
 
 #include <QByteArray>
@@ -34,52 +17,84 @@
 #include <QSerialPort>
 #include <QString>
 
+#include <functional>
+#include <type_traits>
+#include <utility>
+
+class LineExchange;
+
+// Where an exchange runs: port COMn, whose device is looked up as the exchange starts, or a device
+// named by its path.
+struct Line
+{
+    int port = 0; // 1..16, unless device names the line
+    QString device;
+};
+
+template <typename Reply>
+struct Exchanged
+{
+    Reply reply{}; // what the judge made of the reply; empty (false) unless fault is None
+    ExchangeFault fault = ExchangeFault::None;
+    QString device;            // the device the exchange ran on, or failed to open
+    PortFailure portFailure;   // with PortUnavailable
+    qsizetype replyBytes = 0;  // how much of a reply came
+};
+
 class TransmitterLink : public QObject
 {
     Q_OBJECT
 
 public:
-    using Done = LineExchange::Done;
-
     explicit TransmitterLink(QObject *parent = nullptr);
-    // Ends a running exchange as abandon() does.
     ~TransmitterLink() override;
 
-    // Whether an exchange runs, from beginExchange() to its closing.
     bool busy() const { return m_busy; }
-    // Exchange opening: false, changing nothing, while busy; else the link becomes busy.
-    bool beginExchange();
-    // Opens the device of port COMn (see DevicePathForPort), exclusively, at 2400 baud, 8 data
-    // bits, no parity, 1 stop bit, no flow control. On failure the port stays closed, the device
-    // path and the system's reason go to the log and to openFailure(), and false comes back.
-    bool openPort(int portNumber);
-    // The same for a device named by its path; portName ("COMn") names it in the log and in
-    // openFailure() when the device is a port's.
-    bool openDevice(const QString &devicePath, const QString &portName = QString());
-    // Why the last open failed.
-    const PortFailure &openFailure() const { return m_failure; }
-    // Whether the line failed (the device went away) since the port was last opened: an
-    // exchange that ends without its reply then ended because of it.
-    bool lineLost() const { return m_lineLost; }
-    // Runs the request (the whole line bytes, see Frame) on the open port as LineExchange::run
-    // does; after done, which runs once, the port is closed and the link is no longer busy. Not
-    // while an exchange runs. done must not delete the link (deleteLater is fine).
-    void exchange(const QByteArray &request, Done done);
-    // Exchange closing for an exchange that ends without exchange(): closes the port if it is
-    // open; the link is no longer busy.
-    void endExchange();
-    // The program is ending: stops a running exchange at once, closes the port, never calls done.
-    void abandon();
+
+    // Runs request (the whole line bytes, see Frame) on line. judge takes the ExchangeResult and
+    // returns something that tests true when it accepts the reply; done gets an Exchanged of
+    // that, once, and must not delete the link (deleteLater is fine). Refused, with false and no
+    // done, while another exchange runs.
+    template <typename Judge, typename Done>
+    bool run(const Line &line, const QByteArray &request, Judge judge, Done done)
+    {
+        using Reply = std::invoke_result_t<Judge &, const ExchangeResult &>;
+        return start(line, request,
+                     [judge = std::move(judge), done = std::move(done)](const Ended &ended) mutable {
+                         Exchanged<Reply> outcome;
+                         outcome.device = ended.device;
+                         outcome.portFailure = ended.portFailure;
+                         outcome.replyBytes = ended.result.reply.size();
+                         if (ended.opened)
+                             outcome.reply = judge(ended.result);
+                         if (!ended.opened)
+                             outcome.fault = ExchangeFault::PortUnavailable;
+                         else if (!outcome.reply)
+                             outcome.fault = FaultOf(ended.result, ended.lineLost);
+                         done(outcome);
+                     });
+    }
+    // Ends a running exchange at once and closes the port; its done never runs.
+    void stop();
 
 private:
+    struct Ended
+    {
+        bool opened = false;
+        QString device;
+        PortFailure portFailure;
+        ExchangeResult result;
+        bool lineLost = false;
+    };
+    bool start(const Line &line, const QByteArray &request, std::function<void(const Ended &)> done);
+    bool open(const QString &device, const QString &portName, PortFailure *failure);
     void lineFailed(QSerialPort::SerialPortError error);
 
     QSerialPort *const m_port;
     LineExchange *const m_exchange;
     bool m_busy = false;
-    // What open() was last asked to open, for the log: "COMn" or the device path.
-    QString m_portLabel;
-    QString m_devicePath;
-    PortFailure m_failure;
     bool m_lineLost = false;
+    // How the log names the line: "COMn", or the device path.
+    QString m_label;
+    QString m_device;
 };

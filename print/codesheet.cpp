@@ -2,6 +2,8 @@
 
 #include "printlog.h"
 
+Q_LOGGING_CATEGORY(lcPrint, "k5.print")
+
 QStringList CodeSheetLines(const QStringList &switchTexts, const QString &codeText)
 {
     return {
@@ -44,15 +46,4 @@ PrintOutcome PrintCodeSheet(PrintTarget &target, const QStringList &switchTexts,
     if (!target.endDocument())
         return fail(QStringLiteral("the end of the document"));
     return PrintOutcome::Printed;
-}
-
-QString PrintStatusText(PrintOutcome outcome)
-{
-    switch (outcome) {
-    case PrintOutcome::Printed:
-        return QString();
-    case PrintOutcome::Failed:
-        break;
-    }
-    return QStringLiteral("Printer error");
 }

@@ -21,6 +21,3 @@ QStringList CodeSheetLines(const QStringList &switchTexts, const QString &codeTe
 // abandoned, never ended.
 PrintOutcome PrintCodeSheet(PrintTarget &target, const QStringList &switchTexts,
                             const QString &codeText);
-
-// The status box's text for an outcome: empty after a print, "Printer error" after a failure.
-QString PrintStatusText(PrintOutcome outcome);

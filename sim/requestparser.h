@@ -1,11 +1,9 @@
 #pragma once
 
-// Finds the request frames in the byte stream that arrives at the transmitter.
+// Finds the request frames (see Frame) in the byte stream that arrives at the transmitter.
 //
-// A request is 00 FF, header 01, command group, command, length N, N data bytes and a checksum
-// that makes the bytes from the header through the checksum add up to a multiple of 256. The
-// parser takes the stream one byte at a time and hands out every well-formed frame, whatever its
-// group and command; stray bytes, bad headers and bad checksums yield nothing. After a failed
+// The parser takes the stream one byte at a time and hands out every well-formed frame, whatever
+// its group and command; stray bytes, bad headers and bad checksums yield nothing. After a failed
 // frame it looks for the next 00 FF from the byte after the failed lead, so a frame that follows a
 // truncated one is still found.
 //

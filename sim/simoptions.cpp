@@ -1,7 +1,7 @@
 #include "simoptions.h"
 
 #include "frame.h"
-#include "portselection.h"
+#include "portnames.h"
 
 #include <QCommandLineParser>
 #include <QRegularExpression>
@@ -101,12 +101,13 @@ std::optional<SimOptions> SimOptions::parse(const QStringList &arguments, QStrin
     if (parser.isSet(LinkOption)) {
         // The names the tool offers, exactly.
         const QString name = parser.value(LinkOption);
-        if (PortName(PortNumberFromText(name)) != name) {
+        const int port = PortNumberFromText(name);
+        if (PortName(port) != name) {
             *error = u"--link: '%1' is not a port name from %2 to %3"_s.arg(
                 name, PortName(FirstPortNumber), PortName(LastPortNumber));
             return std::nullopt;
         }
-        options.linkName = name;
+        options.linkPort = port;
     }
     return options;
 }

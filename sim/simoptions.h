@@ -17,7 +17,7 @@ struct SimOptions
 {
     std::uint16_t heldValue = DefaultCode;
     QByteArray versionText{Transmitter::DefaultVersionText.toByteArray()};
-    QString linkName; // COMn, empty for no link
+    int linkPort = 0; // n of the port COMn linked to the line, 0 for no link
     bool pacing = true;
     bool log = false;
     QString infoText; // for --help and --version: the text to print instead of running

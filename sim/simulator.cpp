@@ -1,7 +1,7 @@
 #include "simulator.h"
 
 #include "portmap.h"
-#include "portselection.h"
+#include "portnames.h"
 #include "simoutput.h"
 
 #include <QCoreApplication>
@@ -23,8 +23,8 @@ Simulator::Simulator(const SimOptions &options, QObject *parent)
     m_transmitter.setHeldValue(options.heldValue);
     m_transmitter.setVersionText(options.versionText);
     m_transmitter.setFault(options.fault);
-    if (!options.linkName.isEmpty())
-        m_linkPath = PortsFolder() + u'/' + options.linkName;
+    if (options.linkPort > 0)
+        m_linkPath = PortLinkPath(options.linkPort);
 
     connect(&m_line, &PtyLine::received, this, &Simulator::receive);
     connect(&m_line, &PtyLine::writable, this, [this] { pumpAt({}); });

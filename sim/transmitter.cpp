@@ -38,17 +38,6 @@ LineOutput Transmitter::receive(std::uint8_t byte)
     return output;
 }
 
-LineOutput Transmitter::receive(QByteArrayView bytes)
-{
-    LineOutput output;
-    for (const char byte : bytes) {
-        LineOutput next = receive(static_cast<std::uint8_t>(byte));
-        output.echo.append(next.echo);
-        output.answers.append(std::move(next.answers));
-    }
-    return output;
-}
-
 void Transmitter::resetLine()
 {
     m_parser.reset();

@@ -53,7 +53,6 @@ public:
 
     // Takes the next byte from the line.
     LineOutput receive(std::uint8_t byte);
-    LineOutput receive(QByteArrayView bytes);
 
     // A fresh line: forgets the part of a frame received so far.
     void resetLine();

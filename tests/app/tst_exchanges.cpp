@@ -190,27 +190,6 @@ private Q_SLOTS:
         }
     }
 
-    void portSelectorTexts_data()
-    {
-        // Only "COM1" to "COM16" name a port; any other text selects port 1 and stays as it is.
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<QString>("textAfter");
-        QTest::newRow("empty") << ""
-                               << "COM1";
-        QTest::newRow("COM17") << "COM17"
-                               << "COM17";
-    }
-    void portSelectorTexts()
-    {
-        QFETCH(QString, text);
-        QFETCH(QString, textAfter);
-        QVERIFY(startSimulator());     // on COM1
-        portSelector()->setText(text); // only the program can write it
-        runExchange(readButton());
-        QCOMPARE(status(), readOk);
-        QCOMPARE(portSelector()->text(), textAfter);
-    }
-
     void portNotAvailable()
     {
         QVERIFY(startSimulator());

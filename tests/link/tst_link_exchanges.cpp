@@ -29,20 +29,29 @@ ExchangeResult Received(const QByteArray &bytes, bool echoComplete = true)
     return {echoComplete, reception.status(), reception.bytes()};
 }
 
-// What the exchange makes of the reply, in words.
+// What the exchange makes of the reply, in words: what the judge took, or why it took nothing.
 QString Judged(char exchange, const ExchangeResult &reply)
 {
+    QString taken;
     if (exchange == 'r') {
-        const ReadCodeResult read = JudgeReadCodeReply(reply);
-        if (read.outcome == ReadCodeOutcome::Code)
-            return u"code "_s + QString::number(read.code);
-        return read.outcome == ReadCodeOutcome::Off ? u"off"_s : u"error"_s;
+        if (const auto value = JudgeReadCodeReply(reply))
+            taken = u"value "_s + QString::number(*value);
+    } else if (exchange == 'w') {
+        if (JudgeWriteCodeReply(reply))
+            taken = u"confirmed"_s;
+    } else if (const auto text = JudgeVersionReply(reply)) {
+        taken = u"text "_s + *text;
     }
-    if (exchange == 'w')
-        return JudgeWriteCodeReply(reply) == WriteCodeOutcome::Confirmed ? u"confirmed"_s
-                                                                         : u"error"_s;
-    const VersionResult version = JudgeVersionReply(reply);
-    return version.outcome == VersionOutcome::Text ? u"text "_s + version.text : u"error"_s;
+    if (!taken.isEmpty())
+        return taken;
+    switch (FaultOf(reply, false)) {
+    case ExchangeFault::NoEcho: return u"no echo"_s;
+    case ExchangeFault::NoReply: return u"no reply"_s;
+    case ExchangeFault::BrokenReply: return u"broken reply"_s;
+    case ExchangeFault::BadReply: return u"bad reply"_s;
+    case ExchangeFault::WrongReply: return u"wrong reply"_s;
+    default: return u"?"_s;
+    }
 }
 
 } // namespace
@@ -70,15 +79,19 @@ private Q_SLOTS:
             return Frame::Reply(1, 0, data);
         };
 
-        row("read: FF 00 is a code, not off", 'r', code("FF 00"), "code 65280");
-        row("read: without its echo", 'r', code("30 39"), "error", false);
-        row("read: version group", 'r', Frame::Reply(1, 2, "09"), "error");
-        row("read: length 3", 'r', code("30 39 00"), "error");
-        row("read: wrong checksum", 'r', Hex("FF 00 02 02 02 30 39 90"), "error");
-        row("read: start 00, sum holds", 'r', Hex("00 00 02 02 02 30 39 90"), "error");
-        row("read: second byte 01", 'r', Hex("FF 01 02 02 02 30 39 90"), "error");
-        row("write: length 1", 'w', Frame::Reply(2, 0x12, QByteArray(1, 0)), "error");
-        row("write: version group", 'w', Frame::Reply(1, 0x12, {}), "error");
+        row("read: FF 00 is a code, not off", 'r', code("FF 00"), "value 65280");
+        row("read: off", 'r', code("FF FF"), "value 65535");
+        row("read: without its echo", 'r', code("30 39"), "no echo", false);
+        row("read: nothing", 'r', {}, "no reply");
+        row("read: broken off", 'r', code("30 39").first(6), "broken reply");
+        row("read: version group", 'r', Frame::Reply(1, 2, "09"), "wrong reply");
+        row("read: length 3", 'r', code("30 39 00"), "wrong reply");
+        row("read: wrong checksum", 'r', Hex("FF 00 02 02 02 30 39 90"), "bad reply");
+        row("read: start 00, sum holds", 'r', Hex("00 00 02 02 02 30 39 90"), "wrong reply");
+        row("read: second byte 01", 'r', Hex("FF 01 02 02 02 30 39 90"), "wrong reply");
+        row("write: confirmed", 'w', Frame::Reply(2, 0x12, {}), "confirmed");
+        row("write: length 1", 'w', Frame::Reply(2, 0x12, QByteArray(1, 0)), "wrong reply");
+        row("write: version group", 'w', Frame::Reply(1, 0x12, {}), "wrong reply");
         row("version: no data bytes", 'v', version({}), "text ");
         row("version: longest", 'v', version("\x01\x02" + QByteArray(32, 'v')),
             "text " + QString(32, u'v'));
@@ -90,7 +103,7 @@ private Q_SLOTS:
         // Control characters would break the one-line status box.
         row("version: control characters", 'v', version(Hex("01 02 00 0A 0D 1F 7F 41")),
             u"text \u2400\u240A\u240D\u241F\u2421A"_s);
-        row("version: code group", 'v', Frame::Reply(2, 0, Hex("01 02 41")), "error");
+        row("version: code group", 'v', Frame::Reply(2, 0, Hex("01 02 41")), "wrong reply");
     }
 
     void judgement()

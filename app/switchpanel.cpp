@@ -46,15 +46,11 @@ bool SwitchPanel::functionOn() const
     return m_c.functionCheck->isChecked();
 }
 
-CodeToWrite SwitchPanel::codeToWrite()
+std::optional<std::int32_t> SwitchPanel::codeToWrite()
 {
     if (!functionOn())
-        return {CodeToWrite::Kind::FunctionOff, 0};
-    switchesToCode();
-    const std::int32_t code = CodeFromText(m_c.codeBox->text());
-    if (m_c.codeBox->text().isEmpty() || code < LowestCode)
-        return {CodeToWrite::Kind::NotValid, 0};
-    return {CodeToWrite::Kind::Code, code};
+        return std::nullopt;
+    return switchesToCode();
 }
 
 void SwitchPanel::showRead(std::optional<std::int32_t> code)
@@ -80,12 +76,14 @@ QString SwitchPanel::codeText() const
     return m_c.codeBox->text();
 }
 
-void SwitchPanel::switchesToCode()
+std::int32_t SwitchPanel::switchesToCode()
 {
     SwitchPositions positions{};
     for (int i = 1; i <= SwitchCount; ++i)
         positions[std::size_t(i - 1)] = PositionFromText(switchBox(i)->text());
-    m_c.codeBox->setText(QString::number(CodeFromPositions(positions)));
+    const std::int32_t code = CodeFromPositions(positions);
+    m_c.codeBox->setText(QString::number(code));
+    return code;
 }
 
 void SwitchPanel::codeToSwitches()

@@ -1,7 +1,7 @@
 // Port names and the device behind a port number.
 
 #include "portmap.h"
-#include "portselection.h"
+#include "portnames.h"
 
 #include <QDir>
 #include <QFile>
@@ -13,7 +13,7 @@
 
 using namespace Qt::StringLiterals;
 
-class LinkPortsTest : public QObject
+class PortsTest : public QObject
 {
     Q_OBJECT
 
@@ -130,5 +130,5 @@ private Q_SLOTS:
 #endif
 };
 
-QTEST_GUILESS_MAIN(LinkPortsTest)
-#include "tst_link_ports.moc"
+QTEST_GUILESS_MAIN(PortsTest)
+#include "tst_ports.moc"

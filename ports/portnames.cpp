@@ -1,4 +1,4 @@
-#include "portselection.h"
+#include "portnames.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -28,12 +28,17 @@ QString PortsFolder()
     return base + u"/k5-dipswitch/ports"_s;
 }
 
+QString PortLinkPath(int n)
+{
+    return PortsFolder() + u'/' + PortName(n);
+}
+
 QString DevicePathForPort(int n)
 {
 #ifdef Q_OS_WIN
     return PortName(n);
 #else
-    const QFileInfo link(PortsFolder() + u'/' + PortName(n));
+    const QFileInfo link(PortLinkPath(n));
     if (link.exists()) {
         QString device = link.canonicalFilePath();
         if (!device.isEmpty())

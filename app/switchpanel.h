@@ -35,18 +35,6 @@ struct SwitchPanelControls
     ClickableLabel *allMinusLabel = nullptr;
 };
 
-// What a write stores.
-struct CodeToWrite
-{
-    enum class Kind {
-        Code,        // the switches' code, in code
-        FunctionOff, // the function is off: the off marker
-        NotValid,    // the code box holds no valid code
-    };
-    Kind kind = Kind::NotValid;
-    std::int32_t code = 0;
-};
-
 class SwitchPanel : public QObject
 {
     Q_OBJECT
@@ -57,8 +45,9 @@ public:
 
     bool functionOn() const;
 
-    // Brings the code box up to date with the switches, and gives the code that a write stores.
-    CodeToWrite codeToWrite();
+    // Brings the code box up to date with the switches, and gives the code that a write stores:
+    // the switches' code, or nullopt while the function is off.
+    std::optional<std::int32_t> codeToWrite();
     // Shows a code read from a transmitter, or nullopt for a transmitter whose function is off.
     // A code above the highest one ends as the default code.
     void showRead(std::optional<std::int32_t> code);
@@ -67,8 +56,8 @@ public:
     QStringList switchTexts() const;
     QString codeText() const;
 
-    // Writes the code of the ten switch boxes into the code box.
-    void switchesToCode();
+    // Writes the code of the ten switch boxes into the code box, and returns it.
+    std::int32_t switchesToCode();
     // Sets the ten switch boxes from the code box; a number out of range first turns the code
     // box into the default code, wholly selected.
     void codeToSwitches();

@@ -34,36 +34,21 @@ void DropDownBox::setSelection(int start, int length)
     lineEdit()->setSelection(start, length);
 }
 
-void DropDownBox::takeKeyDown(const QKeyEvent &event)
-{
-    Q_EMIT keyDown(VirtualKey::FromEvent(event));
-    // A handler may have moved the focus on, which unlocked this box; the lock still comes last,
-    // so that the key's own character stays out of the box.
-    m_locked = true;
-}
-
 bool DropDownBox::event(QEvent *event)
 {
-    // Tab moves the focus before keyPressEvent would see it, but it is a key going down here too.
-    if (event->type() == QEvent::KeyPress) {
-        const auto *key = static_cast<QKeyEvent *>(event);
-        if (key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab)
-            takeKeyDown(*key);
-    }
+    // Here rather than in keyPressEvent, which Tab never reaches: it moves the focus first.
+    if (event->type() == QEvent::KeyPress)
+        Q_EMIT keyDown(VirtualKey::FromEvent(*static_cast<QKeyEvent *>(event)));
     return QComboBox::event(event);
 }
 
 void DropDownBox::keyPressEvent(QKeyEvent *event)
 {
-    if (event->key() != Qt::Key_Tab && event->key() != Qt::Key_Backtab)
-        takeKeyDown(*event);
-    // Locked now: the box itself takes no key, so keys step neither its list nor its text.
-    event->accept();
+    event->accept(); // the box itself takes no key
 }
 
 void DropDownBox::keyReleaseEvent(QKeyEvent *event)
 {
-    m_locked = false;
     event->accept();
 }
 
@@ -73,10 +58,4 @@ void DropDownBox::wheelEvent(QWheelEvent *event)
         QComboBox::wheelEvent(event);
     else
         event->ignore();
-}
-
-void DropDownBox::focusOutEvent(QFocusEvent *event)
-{
-    QComboBox::focusOutEvent(event);
-    m_locked = false;
 }

@@ -3,19 +3,16 @@
 // A drop-down box with an edit field that the user changes only by picking from its list.
 //
 // The edit field is read-only for the user, so typed, pasted and dropped text never enters it;
-// the program still writes it with setText(). The box locks itself when a key goes down in it,
-// after the keyDown handlers have run and before it would handle the key itself, and unlocks when
-// the key comes up or the box loses the focus. While locked it ignores keys, so they step neither
-// its list nor its text. A pick from the list with the mouse works whatever the lock. The wheel
-// steps the box only while it has the focus, as a pick would; a box that merely lies under the
-// pointer passes the wheel on.
+// the program still writes it with setText(). Keys go to the keyDown handlers only: they step
+// neither the list nor the text, even while held. A pick from the list with the mouse always
+// works. The wheel steps the box only while it has the focus, as a pick would; a box that merely
+// lies under the pointer passes the wheel on.
 
 #include <QComboBox>
 
 class DropDownBox : public QComboBox
 {
     Q_OBJECT
-    Q_PROPERTY(bool Locked READ isLocked)
 
 public:
     explicit DropDownBox(QWidget *parent = nullptr);
@@ -23,8 +20,6 @@ public:
     QString text() const { return currentText(); }
     // Also selects the matching list entry, so that the list opens on it.
     void setText(const QString &text);
-
-    bool isLocked() const { return m_locked; }
 
     // Selects part of the edit field's text.
     void setSelection(int start, int length);
@@ -37,11 +32,5 @@ protected:
     bool event(QEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
     void keyReleaseEvent(QKeyEvent *event) override;
-    void focusOutEvent(QFocusEvent *event) override;
     void wheelEvent(QWheelEvent *event) override;
-
-private:
-    void takeKeyDown(const QKeyEvent &event);
-
-    bool m_locked = false;
 };

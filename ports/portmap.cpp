@@ -1,6 +1,6 @@
 #include "portmap.h"
 
-#include "portselection.h"
+#include "portnames.h"
 
 #include <QDir>
 #include <QFile>
@@ -42,7 +42,7 @@ bool IsPseudoTerminal(const QByteArray &path)
 
 PortDevice DescribePort(int n)
 {
-    const QFileInfo link(PortsFolder() + u'/' + PortName(n));
+    const QFileInfo link(PortLinkPath(n));
     if (link.isSymLink())
         return {link.symLinkTarget(), true, link.exists()};
     const QString device = DevicePathForPort(n);

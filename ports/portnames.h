@@ -16,11 +16,14 @@ int PortNumberFromText(QStringView comboText);
 
 // The folder of the port links: k5-dipswitch/ports in the user's configuration folder, which is
 // $XDG_CONFIG_HOME, or ~/.config when that is unset or not an absolute path (a relative one does
-// not count, as the XDG base directory rules say). The simulator makes its links there.
+// not count, as the XDG base directory rules say).
 QString PortsFolder();
 
+// The link that says which device port n stands for: PortsFolder()/COMn.
+QString PortLinkPath(int n);
+
 // The device that port n (1..16) stands for. On Windows the port's own name "COMn". Elsewhere the
-// target of the link PortsFolder()/COMn when that link is there, else /dev/ttyS<n-1>.
+// target of PortLinkPath(n) when that link is there, else /dev/ttyS<n-1>.
 // Links are resolved to the device's real path, so that the lock that keeps a second opener out
 // names the device whatever name it was reached by.
 QString DevicePathForPort(int n);

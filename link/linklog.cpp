@@ -1,3 +1,0 @@
-#include "linklog.h"
-
-Q_LOGGING_CATEGORY(lcLink, "k5.link")
