@@ -10,11 +10,12 @@ packages=(
     fonts-liberation
     librsvg2-bin
     poppler-utils
-    libxcb-xkb-dev xvfb xauth libxcb-xtest0-dev libxcb-keysyms1-dev
+    libxcb-xkb-dev xvfb xauth xdotool
     libcups2-dev cups-daemon cups-client cups-filters printer-driver-cups-pdf
     desktop-file-utils appstream help2man lintian
     clang libclang-rt-14-dev
     clang-tidy cppcheck
+    locales
 )
 
 missing=()
@@ -23,11 +24,18 @@ for p in "${packages[@]}"; do
         missing+=("$p")
     fi
 done
-[ ${#missing[@]} -eq 0 ] && exit 0
-
 sudo=()
 [ "$(id -u)" -ne 0 ] && sudo=(sudo)
-echo "Installing: ${missing[*]}"
-export DEBIAN_FRONTEND=noninteractive
-"${sudo[@]}" apt-get update -qq
-"${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+if [ ${#missing[@]} -gt 0 ]; then
+    echo "Installing: ${missing[*]}"
+    export DEBIAN_FRONTEND=noninteractive
+    "${sudo[@]}" apt-get update -qq
+    "${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+fi
+
+# A locale whose decimal point is a comma, for the code text's reading.
+if ! locale -a 2>/dev/null | grep -qx 'de_DE.utf8'; then
+    echo "Making the locale de_DE.UTF-8"
+    "${sudo[@]}" sed -i 's/^# *de_DE.UTF-8 UTF-8/de_DE.UTF-8 UTF-8/' /etc/locale.gen
+    "${sudo[@]}" locale-gen >/dev/null
+fi

@@ -1,11 +1,9 @@
-// Editing the code as a person does: switch keys, list picks, the code box, the step
-// buttons, the all-switch labels and the function check box; both views agree after every event.
+// Editing the code as a person does: switch keys, list picks, the code box, the step buttons,
+// the all-switch labels and the function check box; both views agree after every event.
 
-#include "dropdownbox.h"
 #include "windowfixture.h"
 
 #include <QClipboard>
-#include <QTest>
 
 class SwitchPanelTest : public QObject, WindowFixture
 {
@@ -22,26 +20,17 @@ class SwitchPanelTest : public QObject, WindowFixture
         codeBox()->selectAll();
         codeBox()->paste();
     }
-    void focusCodeBox(int cursor = -1)
+    // The code box shows text, selected or not, and the switches show its code.
+    void verifyCode(const QString &text, bool selected, int code)
     {
-        codeBox()->setFocus();
-        if (cursor < 0)
-            codeBox()->selectAll();
-        else
-            codeBox()->setCursorPosition(cursor);
-    }
-    void verifyDefaultCodeSelected()
-    {
-        QCOMPARE(codeBox()->text(), QStringLiteral("29524"));
-        QCOMPARE(codeBox()->selectedText(), QStringLiteral("29524"));
-        QCOMPARE(switches(), switchesOf(29524));
+        QCOMPARE(codeBox()->text(), text);
+        QCOMPARE(codeBox()->hasSelectedText(), selected);
+        QCOMPARE(switches(), switchesOf(code));
     }
 
 private Q_SLOTS:
     void init() { QVERIFY(openWindow()); }
     void cleanup() { closeWindow(); }
-
-    // --- switches -----------------------------------------------------------------------------
 
     void tenStrokesEnterACode_data()
     {
@@ -55,74 +44,59 @@ private Q_SLOTS:
         const Qt::KeyboardModifiers mod = keypad ? Qt::KeypadModifier : Qt::NoModifier;
         const Qt::Key plus = keypad ? Qt::Key_Plus : Qt::Key_Equal;
         // 12345 is - + - 0 + + 0 + 0 -, switch 1 first.
-        const QList<Qt::Key> keys = {Qt::Key_Minus, plus, Qt::Key_Minus, Qt::Key_0,    plus, plus,
-                                     Qt::Key_0,     plus, Qt::Key_0,     Qt::Key_Minus};
         switchBox(1)->setFocus();
-        for (const Qt::Key key : keys)
+        for (const Qt::Key key : {Qt::Key_Minus, plus, Qt::Key_Minus, Qt::Key_0, plus, plus,
+                                  Qt::Key_0, plus, Qt::Key_0, Qt::Key_Minus})
             QTest::keyClick(QApplication::focusWidget(), key, mod);
-        QCOMPARE(codeBox()->text(), QStringLiteral("12345"));
-        QCOMPARE(switches(), switchesOf(12345));
-        // After the tenth stroke the focus has wrapped round to switch 1, its text selected.
+        verifyCode("12345", false, 12345);
+        // After the tenth stroke the focus has wrapped round to switch 1, its text selected; the
+        // box the focus leaves no longer shows its text selected.
         QVERIFY(switchBox(1)->hasFocus());
-        QCOMPARE(switchBox(1)->lineEdit()->selectedText(), QStringLiteral("-"));
-        // The box the focus leaves no longer shows its text selected.
+        QCOMPARE(switchBox(1)->lineEdit()->selectedText(), "-");
         QTest::keyClick(switchBox(1), Qt::Key_Tab);
         QVERIFY(switchBox(2)->hasFocus());
         QVERIFY(!switchBox(1)->lineEdit()->hasSelectedText());
     }
 
-    void otherKeysChangeNothing_data()
-    {
-        QTest::addColumn<int>("key");
-        QTest::newRow("letter a") << int(Qt::Key_A);
-        QTest::newRow("down arrow") << int(Qt::Key_Down);
-    }
     void otherKeysChangeNothing()
     {
-        QFETCH(int, key);
-        switchBox(3)->setFocus();
-        QTest::keyClick(switchBox(3), Qt::Key(key));
-        QVERIFY(switchBox(3)->hasFocus());
-        QCOMPARE(switches(), switchesOf(29524));
-        QVERIFY(!switchBox(3)->view()->isVisible());
+        for (const Qt::Key key : {Qt::Key_A, Qt::Key_Down}) {
+            switchBox(3)->setFocus();
+            QTest::keyClick(switchBox(3), key);
+            QVERIFY(switchBox(3)->hasFocus());
+            QCOMPARE(switches(), switchesOf(29524));
+            QVERIFY(!switchBox(3)->view()->isVisible());
+        }
     }
 
     void textNeverEntersASwitchBox()
     {
-        DropDownBox *box = switchBox(4);
-        QTest::keyClicks(box->lineEdit(), QStringLiteral("+-0xyz"));
-        QApplication::clipboard()->setText(QStringLiteral("+"));
-        box->lineEdit()->selectAll();
-        QTest::keyClick(box->lineEdit(), Qt::Key_V, Qt::ControlModifier);
-        QTest::mouseClick(box->lineEdit(), Qt::MiddleButton);
-        QCOMPARE(box->text(), QStringLiteral("0"));
-        QVERIFY(!box->lineEdit()->acceptDrops());
+        QLineEdit *edit = switchBox(4)->lineEdit();
+        QTest::keyClicks(edit, "+-0xyz");
+        QApplication::clipboard()->setText("+");
+        edit->selectAll();
+        QTest::keyClick(edit, Qt::Key_V, Qt::ControlModifier);
+        QTest::mouseClick(edit, Qt::MiddleButton);
+        QCOMPARE(switchBox(4)->text(), "0");
+        QVERIFY(!edit->acceptDrops());
     }
 
     void pickFromTheList()
     {
         pick(switchBox(7), 0);
-        QCOMPARE(switchBox(7)->text(), QStringLiteral("+"));
-        QCOMPARE(codeBox()->text(), QString::number(29524 + 729));
+        verifyCode(QString::number(29524 + 729), false, 29524 + 729);
     }
-
-    // --- the code box -------------------------------------------------------------------------
 
     void pastedText_data()
     {
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("textAfter");
         QTest::addColumn<int>("code");
-        QTest::newRow("highest code") << "59048"
-                                      << "59048" << 59048;
-        QTest::newRow("one above, replaced") << "59049"
-                                             << "29524" << 29524;
-        QTest::newRow("empty") << ""
-                               << "" << 0;
-        QTest::newRow("leading zeros kept") << "00012"
-                                            << "00012" << 12;
-        QTest::newRow("half rounds to even") << "13.5"
-                                             << "13.5" << 14;
+        QTest::newRow("highest code") << "59048" << "59048" << 59048;
+        QTest::newRow("one above, replaced") << "59049" << "29524" << 29524;
+        QTest::newRow("empty") << "" << "" << 0;
+        QTest::newRow("leading zeros kept") << "00012" << "00012" << 12;
+        QTest::newRow("half rounds to even") << "13.5" << "13.5" << 14;
     }
     void pastedText()
     {
@@ -130,27 +104,26 @@ private Q_SLOTS:
         QFETCH(QString, textAfter);
         QFETCH(int, code);
         pasteCode(text);
-        QCOMPARE(codeBox()->text(), textAfter);
-        QCOMPARE(switches(), switchesOf(code));
-        QCOMPARE(codeBox()->hasSelectedText(), text != textAfter);
+        verifyCode(textAfter, text != textAfter, code);
     }
 
     void pasteBeforeAnyKey()
     {
-        pasteCode(QStringLiteral("12345"), false);
+        pasteCode("12345", false);
         QCOMPARE(switches(), switchesOf(12345));
     }
 
     void sixthDigitBeforeTheFifthComesUp()
     {
-        focusCodeBox();
-        QTest::keyClicks(codeBox(), QStringLiteral("6666"));
+        codeBox()->setFocus();
+        codeBox()->selectAll();
+        QTest::keyClicks(codeBox(), "6666");
         QTest::keyPress(codeBox(), Qt::Key_6);
         QTest::keyPress(codeBox(), Qt::Key_7); // refused: the box holds five characters
-        QCOMPARE(codeBox()->text(), QStringLiteral("66666"));
+        QCOMPARE(codeBox()->text(), "66666");
         QTest::keyRelease(codeBox(), Qt::Key_7);
         QTest::keyRelease(codeBox(), Qt::Key_6);
-        verifyDefaultCodeSelected();
+        verifyCode("29524", true, 29524);
     }
 
     void codeBoxKeys_data()
@@ -176,26 +149,22 @@ private Q_SLOTS:
         QFETCH(int, key);
         QFETCH(Qt::KeyboardModifiers, modifiers);
         QFETCH(QString, textAfter);
-        pasteCode(QStringLiteral("120"));
-        focusCodeBox(3);
+        pasteCode("120");
+        codeBox()->setCursorPosition(3);
         QTest::keyClick(codeBox(), Qt::Key(key), modifiers);
-        QCOMPARE(codeBox()->text(), textAfter);
-        QCOMPARE(switches(), switchesOf(textAfter.toInt()));
-        QCOMPARE(codeBox()->hasSelectedText(), textAfter == u"29524");
+        verifyCode(textAfter, textAfter == u"29524", textAfter.toInt());
     }
 
     void tabbingIntoTheCodeBoxKeepsIt()
     {
-        pasteCode(QStringLiteral("120"));
+        pasteCode("120");
         switchBox(10)->setFocus();
         // The Tab goes down in switch 10 and comes up in the code box.
         QTest::keyPress(switchBox(10), Qt::Key_Tab);
         QVERIFY(codeBox()->hasFocus());
         QTest::keyRelease(codeBox(), Qt::Key_Tab);
-        QCOMPARE(codeBox()->text(), QStringLiteral("120"));
+        QCOMPARE(codeBox()->text(), "120");
     }
-
-    // --- step buttons, labels and the function ------------------------------------------------
 
     void stepButtons_data()
     {
@@ -216,8 +185,7 @@ private Q_SLOTS:
         QFETCH(QString, after);
         pasteCode(before);
         click(up ? stepUpButton() : stepDownButton());
-        QCOMPARE(codeBox()->text(), after);
-        QCOMPARE(switches(), switchesOf(after.toInt()));
+        verifyCode(after, false, after.toInt());
     }
 
     void labelsSetAllSwitches()
@@ -225,11 +193,9 @@ private Q_SLOTS:
         const QList<QPair<QLabel *, int>> labels = {
             {allPlusLabel(), 59048}, {allZeroLabel(), 29524}, {allMinusLabel(), 0}};
         for (int entry = 0; entry < labels.size(); ++entry) {
-            const auto &[label, code] = labels[entry];
-            pasteCode(QStringLiteral("12345"));
-            click(label);
-            QCOMPARE(codeBox()->text(), QString::number(code));
-            QCOMPARE(switches(), switchesOf(code));
+            pasteCode("12345");
+            click(labels[entry].first);
+            verifyCode(QString::number(labels[entry].second), false, labels[entry].second);
             QCOMPARE(switchBox(1)->currentIndex(), entry); // the list opens at the entry shown
         }
     }
@@ -237,21 +203,17 @@ private Q_SLOTS:
     void functionOffAndOnAgain()
     {
         const QString empty = QStringList(10, QString()).join(u' ');
-        pasteCode(QStringLiteral("12345"));
+        pasteCode("12345");
         click(functionCheck());
         QCOMPARE(switches(), empty);
         QVERIFY(!codeBox()->isEnabled() && !switchBox(1)->isEnabled());
         // Step buttons and labels do nothing while the function is off.
-        for (QWidget *w :
-             {static_cast<QWidget *>(stepUpButton()), static_cast<QWidget *>(stepDownButton()),
-              static_cast<QWidget *>(allPlusLabel())})
+        for (QWidget *w : QList<QWidget *>{stepUpButton(), stepDownButton(), allPlusLabel()})
             click(w);
         QCOMPARE(codeBox()->text(), QString());
         QCOMPARE(switches(), empty);
-
         click(functionCheck());
-        QCOMPARE(codeBox()->text(), QStringLiteral("29524"));
-        QCOMPARE(switches(), switchesOf(29524));
+        verifyCode("29524", false, 29524);
         QVERIFY(codeBox()->isEnabled() && switchBox(1)->isEnabled());
     }
 };

@@ -3,10 +3,12 @@
 # display server does: key auto-repeat, the focus a click or the wheel gives. Exits 77 (skipped)
 # where no X server can be started here, saying why.
 set -uo pipefail
-if ! command -v xvfb-run >/dev/null; then
-    echo "skipped: xvfb-run is not installed (package xvfb)"
-    exit 77
-fi
+for tool in xvfb-run xdotool; do
+    if ! command -v $tool >/dev/null; then
+        echo "skipped: $tool is not installed (scripts/install-deps.sh installs it)"
+        exit 77
+    fi
+done
 args=(-a -s "-screen 0 1280x1024x24 -nolisten tcp")
 if ! probe=$(xvfb-run "${args[@]}" true 2>&1); then
     echo "skipped: Xvfb does not start here: $probe"
