@@ -1,62 +1,36 @@
 #pragma once
 
-// A print target that answers each step as scripted and records what reached it, in place of
-// the system's print dialog and printer.
+// A print target in place of the system's print dialog and printer: it fails the call it is told
+// to, and writes each call into a log as "dialog", "font 16", "line <text>", "end" or "abandon".
 
 #include "printtarget.h"
 
-#include <QList>
 #include <QStringList>
 
-enum class Step { Dialog, Font, Line, End, Abandon };
-
-// Answers each step as scripted and records what reached it. Calls are counted in order:
-// 0 is the dialog, 1 the font size, 2 to 8 the seven lines, 9 the end of the document.
 class ScriptedTarget final : public PrintTarget
 {
 public:
-    explicit ScriptedTarget(int failingCall = -1) : m_failingCall(failingCall) {}
+    // Calls count from 0, the dialog: 1 is the font size, 2 to 8 the lines, 9 the end, and an
+    // abandon comes after the failing call.
+    explicit ScriptedTarget(int failingCall = -1, QStringList *log = nullptr)
+        : m_failingCall(failingCall), m_log(log)
+    {}
 
-    bool showDialog() override { return answer(Step::Dialog); }
-    bool setFontSize(int points) override
-    {
-        const bool ok = answer(Step::Font);
-        if (ok)
-            fontPoints = points;
-        return ok;
-    }
-    bool printLine(const QString &text) override
-    {
-        const bool ok = answer(Step::Line);
-        if (ok)
-            printed.append(text);
-        return ok;
-    }
-    bool endDocument() override
-    {
-        ended = answer(Step::End);
-        return ended;
-    }
-    bool abandonDocument() override
-    {
-        abandoned = true;
-        steps.append(Step::Abandon);
-        return true;
-    }
-
-    QList<Step> steps;
-    QStringList printed;
-    int fontPoints = 0;
-    bool ended = false;
-    bool abandoned = false;
+    bool showDialog() override { return call("dialog"); }
+    bool setFontSize(int points) override { return call(QString("font %1").arg(points)); }
+    bool printLine(const QString &text) override { return call("line " + text); }
+    bool endDocument() override { return call("end"); }
+    bool abandonDocument() override { return call("abandon"); }
 
 private:
-    bool answer(Step step)
+    bool call(const QString &step)
     {
-        steps.append(step);
+        if (m_log)
+            m_log->append(step);
         return m_calls++ != m_failingCall;
     }
 
-    int m_failingCall = -1;
+    int m_failingCall;
+    QStringList *m_log;
     int m_calls = 0;
 };
