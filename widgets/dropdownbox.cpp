@@ -12,7 +12,6 @@ DropDownBox::DropDownBox(QWidget *parent) : QComboBox(parent)
     lineEdit()->setReadOnly(true);
     lineEdit()->setContextMenuPolicy(Qt::NoContextMenu);
     lineEdit()->setAcceptDrops(false);
-    setAcceptDrops(false);
     // A combo box takes the focus from the wheel by default, before its wheel handler runs; the
     // wheel must change only a box that already has the focus.
     setFocusPolicy(Qt::StrongFocus);

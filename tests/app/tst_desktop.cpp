@@ -2,9 +2,8 @@
 // deliver it: a held key is one key-up and one click, and the wheel changes only a box that
 // already has the focus. Counts what reached the window, not only what it shows at the end.
 
-#include "codebox.h"
-#include "picturebutton.h"
 #include "windowfixture.h"
+
 #include <QEventLoop>
 #include <QProcess>
 #include <QSignalSpy>

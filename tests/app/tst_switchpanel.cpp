@@ -137,6 +137,7 @@ private Q_SLOTS:
         QTest::newRow("delete") << int(Qt::Key_Delete) << none << "120";
         QTest::newRow("left") << int(Qt::Key_Left) << none << "120";
         QTest::newRow("right") << int(Qt::Key_Right) << none << "120";
+        QTest::newRow("0") << int(Qt::Key_0) << none << "1200";
         QTest::newRow("keypad 0") << int(Qt::Key_0) << keypad << "1200";
         QTest::newRow("keypad 9") << int(Qt::Key_9) << keypad << "1209";
         // Any other key resets the box to the default code, selected for the next digit.
