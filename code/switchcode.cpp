@@ -24,27 +24,20 @@ bool isDigit(QChar c)
 }
 
 // Length of the longest prefix of text that reads as a decimal number:
-// [sign] digits [. digits] [e|E [sign] digits], with at least one digit before the exponent.
+// [sign] digits [. digits] [e|E [sign] digits]. A prefix without digits reads as 0.
 qsizetype numberPrefixLength(QStringView text)
 {
     qsizetype i = 0;
     const auto n = text.size();
     if (i < n && (text[i] == u'+' || text[i] == u'-'))
         ++i;
-    qsizetype digits = 0;
-    while (i < n && isDigit(text[i])) {
+    while (i < n && isDigit(text[i]))
         ++i;
-        ++digits;
-    }
     if (i < n && text[i] == u'.') {
         ++i;
-        while (i < n && isDigit(text[i])) {
+        while (i < n && isDigit(text[i]))
             ++i;
-            ++digits;
-        }
     }
-    if (digits == 0)
-        return 0;
     qsizetype end = i;
     if (i < n && (text[i] == u'e' || text[i] == u'E')) {
         ++i;
@@ -114,7 +107,8 @@ double ReadCodeText(QStringView text)
     const auto length = numberPrefixLength(text);
     if (length == 0)
         return 0.0;
-    // The prefix is plain ASCII and strtod reads it whole: overflow gives infinity, underflow 0.
+    // The prefix is plain ASCII and strtod reads all of it that has digits: overflow gives
+    // infinity, underflow 0.
     // strtod follows the process locale, so its decimal point stands in for the text's '.'.
     std::string number = text.first(length).toLatin1().toStdString();
     if (const auto dot = number.find('.'); dot != std::string::npos)
