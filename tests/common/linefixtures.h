@@ -1,0 +1,61 @@
+#pragma once
+
+// What the serial-line tests share: bytes written in hex, a program run to its end, and a
+// configuration folder of the test's own, where the port links live.
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+
+// Bound on what should happen at once; generous, so that a busy machine fails no test.
+inline constexpr int PatienceMs = 5000;
+
+inline QByteArray Hex(const char *text)
+{
+    return QByteArray::fromHex(text);
+}
+
+// How a program ended (status -1: it crashed or did not end in time) and what it printed.
+struct Ran
+{
+    int status = -1;
+    QString out;
+    QString err;
+};
+
+inline Ran RunProcess(const QString &program, const QStringList &arguments)
+{
+    QProcess process;
+    process.start(program, arguments);
+    const bool ended = process.waitForFinished(PatienceMs);
+    if (!ended)
+        process.kill();
+    process.waitForFinished();
+    return {ended && process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
+            QString::fromUtf8(process.readAllStandardOutput()),
+            QString::fromUtf8(process.readAllStandardError())};
+}
+
+// A fresh folder as $XDG_CONFIG_HOME of the test and of the programs it starts, for its life.
+class PrivateConfig
+{
+public:
+    PrivateConfig() { qputenv("XDG_CONFIG_HOME", QFile::encodeName(path())); }
+    ~PrivateConfig() { qputenv("XDG_CONFIG_HOME", m_saved); }
+    PrivateConfig(const PrivateConfig &) = delete;
+    PrivateConfig &operator=(const PrivateConfig &) = delete;
+
+    // The folder by its real path, with the ports folder made; empty when it could not be made.
+    QString path() const
+    {
+        return m_dir.isValid() && QDir().mkpath(m_dir.filePath("k5-dipswitch/ports"))
+                   ? QDir(m_dir.path()).canonicalPath()
+                   : QString();
+    }
+    QString portLink(const QString &port) const { return path() + "/k5-dipswitch/ports/" + port; }
+
+private:
+    QByteArray m_saved = qgetenv("XDG_CONFIG_HOME");
+    QTemporaryDir m_dir;
+};

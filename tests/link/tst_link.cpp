@@ -1,0 +1,266 @@
+// The protocol on a line played by the test with a fake clock: the echo and the reply, each
+// within its limit, what each exchange's judge takes from the reply and why it took nothing. And
+// the ports that the link opens: their names and the devices they stand for.
+
+#include "exchanges.h"
+#include "frame.h"
+#include "lineexchange.h"
+#include "linefixtures.h"
+#include "portmap.h"
+#include "portnames.h"
+
+#include <QTest>
+
+#include <cstring>
+#include <limits>
+
+using namespace std::chrono_literals;
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// A line played by the test: it takes every write, and the bytes delivered are read as they come.
+class ScriptedLine : public QIODevice
+{
+public:
+    ScriptedLine() { open(QIODevice::ReadWrite | QIODevice::Unbuffered); }
+    void deliver(const QByteArray &bytes)
+    {
+        unread.append(bytes);
+        Q_EMIT readyRead();
+    }
+    bool isSequential() const override { return true; }
+    QByteArray unread;
+
+protected:
+    qint64 readData(char *data, qint64 maxSize) override
+    {
+        const qint64 size = std::min<qint64>(maxSize, unread.size());
+        std::memcpy(data, unread.constData(), size_t(size));
+        unread.remove(0, size);
+        return size;
+    }
+    qint64 writeData(const char *, qint64 size) override { return size; }
+};
+
+constexpr std::chrono::nanoseconds ByteTime{4'166'667}; // one byte at 2400 baud
+// Each case runs from these instants: a fresh clock, 40 days of uptime (a clock in
+// single-precision seconds has quarter-second steps by then), and half the clock's range.
+constexpr std::chrono::nanoseconds Origins[] = {0ns, 40 * 24h, std::chrono::nanoseconds::max() / 2};
+
+struct Row
+{
+    char exchange;    // r read code, w write code, v version: whose request and judge
+    QByteArray reply; // what comes after the echo
+    // What the judge took, or the fault and how many bytes were kept; then what stayed unread.
+    QString judged;
+    std::chrono::nanoseconds gap = ByteTime; // before each reply byte; 0: all with the echo
+    std::chrono::nanoseconds echoGap = 0ns;  // before each echo byte; 0: all at the start
+    int echoLost = 0;                        // echo bytes that never come, from its end
+};
+
+QString Judged(char exchange, const ExchangeResult &result)
+{
+    if (exchange == 'r') {
+        if (const auto value = JudgeReadCodeReply(result))
+            return u"value "_s + QString::number(*value);
+    } else if (exchange == 'w') {
+        if (JudgeWriteCodeReply(result))
+            return u"confirmed"_s;
+    } else if (const auto text = JudgeVersionReply(result)) {
+        return u"text "_s + *text;
+    }
+    static const QStringList faults = {
+        "", "", "", "no echo", "no reply", "broken reply", "bad reply", "wrong reply"};
+    return faults.value(int(FaultOf(result, false))) + u' ' + QString::number(result.reply.size());
+}
+
+} // namespace
+
+Q_DECLARE_METATYPE(Row)
+
+class LinkTest : public QObject
+{
+    Q_OBJECT
+
+    // One exchange for every case, one run after another: nothing of the run before stays.
+    ScriptedLine line;
+    LinkInstant now;
+    LineExchange exchange{&line, [this] {
+                              return now;
+                          }};
+    QList<ExchangeResult> results;
+    PrivateConfig config;
+
+    void run(const QByteArray &request, LinkInstant start)
+    {
+        now = start;
+        results.clear();
+        exchange.run(request, [this](const ExchangeResult &result) { results.append(result); });
+    }
+    // Delivers the bytes one by one, each gap after the one before.
+    void play(const QByteArray &bytes, std::chrono::nanoseconds gap)
+    {
+        for (const char byte : bytes) {
+            now += gap;
+            line.deliver(QByteArray(1, byte));
+        }
+    }
+
+private Q_SLOTS:
+    void initTestCase() { QVERIFY(!config.path().isEmpty()); }
+    void init()
+    {
+        exchange.stop();
+        line.unread.clear();
+    }
+
+    void exchanges_data()
+    {
+        QTest::addColumn<Row>("row");
+        const auto version = [](const QByteArray &data) {
+            return Frame::Reply(1, 0, data);
+        };
+        const QByteArray worked = Hex("FF 00 02 02 02 30 39 91"); // code 12345
+        const QByteArray longest = version("\x01\x02" + QByteArray(32, 'v'));
+        const QByteArray tooLong = version(QByteArray(35, 'x'));
+        const auto row = [](const char *name, const Row &row) {
+            QTest::newRow(name) << row;
+        };
+        row("read: FF 00 is a code, not off",
+            {'r', Frame::Reply(2, 2, Hex("FF 00")), "value 65280"});
+        row("read: off", {'r', Frame::Reply(2, 2, Hex("FF FF")), "value 65535"});
+        row("read: nothing", {'r', {}, "no reply 0"});
+        row("read: broken off before the checksum", {'r', worked.first(7), "broken reply 7"});
+        row("read: wrong checksum", {'r', Hex("FF 00 02 02 02 30 39 90"), "bad reply 8"});
+        row("read: version group", {'r', Frame::Reply(1, 2, "09"), "wrong reply 8"});
+        row("read: length 3", {'r', Frame::Reply(2, 2, Hex("30 39 00")), "wrong reply 9"});
+        row("read: start 00, sum holds", {'r', Hex("00 00 02 02 02 30 39 90"), "wrong reply 8"});
+        row("read: second byte 01", {'r', Hex("FF 01 02 02 02 30 39 90"), "wrong reply 8"});
+        // The limit is per byte, counted from the byte before: a reply may take longer in all.
+        row("read: each byte exactly at its limit", {'r', worked, "value 12345", 500ms});
+        row("read: first byte 1 ns after its limit",
+            {'r', worked, "no reply 0, 7 unread", 500ms + 1ns});
+        row("read: echo, reply and stray bytes at once",
+            {'r', worked + Hex("55 AA"), "value 12345, 2 unread", 0ns});
+        row("read: no echo", {'r', {}, "no echo 0", ByteTime, 0ns, 10});
+        row("read: echo without its last byte", {'r', {}, "no echo 0", ByteTime, 0ns, 1});
+        // One limit for the whole echo, not one per byte.
+        row("read: last echo byte exactly at the limit",
+            {'r', worked, "value 12345", ByteTime, 50ms});
+        row("read: last echo byte 10 ns late",
+            {'r', worked, "no echo 0, 8 unread", ByteTime, 50ms + 1ns});
+        row("read: echo bytes 100 ms apart",
+            {'r', worked, "no echo 0, 12 unread", ByteTime, 100ms});
+        row("write: confirmed", {'w', Frame::Reply(2, 0x12, {}), "confirmed"});
+        row("write: length 1", {'w', Frame::Reply(2, 0x12, QByteArray(1, 0)), "wrong reply 7"});
+        row("write: version group", {'w', Frame::Reply(1, 0x12, {}), "wrong reply 6"});
+        row("version: no data bytes", {'v', version({}), "text "});
+        row("version: longest, 40 bytes", {'v', longest, "text " + QString(32, u'v')});
+        row("version: length 35 reaches byte 41", {'v', tooLong, "bad reply 40"});
+        row("version: length 35 stops at byte 40", {'v', tooLong.first(40), "broken reply 40"});
+        row("version: first two bytes are no text", {'v', version("ABC"), "text C"});
+        row("version: Windows-1252", {'v', version(Hex("01 02 E9 74 E9 20 FF 80 8A 9F A0")),
+                                      u"text \u00E9t\u00E9 \u00FF\u20AC\u0160\u0178\u00A0"_s});
+        row("version: bytes Windows-1252 leaves undefined",
+            {'v', version(Hex("01 02 81 8D 8F 90 9D")), u"text \uFFFD\uFFFD\uFFFD\uFFFD\uFFFD"_s});
+        // Control characters would break the one-line status box.
+        row("version: control characters", {'v', version(Hex("01 02 00 0A 0D 1F 7F 41")),
+                                            u"text \u2400\u240A\u240D\u241F\u2421A"_s});
+        row("version: code group", {'v', Frame::Reply(2, 0, Hex("01 02 41")), "wrong reply 9"});
+    }
+
+    void exchanges()
+    {
+        QFETCH(Row, row);
+        const QByteArray request = row.exchange == 'r'   ? Frame::ReadCodeRequest()
+                                   : row.exchange == 'w' ? Frame::WriteCodeRequest(0)
+                                                         : Frame::ReadVersionRequest();
+        const QByteArray echo = request.chopped(row.echoLost);
+        for (const std::chrono::nanoseconds origin : Origins) {
+            run(request, LinkInstant(origin));
+            line.deliver(row.echoGap > 0ns ? QByteArray()
+                                           : echo + (row.gap > 0ns ? "" : row.reply));
+            play(row.echoGap > 0ns ? echo : QByteArray(), row.echoGap);
+            play(row.gap > 0ns ? row.reply : QByteArray(), row.gap);
+            if (results.isEmpty()) {
+                // Nothing more comes: in time up to the deadline itself, over just after.
+                now += ReplyByteTimeout;
+                line.deliver({});
+                QTest::qWait(3);
+                QCOMPARE(results.size(), 0);
+                now += 1ns;
+                QVERIFY(QTest::qWaitFor([&] { return !results.isEmpty(); }, PatienceMs));
+            }
+            const QString unread =
+                line.unread.isEmpty() ? QString() : u", %1 unread"_s.arg(line.unread.size());
+            QCOMPARE(Judged(row.exchange, results.constFirst()) + unread, row.judged);
+            line.deliver(Hex("55")); // after the end nothing is read, and done runs no more
+            QCOMPARE(results.size(), 1);
+            QVERIFY(!exchange.running());
+            line.unread.clear();
+        }
+    }
+
+    // The limits are held at the clock's largest instant, not wrapped around into the past.
+    void clockNearItsEnd()
+    {
+        run(Frame::ReadCodeRequest(), LinkInstant::max() - 100ms);
+        now = LinkInstant::max() - 50ms;
+        line.deliver(Frame::ReadCodeRequest() + Hex("FF"));
+        now = LinkInstant::max();
+        line.deliver({});
+        QTest::qWait(3);
+        QVERIFY(results.isEmpty());
+    }
+
+    // A timer that fires before the clock has reached the deadline (a timer may run early, the
+    // clock late) makes the exchange wait again, not forget its end.
+    void timerAheadOfTheClock()
+    {
+        run(Frame::ReadCodeRequest(), {});
+        QTest::qWait(600); // the echo's 0.5 s timer has fired; by the clock no time has passed
+        QVERIFY(results.isEmpty());
+        now += 1s;
+        QTRY_COMPARE(results.size(), 1);
+    }
+    // Only COM1 to COM16 name a port; the window takes any other text for COM1.
+    void portNumbers()
+    {
+        QCOMPARE(PortNumberFromText(u"COM1"), 1);
+        QCOMPARE(PortNumberFromText(u"COM16"), 16);
+        QCOMPARE(PortNumberFromText(u"COM17"), 1);
+        QCOMPARE(PortNumberFromText(u"COM16x"), 1);
+    }
+
+    // A port's link may lead through another link, such as the stable name that map makes: the
+    // device is its real path, the one that the exclusive open locks.
+    void linksLeadToTheDevice()
+    {
+        const QDir dir(config.path());
+        QVERIFY(QFile(dir.filePath("ttyFAKE0")).open(QIODevice::WriteOnly));
+        QVERIFY(dir.mkpath("by-id") &&
+                QFile::link(dir.filePath("ttyFAKE0"), dir.filePath("by-id/usb-FAKE-if00")));
+        QVERIFY(QFile::link(dir.filePath("by-id/usb-FAKE-if00"), config.portLink("COM3")));
+        QCOMPARE(DevicePathForPort(3), dir.filePath("ttyFAKE0"));
+        QCOMPARE(StableDeviceName(dir.filePath("ttyFAKE0"), dir.filePath("by-id")),
+                 dir.filePath("by-id/usb-FAKE-if00"));
+    }
+
+    // A relative XDG_CONFIG_HOME is no folder (XDG base directory rules): ~/.config stands in,
+    // for the tool as for the simulator that makes the links.
+    void relativeConfigFolder()
+    {
+        const QByteArray home = qgetenv("HOME");
+        const QByteArray configHome = qgetenv("XDG_CONFIG_HOME");
+        qputenv("HOME", "/nonexistent/home");
+        qputenv("XDG_CONFIG_HOME", "relative/config");
+        const QString folder = PortsFolder();
+        qputenv("HOME", home);
+        qputenv("XDG_CONFIG_HOME", configHome);
+        QCOMPARE(folder, "/nonexistent/home/.config/k5-dipswitch/ports");
+    }
+};
+
+QTEST_GUILESS_MAIN(LinkTest)
+#include "tst_link.moc"
