@@ -20,6 +20,7 @@ namespace {
 
 // Raw 8-bit line: no CR/LF translation, no echo by the terminal, no signal characters, no flow
 // control. On Linux the master's settings calls reach the slave's settings, so this serves both.
+// Set with TCSAFLUSH, which also discards what the slave holds unread.
 void setRawMode(int fd)
 {
     termios settings{};
@@ -28,7 +29,7 @@ void setRawMode(int fd)
     ::cfmakeraw(&settings);
     settings.c_cflag |= CLOCAL | CREAD;
     ::cfsetspeed(&settings, B2400);
-    ::tcsetattr(fd, TCSANOW, &settings);
+    ::tcsetattr(fd, TCSAFLUSH, &settings);
 }
 
 } // namespace
@@ -244,9 +245,11 @@ void PtyLine::lostPeer()
     m_peerOpen = false;
     m_readNotifier->setEnabled(false);
     m_writeNotifier->setEnabled(false);
-    // Bytes the other side did not read would greet the next process that opens the device.
+    // Bytes the other side did not read would greet the next process that opens the device: the
+    // flush drops those still on their way, the settings those the slave holds already (a real
+    // port's driver drops them at the close). And that process finds a raw line even if the last
+    // one left it otherwise.
     ::tcflush(m_master, TCOFLUSH);
-    // And that process should find a raw line even if the last one left it otherwise.
     setRawMode(m_master);
     Q_EMIT peerClosed();
 }

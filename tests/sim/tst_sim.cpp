@@ -1,0 +1,236 @@
+// The transmitter simulator: its transmitter without the line (what it sends back for what it
+// receives, with each fault), and its own process as the tool meets it: a pseudo-terminal opened
+// the way the tool opens it, the pacing, the port link, the hang-up and the options it refuses.
+
+#include "fault.h"
+#include "linefixtures.h"
+#include "simulatorprocess.h"
+#include "transmitter.h"
+
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <QSerialPort>
+#include <QTest>
+
+#include <csignal>
+#include <fcntl.h>
+#include <termios.h>
+#include <unistd.h>
+
+using namespace std::chrono_literals;
+
+namespace {
+
+const QByteArray Reply12345 = Hex("FF 00 02 02 02 30 39 91");
+const QByteArray WriteOk = Hex("FF 00 02 12 00 EC");
+const QByteArrayList NoReply{QByteArray()};
+const QByteArray LongText = "ABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+
+struct Row
+{
+    QString fault;          // empty: none
+    QByteArray stream;      // what the transmitter receives, byte by byte
+    QByteArrayList replies; // what goes back for each request found, after the echo
+    int heldAfter = 12345;  // the code held at the end; 12345 at the start
+    bool echoed = true;     // the stream comes back as it came; else nothing does
+};
+
+// What comes back on device for bytes, until count bytes are in or the patience is spent.
+QByteArray Exchange(const QString &device, const QByteArray &bytes, qsizetype count)
+{
+    QSerialPort port(device);
+    QByteArray back;
+    if (port.open(QIODevice::ReadWrite) && port.setBaudRate(QSerialPort::Baud2400) &&
+        port.write(bytes) == bytes.size())
+        static_cast<void>(
+            QTest::qWaitFor([&] { return (back += port.readAll()).size() >= count; }, PatienceMs));
+    return back;
+}
+
+} // namespace
+
+Q_DECLARE_METATYPE(Row)
+
+class SimTest : public QObject
+{
+    Q_OBJECT
+
+    PrivateConfig config;
+
+private Q_SLOTS:
+    void initTestCase() { QVERIFY(!config.path().isEmpty()); }
+
+    void transmitter_data()
+    {
+        QTest::addColumn<Row>("row");
+        const QByteArray read = Frame::ReadCodeRequest();
+        const QByteArray write0 = Frame::WriteCodeRequest(0);
+        const auto row = [](const char *name, const Row &row) {
+            QTest::newRow(name) << row;
+        };
+        row("write 0, then read",
+            {{}, write0 + read, {WriteOk, Hex("FF 00 02 02 02 00 00 FA")}, 0});
+        row("stray bytes, then read", {{}, Hex("12 34 FF 00 0D 0A 11 13") + read, {Reply12345}});
+        // The write's length takes in the read's first bytes; its checksum fails, and the read
+        // is found inside it.
+        row("write broken off, then read", {{}, write0.first(7) + read, {Reply12345}});
+        const QByteArray cutText = Hex("FF 00 01 00 22 01 02") + LongText.first(32) + Hex("CC");
+        row("version text cut to fit", {{}, Frame::ReadVersionRequest(), {cutText}});
+        row("cut:255 on read", {"cut:255", read, {Reply12345}});
+        row("slow:2000 on read", {"slow:2000", read, {Reply12345}});
+        row("request not understood", {{}, Frame::Request(2, 3, {}), NoReply});
+        // A request whose echo is lost did not get through, so a write is not carried out.
+        row("no-echo on write", {"no-echo", write0, NoReply, 12345, false});
+        row("no-reply on write", {"no-reply", write0, NoReply, 0});
+        row("cut:3 on read", {"cut:3", read, {Hex("FF 00 02")}});
+        row("bad-checksum on read", {"bad-checksum", read, {Hex("FF 00 02 02 02 30 39 92")}});
+        row("wrong-command on read", {"wrong-command", read, {Hex("FF 00 02 12 02 30 39 81")}});
+        row("wrong-command on write", {"wrong-command", write0, {Hex("FF 00 02 02 00 FC")}, 0});
+        row("hangup on write", {"hangup", write0, {Hex("FF 00 02")}, 0});
+        row("slow:450 on read", {"slow:450", read, {Reply12345}});
+        row("trailing-noise on write", {"trailing-noise", write0, {WriteOk + Hex("55 AA 00")}, 0});
+        row("keep-code on write", {"keep-code", write0, {WriteOk}});
+    }
+    void transmitter()
+    {
+        QFETCH(Row, row);
+        Transmitter transmitter;
+        transmitter.setHeldValue(12345);
+        transmitter.setVersionText(LongText);
+        const std::optional<Fault> fault = Fault::fromText(row.fault);
+        QVERIFY(fault || row.fault.isEmpty());
+        transmitter.setFault(fault.value_or(Fault{}));
+        QByteArray echo;
+        QByteArrayList replies;
+        for (const char byte : std::as_const(row.stream)) {
+            const LineOutput output = transmitter.receive(std::uint8_t(byte));
+            echo += output.echo;
+            for (const Answer &answer : output.answers) {
+                replies << answer.reply;
+                QCOMPARE(answer.pauseBeforeEach.count(),
+                         row.fault.startsWith("slow:") ? row.fault.mid(5).toInt() : 0);
+                QCOMPARE(answer.hangUp, row.fault == "hangup");
+            }
+        }
+        QCOMPARE(echo, row.echoed ? row.stream : QByteArray());
+        QCOMPARE(replies, row.replies);
+        QCOMPARE(transmitter.heldValue(), row.heldAfter);
+    }
+
+    // Every value up and down again, CR, LF, XON, XOFF and the interrupt characters among them:
+    // the line must pass each unchanged.
+    void echoesEveryByteValue()
+    {
+        QByteArray bytes;
+        for (int value = 0; value < 512; ++value)
+            bytes.append(char(value < 256 ? value : 511 - value));
+        SimulatorProcess sim({"--no-pacing"});
+        QVERIFY(sim.started());
+        QCOMPARE(Exchange(sim.device(), bytes, bytes.size()), bytes);
+    }
+
+    // Paced as at 2400 baud: the echo and the reply take at least their bytes' time on the line.
+    void pacedAsTheLine()
+    {
+        SimulatorProcess sim({"--log", "--code", "12345"});
+        QVERIFY(sim.started());
+        QElapsedTimer line;
+        line.start();
+        QCOMPARE(Exchange(sim.device(), Frame::ReadCodeRequest(), 18),
+                 Frame::ReadCodeRequest() + Reply12345);
+        QVERIFY2(line.nsecsElapsed() >= 18 * 1'000'000'000LL / 240,
+                 qPrintable(QString::number(line.elapsed())));
+        QVERIFY(sim.waitForLog("tx " + Reply12345.toHex(' ').toUpper()));
+        QCOMPARE(sim.log(),
+                 (QStringList{"open", "line 2400 baud", "rx 00 FF 01 02 02 03 01 00 02 F5",
+                              "tx FF 00 02 02 02 30 39 91"}));
+    }
+
+    // The tool opens the port by the link; it names the device while the simulator runs, and the
+    // fresh device after a hang-up.
+    void portLinkFollowsLifetime()
+    {
+        const QString link = config.portLink("COM3");
+        SimulatorProcess sim({"--no-pacing", "--link", "COM3", "--fault", "hangup", "--log"});
+        QVERIFY(sim.started());
+        QCOMPARE(QFileInfo(link).symLinkTarget(), sim.device());
+        // A write begun with the read goes with the line that hangs up, held open meanwhile as
+        // the tool holds it.
+        const QByteArray write0 = Frame::WriteCodeRequest(0);
+        QSerialPort old(sim.device());
+        QVERIFY(old.open(QIODevice::ReadWrite));
+        old.write(Frame::ReadCodeRequest() + write0.first(9));
+        QVERIFY(sim.waitForDevices(2));
+        QVERIFY(sim.devices()[1] != sim.device());
+        QCOMPARE(QFileInfo(link).symLinkTarget(), sim.devices()[1]);
+        const QByteArray next = write0.sliced(9) + Frame::ReadVersionRequest();
+        QCOMPARE(Exchange(sim.devices()[1], next, next.size() + 3), next + Hex("FF 00 01"));
+
+        QCOMPARE(::kill(pid_t(sim.process().processId()), SIGTERM), 0);
+        QVERIFY(sim.process().waitForFinished(PatienceMs));
+        QVERIFY(sim.process().exitStatus() == QProcess::NormalExit &&
+                sim.process().exitCode() == 0);
+        QVERIFY(!QFileInfo(link).isSymLink());
+    }
+
+    // A line closed by its user begins afresh for the next: raw, without what was still owed to
+    // the one before, and without the frame it had begun.
+    void closedLineBeginsAfresh()
+    {
+        SimulatorProcess sim(
+            {"--log"}); // paced: the echo and the reply are still owed at the close
+        QVERIFY(sim.started());
+        const QByteArray device = QFile::encodeName(sim.device());
+        const QByteArray write0 = Frame::WriteCodeRequest(0);
+        const QByteArray first = Frame::ReadCodeRequest() + write0.first(9);
+        termios settings{};
+        int fd = ::open(device.constData(), O_RDWR | O_NOCTTY);
+        QVERIFY(fd >= 0 && ::tcgetattr(fd, &settings) == 0);
+        settings.c_lflag |= ICANON;
+        settings.c_iflag |= ICRNL;
+        QVERIFY(::tcsetattr(fd, TCSANOW, &settings) == 0 &&
+                ::write(fd, first.constData(), size_t(first.size())) == first.size());
+        QVERIFY(sim.waitForLog("rx 00 FF 01 02 02 03 01 00 02 F5"));
+        ::close(fd);
+        QVERIFY(sim.waitForLog("closed"));
+        fd = ::open(device.constData(), O_RDWR | O_NOCTTY);
+        QVERIFY(fd >= 0 && ::tcgetattr(fd, &settings) == 0 && ::close(fd) == 0);
+        QVERIFY(!(settings.c_lflag & ICANON) && !(settings.c_iflag & ICRNL));
+        const QByteArray next = write0.sliced(9) + Frame::ReadVersionRequest();
+        QCOMPARE(Exchange(sim.device(), next, next.size() + 18),
+                 next + Hex("FF 00 01 00 0C 01 02 4B 35 2D 53 49 4D 20 31 2E 30 AB"));
+    }
+
+    // Exit status 2 and one line that says why.
+    void rejectsBadOptions_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QString>("error");
+        QTest::newRow("link COM17") << QStringList{"--link", "COM17"}
+                                    << "--link: 'COM17' is not a port name from COM1 to COM16";
+        QTest::newRow("code 65536")
+            << QStringList{"--code", "65536"} << "--code: '65536' is not a number from 0 to 65535";
+        QTest::newRow("code with a sign")
+            << QStringList{"--code", "+5"} << "--code: '+5' is not a number from 0 to 65535";
+        QTest::newRow("code and off")
+            << QStringList{"--code", "5", "--off"} << "--code and --off exclude each other";
+        QTest::newRow("version text beyond Latin-1")
+            << QStringList{"--version-text", "K5 \u20AC"}
+            << "--version-text: only Latin-1 characters fit on the line";
+        QTest::newRow("unknown fault")
+            << QStringList{"--fault", "cut:256"} << "--fault: unknown fault 'cut:256' (see --help)";
+        QTest::newRow("an argument") << QStringList{"COM1"} << "unexpected argument 'COM1'";
+    }
+    void rejectsBadOptions()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(QString, error);
+        const Ran ran = RunProcess(K5_SIM_PATH, arguments);
+        QCOMPARE(ran.status, 2);
+        QCOMPARE(ran.err, "k5-transmitter-sim: " + error + "\n");
+        QCOMPARE(ran.out, QString());
+    }
+};
+
+QTEST_GUILESS_MAIN(SimTest)
+#include "tst_sim.moc"
