@@ -4,6 +4,8 @@
 // log (its stderr lines: rx/tx frames, open/closed). Waiting lets the test's own event loop run,
 // so a window under test keeps working while the simulator is awaited.
 
+#include "linefixtures.h"
+
 #include <QProcess>
 #include <QRegularExpression>
 #include <QStringList>
@@ -14,32 +16,29 @@
 class SimulatorProcess
 {
 public:
-    // Bound on what should happen at once; generous, so that a busy machine fails no test.
-    static constexpr int PatienceMs = 5000;
+    static constexpr int PatienceMs = ::PatienceMs;
 
-    explicit SimulatorProcess(
-        const QStringList &arguments,
-        const QProcessEnvironment &environment = QProcessEnvironment::systemEnvironment())
+    explicit SimulatorProcess(const QStringList &arguments)
     {
-        m_process.setProcessEnvironment(environment);
         m_process.start(QStringLiteral(K5_SIM_PATH), arguments);
     }
     ~SimulatorProcess() { stop(); }
     SimulatorProcess(const SimulatorProcess &) = delete;
     SimulatorProcess &operator=(const SimulatorProcess &) = delete;
 
-    // A simulator linked as COM1, unpaced so that tests run fast, with its log; started() tells
-    // whether it came up.
-    static std::unique_ptr<SimulatorProcess> onCom1(const QStringList &options = {})
+    // Starts a simulator linked as COM1 into sim, unpaced so that tests run fast, with its log;
+    // false when it did not come up.
+    static bool startOnCom1(std::unique_ptr<SimulatorProcess> &sim, const QStringList &options = {})
     {
-        return std::make_unique<SimulatorProcess>(
+        sim = std::make_unique<SimulatorProcess>(
             QStringList{"--no-pacing", "--log", "--link", "COM1"} + options);
+        return sim->started();
     }
     // How often the line was closed, by the other side or by a hang-up.
     int closedCount() { return int(log().count("closed") + log().count("hangup")); }
     bool waitForClosed(int count)
     {
-        return QTest::qWaitFor([&] { return closedCount() >= count; }, PatienceMs);
+        return waitFor([&] { return closedCount() >= count; });
     }
 
     // Waits until the simulator offers its first device.
@@ -48,28 +47,19 @@ public:
     QString device() { return devices().value(0); }
     bool waitForDevices(int count)
     {
-        return QTest::qWaitFor([&] { return devices().size() >= count; }, PatienceMs);
+        return waitFor([&] { return devices().size() >= count; });
+    }
+    bool waitForLog(const QString &line)
+    {
+        return waitFor([&] { return log().contains(line); });
     }
 
-    QStringList devices()
-    {
-        collect();
-        return m_devices;
-    }
-    QStringList log()
-    {
-        collect();
-        return m_log;
-    }
+    QStringList devices() { return collect(), m_devices; }
+    QStringList log() { return collect(), m_log; }
     // The log lines that start with prefix, such as "rx ".
     QStringList log(const QString &prefix)
     {
-        return log().filter(
-            QRegularExpression(QStringLiteral("^") + QRegularExpression::escape(prefix)));
-    }
-    bool waitForLog(const QString &line, int count = 1)
-    {
-        return QTest::qWaitFor([&] { return log().count(line) >= count; }, PatienceMs);
+        return log().filter(QRegularExpression("^" + QRegularExpression::escape(prefix)));
     }
 
     void stop()
@@ -84,13 +74,14 @@ public:
     QProcess &process() { return m_process; }
 
 private:
+    template <typename Done> static bool waitFor(Done done)
+    {
+        return QTest::qWaitFor(done, PatienceMs);
+    }
     static void takeLines(QByteArray &pending, QStringList &lines)
     {
-        qsizetype end;
-        while ((end = pending.indexOf('\n')) >= 0) {
+        for (qsizetype end; (end = pending.indexOf('\n')) >= 0; pending.remove(0, end + 1))
             lines.append(QString::fromLocal8Bit(pending.first(end)));
-            pending.remove(0, end + 1);
-        }
     }
     void collect()
     {

@@ -1,0 +1,126 @@
+#pragma once
+
+// One exchange against the simulator and what each level shows of it: the frames that reach the
+// line, the command line's exit status, JSON outcome and line, and the window's status text.
+// The command line's test runs every row; the window's the rows that name its text.
+
+#include <QList>
+#include <QMetaType>
+#include <QStringList>
+
+struct WireScenario
+{
+    enum Port { Sound, Missing, InUse }; // missing: the port's link leads to /nonexistent/ttyUSB9
+
+    const char *name;
+    QStringList simulator; // its options besides the link as COM1 and the log
+    // The command line's arguments, the exchange first; DEVICE stands for the simulator's device.
+    // The window runs the same exchange on the same port.
+    QStringList command;
+    QStringList requests; // the frames received, as the simulator logs them
+    int status;
+    QString outcome; // the JSON object's
+    // Standard output's line; with a status other than 0 the error line after the program's
+    // name, where LINE stands for "COM1 (/dev/pts/N)".
+    QString line;
+    const char *fields = "{}"; // more that the JSON object holds
+    QString window = {};       // the window's status text after the exchange
+    // The code box after the window's exchange, which starts with the text "abc" there; off:
+    // the function is unticked.
+    QString shown = {};
+    Port port = Sound;
+
+    // The port it runs on: COM1, or the one that --port names.
+    QString portName() const
+    {
+        const qsizetype option = command.indexOf("--port");
+        return option < 0 ? QStringLiteral("COM1") : command.value(option + 1);
+    }
+};
+Q_DECLARE_METATYPE(WireScenario)
+
+namespace Wire {
+
+inline const QString Read = "rx 00 FF 01 02 02 03 01 00 02 F5";
+inline const QString Write12345 = "rx 00 FF 01 02 12 04 01 00 30 39 7D";
+inline const QString Write29524 = "rx 00 FF 01 02 12 04 01 00 73 54 1F";
+inline const QString WriteOff = "rx 00 FF 01 02 12 04 01 00 FF FF E8";
+inline const QString Version = "rx 00 FF 01 01 00 00 FE";
+inline const QString ReadOk = "Read transmitter DIP-switch code OK!";
+inline const QString ReadError = "Read transmitter DIP-switch code error";
+inline const QString WriteOk = "Write transmitter DIP-switch code OK!";
+inline const char *const Fields12345 = R"({"code":12345,"switches":"-+-0++0+0-"})";
+
+using L = QStringList;
+inline const QList<WireScenario> Scenarios = {
+    {"read a code", L{"--code", "12345"}, L{"read"}, L{Read}, 0, "code", "12345 -+-0++0+0-",
+     R"({"code":12345,"switches":"-+-0++0+0-"})", ReadOk, "12345"},
+    {"read off", L{"--off"}, L{"read"}, L{Read}, 0, "off", "off", R"({"off":true})", ReadOk, "off"},
+    {"read a value that is no code, as it is", L{"--code", "65280"}, L{"read"}, L{Read}, 1,
+     "out-of-range",
+     "LINE: the transmitter holds 65280, which is no code (0 to 59048): write a "
+     "code to it",
+     R"({"code":65280})", ReadOk, "29524"},
+    {"read from a device named directly", L{"--code", "7"}, L{"read", "--port", "DEVICE"}, L{Read},
+     0, "code", "7 0+--------", R"({"code":7,"switches":"0+--------"})"},
+    {"write a number", L{}, L{"write", "0"}, L{"rx 00 FF 01 02 12 04 01 00 00 00 E6"}, 0, "written",
+     "written 0 ----------", R"({"code":0,"switches":"----------"})"},
+    {"write ten zeros: switches, not the number 0", L{}, L{"write", "0000000000"}, L{Write29524}, 0,
+     "written", "written 29524 0000000000", R"({"code":29524,"switches":"0000000000"})", WriteOk,
+     "29524"},
+    {"write switches that begin with -, not an option", L{}, L{"write", "-+-0++0+0-"},
+     L{Write12345}, 0, "written", "written 12345 -+-0++0+0-", Fields12345},
+    {"write off", L{}, L{"write", "off"}, L{WriteOff}, 0, "written", "written off",
+     R"({"off":true})", WriteOk, "off"},
+    {"write and verify", L{"--code", "7"}, L{"write", "12345", "--verify"}, L{Write12345, Read}, 0,
+     "verified", "verified 12345 -+-0++0+0-", Fields12345},
+    {"verify catches a transmitter that keeps its old code",
+     L{"--code", "7", "--fault", "keep-code"}, L{"write", "12345", "--verify"}, L{Write12345, Read},
+     1, "not-stored",
+     "LINE: the transmitter confirmed 12345 -+-0++0+0- but holds 7 0+--------: it did not store "
+     "it; write again, or set the transmitter aside",
+     R"({"code":12345,"switches":"-+-0++0+0-","held":{"code":7,"switches":"0+--------"}})"},
+    {"version", L{}, L{"version"}, L{Version}, 0, "text", "K5-SIM 1.0", R"({"text":"K5-SIM 1.0"})",
+     "K5-SIM 1.0", "abc"},
+    {"no echo", L{"--fault", "no-echo"}, L{"read"}, L{Read}, 1, "no-echo",
+     "LINE: nothing came back, not even the echo of the read request: check the cable and the "
+     "adapter",
+     "{}", ReadError, "off"},
+    {"no reply", L{"--fault", "no-reply"}, L{"read"}, L{Read}, 1, "no-reply",
+     "LINE: the transmitter did not answer the read request: check that it is connected and "
+     "switched on"},
+    {"reply broken off", L{"--fault", "cut:3"}, L{"read"}, L{Read}, 1, "broken-reply",
+     "LINE: the answer to the read request broke off after 3 bytes: check the connection and "
+     "retry"},
+    {"bad checksum", L{"--fault", "bad-checksum"}, L{"write", "0000000000"}, L{Write29524}, 1,
+     "bad-reply",
+     "LINE: the answer to the write request was garbled (wrong checksum, or too "
+     "long): retry",
+     R"({"code":29524,"switches":"0000000000"})", "Write transmitter DIP-switch code error",
+     "29524"},
+    {"reply to another command", L{"--fault", "wrong-command"}, L{"read"}, L{Read}, 1,
+     "wrong-reply",
+     "LINE: the answer did not belong to the read request: check that a K5 "
+     "transmitter is connected"},
+    {"hang-up", L{"--fault", "hangup"}, L{"version"}, L{Version}, 1, "line-lost",
+     "LINE: the line went away during the version request (adapter unplugged?): connect it again "
+     "and retry",
+     "{}", "Read transmitter version error", "abc"},
+    {"reply bytes 0.1 s apart, longer than one limit in all", L{"--fault", "slow:100"}, L{"read"},
+     L{Read}, 0, "code", "29524 0000000000", R"({"code":29524,"switches":"0000000000"})"},
+    {"stray bytes after a reply harm no other", L{"--fault", "trailing-noise"},
+     L{"write", "12345", "--verify"}, L{Write12345, Read}, 0, "verified",
+     "verified 12345 -+-0++0+0-", Fields12345},
+    {"port in use", L{}, L{"read"}, L{}, 2, "port-unavailable",
+     "LINE: in use by another program: close that program, or wait until it has finished", "{}", "",
+     "", WireScenario::InUse},
+    {"port missing", L{}, L{"read", "--port", "COM5"}, L{}, 2, "port-unavailable",
+     "COM5 (/nonexistent/ttyUSB9): no such device (No such file or directory): connect the "
+     R"(adapter, or point COM5 at it with "k5-dipswitch-cli map COM5 DEVICE")",
+     "{}", "COM5 not available for use", "abc", WireScenario::Missing},
+};
+
+// The window's port failure.
+inline const WireScenario &PortMissing = Scenarios.back();
+
+} // namespace Wire
