@@ -137,7 +137,8 @@ bool MeasureAt(BenchReport &report, int runs, int scale, QString *error)
         report.addSummary(QStringLiteral("instr%1 skipped").arg(summaryAt));
         return true;
     }
-    QList<double> toolCount, bareCount;
+    QList<double> toolCount;
+    QList<double> bareCount;
     for (int i = 0; i < CountedRuns; ++i) {
         const std::optional<double> tool = CountOnce(valgrind, K5_STARTUP_TOOL_PATH, scale, error);
         const std::optional<double> bare =
