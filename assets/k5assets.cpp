@@ -1,10 +1,15 @@
 #include "k5assets.h"
 
-#include <QEvent>
-#include <QImage>
-#include <QImageReader>
-#include <QLabel>
+#include "pixelfile.h"
 
+#include <QEvent>
+#include <QIconEngine>
+#include <QImage>
+#include <QLabel>
+#include <QPainter>
+#include <QResource>
+
+#include <cstring>
 #include <iterator>
 #include <utility>
 
@@ -16,27 +21,48 @@ namespace {
 // first.
 constexpr qreal renderedRatios[] = {K5_PICTURE_RATIOS};
 
+// Kept as stored: a pixmap would otherwise take a copy in the screen's format, and look through
+// every pixel of a picture with alpha for one that is not opaque.
+constexpr Qt::ImageConversionFlags flags = Qt::NoFormatConversion;
+
 // Ratios closer than this are taken as the same: a screen's ratio comes from a division (its
 // dots per inch by 96, say) and need not hit 1.25 exactly.
 constexpr qreal sameRatio = 0.01;
 
-QImage readPng(const QString &path)
+// The picture at path (pixelfile.h) over the resource's memory; null, with a warning, where the
+// resource is missing or not such a picture.
+QImage readPixels(const QString &path)
 {
-    QImageReader reader(path, "png");
-    reader.setAutoDetectImageFormat(false);
-    return reader.read();
+    const QResource resource(path);
+    PixelFileHeader header;
+    const PixelFileHeader expected;
+    if (resource.data() && resource.size() >= qint64(sizeof header))
+        std::memcpy(&header, resource.data(), sizeof header);
+    const auto format = QImage::Format(header.format);
+    const bool known = std::memcmp(header.magic, expected.magic, sizeof header.magic) == 0 &&
+                       format > QImage::Format_Invalid && format < QImage::NImageFormats;
+    const int depth = known ? QImage::toPixelFormat(format).bitsPerPixel() : 0;
+    if (depth < 8 || header.bytesPerLine < quint64(header.width) * quint32(depth / 8) ||
+        header.bytesPerLine % 4 != 0 ||
+        resource.size() != qint64(sizeof header) + qint64(header.bytesPerLine) * header.height) {
+        qWarning("%s is not a picture of the build", qPrintable(path));
+        return {};
+    }
+    const uchar *pixels = resource.data() + sizeof header;
+    QImage image(pixels, int(header.width), int(header.height), header.bytesPerLine, format);
+    // rcc keeps each file's data on the four-byte boundaries that QImage's rows want where all
+    // files of the set are whole words and the compiler aligns its array, as gcc and clang do.
+    if (quintptr(pixels) % 4 != 0)
+        return image.copy();
+    return image;
 }
 
-// "<name>.png" at 1, "<name>@<ratio>x.png" at the other ratios.
+// The rendering for a ratio: ":/k5/1x/<name>" at 1, ":/k5/<ratio>x/<name>" at the others.
 QString renderingPath(const QString &path, qreal rendered)
 {
-    if (rendered == 1)
-        return path;
     QString at = path;
-    at.insert(at.size() - 4, QStringLiteral("@%1x").arg(rendered));
-    return at;
+    return at.replace(QStringLiteral("/1x/"), QStringLiteral("/%1x/").arg(rendered));
 }
-
 // Lives on the label and gives it the picture for the ratio it is painted at.
 class LabelPicture : public QObject
 {
@@ -70,11 +96,82 @@ private:
     qreal m_ratio = 0;
 };
 
+// The window icon, each of its sizes read from the resources only when first wanted, so that the
+// pages of the sizes nobody asks for stay out of memory. On X11 Qt hands every size to the window
+// manager once the window is shown; the offscreen platform asks for none.
+class WindowIconEngine : public QIconEngine
+{
+public:
+    QPixmap pixmap(const QSize &size, QIcon::Mode mode, QIcon::State state) override
+    {
+        load(size);
+        return m_loaded.pixmap(size, 1, mode, state);
+    }
+
+    void paint(QPainter *painter, const QRect &rect, QIcon::Mode mode, QIcon::State state) override
+    {
+        load(rect.size() * painter->device()->devicePixelRatio());
+        m_loaded.paint(painter, rect, Qt::AlignCenter, mode, state);
+    }
+
+    QSize actualSize(const QSize &size, QIcon::Mode /*mode*/, QIcon::State /*state*/) override
+    {
+        QSize actual(pick(size), pick(size));
+        if (actual.width() > size.width() || actual.height() > size.height())
+            actual.scale(size, Qt::KeepAspectRatio);
+        return actual;
+    }
+
+    QList<QSize> availableSizes(QIcon::Mode mode, QIcon::State state) override
+    {
+        // Only the normal pictures are drawn, as for an icon made of pixmaps.
+        QList<QSize> sizes;
+        if (mode == QIcon::Normal && state == QIcon::Off) {
+            for (const int drawn : drawnSizes)
+                sizes << QSize(drawn, drawn);
+        }
+        return sizes;
+    }
+
+    QIconEngine *clone() const override { return new WindowIconEngine(*this); }
+
+private:
+    // The sizes drawn, from the build (assets/CMakeLists.txt), smallest first.
+    static constexpr int drawnSizes[] = {K5_ICON_SIZES};
+
+    // The size that an icon holding all of them would take for size in device pixels: the
+    // smallest that covers it, else the largest. Among those loaded so far m_loaded takes the
+    // same, as they include it.
+    static int pick(const QSize &size)
+    {
+        for (const int drawn : drawnSizes) {
+            if (qint64(drawn) * drawn >= qint64(size.width()) * size.height())
+                return drawn;
+        }
+        return *std::rbegin(drawnSizes);
+    }
+
+    void load(const QSize &size)
+    {
+        const int drawn = pick(size);
+        if (m_loadedSizes.contains(drawn))
+            return;
+        m_loadedSizes << drawn;
+        // Each size is added as drawn, so that Qt takes the hand-made 16 px picture for a title
+        // bar instead of scaling a larger one down.
+        m_loaded.addPixmap(QPixmap::fromImage(
+            readPixels(QStringLiteral(":/k5/icons/icon%1.pixels").arg(drawn)), flags));
+    }
+
+    QIcon m_loaded;
+    QList<int> m_loadedSizes;
+};
+
 } // namespace
 
 QString backgroundPath()
 {
-    return QStringLiteral(":/k5/background.png");
+    return QStringLiteral(":/k5/1x/background.pixels");
 }
 
 QString buttonFacePath(QStringView face, ButtonLook look)
@@ -90,7 +187,7 @@ QString buttonFacePath(QStringView face, ButtonLook look)
         lookName = u"disabled";
         break;
     }
-    return QStringLiteral(":/k5/buttons/%1_%2.png").arg(face, lookName);
+    return QStringLiteral(":/k5/1x/buttons/%1_%2.pixels").arg(face, lookName);
 }
 
 QPixmap picture(const QString &path, qreal ratio)
@@ -104,14 +201,14 @@ QPixmap picture(const QString &path, qreal ratio)
             break;
         }
     }
-    QImage image = readPng(renderingPath(path, rendered));
+    QImage image = readPixels(renderingPath(path, rendered));
     if (qAbs(rendered - ratio) >= sameRatio && !image.isNull()) {
         // Scaled once here, smoothly, so that painting draws it pixel for pixel.
         const QSize size = (QSizeF(image.size()) * (ratio / rendered)).toSize();
         image = image.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
     }
     image.setDevicePixelRatio(ratio);
-    return QPixmap::fromImage(std::move(image));
+    return QPixmap::fromImage(std::move(image), flags);
 }
 
 void showPicture(QLabel *label, const QString &path)
@@ -121,12 +218,7 @@ void showPicture(QLabel *label, const QString &path)
 
 QIcon windowIcon()
 {
-    QIcon icon;
-    // Each size is added as drawn, so that Qt picks the hand-made 16 px picture for a title
-    // bar instead of scaling a larger one down.
-    for (const int size : {16, 32, 48, 64, 128, 256})
-        icon.addPixmap(QPixmap::fromImage(readPng(QStringLiteral(":/k5/icon%1.png").arg(size))));
-    return icon;
+    return QIcon(new WindowIconEngine);
 }
 
 } // namespace K5Assets

@@ -23,16 +23,15 @@ enum class ButtonLook { Normal, Pressed, Disabled };
 // The background picture, 482 x 500 pixels at 100%.
 QString backgroundPath();
 
-// ":/k5/buttons/<face>_<look>.png". face is one of read, print, write, exit, reset, version
+// ":/k5/buttons/<face>_<look>.pixels". face is one of read, print, write, exit, reset, version
 // (72 x 23 pixels at 100%) or plus, minus (40 x 23 pixels).
 QString buttonFacePath(QStringView face, ButtonLook look);
 
 // One of the pictures above, drawn for a screen of the given device pixel ratio: the rendering
 // made for that ratio, carrying the ratio, so that Qt draws it pixel for pixel at the picture's
 // size in the window. For a ratio between two renderings, the next larger one scaled down
-// smoothly to it; above 200%, the 200% one scaled up.
-// The PNG reader is named, so that no image plugin is loaded to look at it: Qt would otherwise
-// load every installed plugin, which costs start-up time and memory.
+// smoothly to it; above 200%, the 200% one scaled up. At the ratios rendered for, the pixmap
+// paints from the resources' memory: nothing is decoded or copied.
 QPixmap picture(const QString &path, qreal ratio = 1);
 
 // Shows the picture at path on the label, unscaled, drawn for the label's screen: painted at
@@ -42,6 +41,9 @@ void showPicture(QLabel *label, const QString &path);
 
 // The hammer and spanner at 16, 32, 48, 64, 128 and 256 pixels, for the window and the desktop.
 // QIcon picks among them by device pixels: 16 px on a screen at 200% takes the 32 px picture.
+// A size is decoded when it is first asked for. The PNG reader is named, so that no image
+// plugin is loaded to look at it: Qt would otherwise load every installed plugin, which costs
+// time and memory.
 QIcon windowIcon();
 
 } // namespace K5Assets

@@ -54,11 +54,13 @@ install(FILES "${k5_share_build_dir}/${K5_APPSTREAM_ID}.metainfo.xml"
 # the pixel grid) and the SVG source for any other size.
 get_directory_property(k5_rendered_dir DIRECTORY "${CMAKE_CURRENT_SOURCE_DIR}/assets"
                        DEFINITION K5_ASSETS_DIR)
-if(NOT k5_rendered_dir)
-    message(FATAL_ERROR "assets/CMakeLists.txt no longer sets K5_ASSETS_DIR: the icons to "
-                        "install are not found.")
+get_directory_property(k5_icon_sizes DIRECTORY "${CMAKE_CURRENT_SOURCE_DIR}/assets"
+                       DEFINITION K5_ICON_SIZES)
+if(NOT k5_rendered_dir OR NOT k5_icon_sizes)
+    message(FATAL_ERROR "assets/CMakeLists.txt no longer sets K5_ASSETS_DIR and "
+                        "K5_ICON_SIZES: the icons to install are not found.")
 endif()
-foreach(size 16 32 48 64 128 256)
+foreach(size IN LISTS k5_icon_sizes)
     install(FILES "${k5_rendered_dir}/icon${size}.png"
             DESTINATION "${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps"
             RENAME "${K5_DESKTOP_ID}.png")

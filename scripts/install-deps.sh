@@ -15,6 +15,7 @@ packages=(
     desktop-file-utils appstream help2man lintian
     clang libclang-rt-14-dev
     clang-tidy cppcheck
+    valgrind
     locales
 )
 

@@ -2,13 +2,40 @@
 
 #include "virtualkey.h"
 
+#include <QCompleter>
+#include <QCoreApplication>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QPointer>
 #include <QWheelEvent>
+
+namespace {
+
+// Qt gives the edit field of an editable box a completer over the box's list unless the field
+// has one already: 0.7 M instructions for each box at start. Nothing is ever typed into these
+// fields (they are read-only, and the box takes the keys), so nothing is completed: all of them
+// share this one, which has no list.
+QCompleter *NoCompletion()
+{
+    static QPointer<QCompleter> none;
+    if (!none) {
+        none = new QCompleter(QCoreApplication::instance());
+        none->setCompletionMode(QCompleter::InlineCompletion); // no popup list to make
+    }
+    return none.data();
+}
+
+} // namespace
 
 DropDownBox::DropDownBox(QWidget *parent) : QComboBox(parent)
 {
-    setEditable(true);
+    // Editable as setEditable(true) makes a box, the field in the box's palette, but with the
+    // field's completer given. What setEditable() does besides waits for the list's first use,
+    // which sets it up alike; the box's size is the form's.
+    auto *field = new QLineEdit(this);
+    field->setPalette(palette());
+    field->setCompleter(NoCompletion());
+    setLineEdit(field);
     lineEdit()->setReadOnly(true);
     lineEdit()->setContextMenuPolicy(Qt::NoContextMenu);
     lineEdit()->setAcceptDrops(false);
