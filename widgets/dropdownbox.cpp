@@ -46,13 +46,8 @@ DropDownBox::DropDownBox(QWidget *parent) : QComboBox(parent)
 
 void DropDownBox::setText(const QString &text)
 {
-    const int index = findText(text, Qt::MatchExactly | Qt::MatchCaseSensitive);
-    if (index >= 0) {
-        setCurrentIndex(index);
-    } else {
-        setCurrentIndex(-1);
-        setEditText(text);
-    }
+    // No entry matches the empty text, which leaves the box without a choice and so empty.
+    setCurrentIndex(findText(text, Qt::MatchExactly | Qt::MatchCaseSensitive));
 }
 
 void DropDownBox::setSelection(int start, int length)
@@ -68,9 +63,9 @@ bool DropDownBox::event(QEvent *event)
     return QComboBox::event(event);
 }
 
-void DropDownBox::keyPressEvent(QKeyEvent *event)
+void DropDownBox::keyPressEvent(QKeyEvent * /*event*/)
 {
-    event->accept(); // the box itself takes no key
+    // The box itself takes no key: the event stays accepted, as it came.
 }
 
 void DropDownBox::keyReleaseEvent(QKeyEvent *event)

@@ -3,7 +3,7 @@
 // A drop-down box with an edit field that the user changes only by picking from its list.
 //
 // The edit field is read-only for the user, so typed, pasted and dropped text never enters it;
-// the program still writes it with setText(). Keys go to the keyDown handlers only: they step
+// the program still sets it with setText(). Keys go to the keyDown handlers only: they step
 // neither the list nor the text, even while held. A pick from the list with the mouse always
 // works. The wheel steps the box only while it has the focus, as a pick would; a box that merely
 // lies under the pointer passes the wheel on.
@@ -18,7 +18,8 @@ public:
     explicit DropDownBox(QWidget *parent = nullptr);
 
     QString text() const { return currentText(); }
-    // Also selects the matching list entry, so that the list opens on it.
+    // Selects the list entry of that text, so that the list opens on it; the empty text leaves
+    // the box empty, without a choice.
     void setText(const QString &text);
 
     // Selects part of the edit field's text.

@@ -4,6 +4,8 @@
 
 #include "windowfixture.h"
 
+#include <QScreen>
+
 class Form1Test : public QObject, WindowFixture
 {
     Q_OBJECT
@@ -38,6 +40,9 @@ private Q_SLOTS:
         QVERIFY(functionCheck()->isChecked());
         QVERIFY(!versionButton()->isVisible());
         QVERIFY(readButton()->hasFocus());
+        const QPoint offCentre =
+            form->frameGeometry().center() - form->screen()->availableGeometry().center();
+        QVERIFY(qAbs(offCentre.x()) <= 2 && qAbs(offCentre.y()) <= 2); // centred in whole pixels
         QCOMPARE(form->minimumSize(), form->maximumSize());
         QVERIFY(!form->windowFlags().testFlag(Qt::WindowMaximizeButtonHint));
     }
