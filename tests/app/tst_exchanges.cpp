@@ -106,7 +106,7 @@ private Q_SLOTS:
         click(readButton());
         QCOMPARE(status(), s.window);
         // The reason is the tooltip's, in the words of the command line's error line.
-        QCOMPARE(statusBox()->toolTip(), s.line);
+        QCOMPARE(statusBox()->toolTip(), "COM5 (/nonexistent/ttyUSB9): " + s.line);
         QVERIFY(!form->busy());
         // The window shows only its message; support finds the device and the reason in the log.
         QVERIFY2(linkLog.size() == 1 &&

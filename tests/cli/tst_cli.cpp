@@ -41,12 +41,6 @@ class CliTest : public QObject
     PrivateConfig config;
     std::unique_ptr<SimulatorProcess> sim;
 
-    // The error line whose text is line, with LINE standing for COM1 and the simulator's device.
-    QString errorLine(QString line) const
-    {
-        return "k5-dipswitch-cli: " + line.replace("LINE", "COM1 (" + sim->device() + ")") + "\n";
-    }
-
 private Q_SLOTS:
     void initTestCase() { QVERIFY(!config.path().isEmpty()); }
     void cleanup() { sim.reset(); }
@@ -68,11 +62,15 @@ private Q_SLOTS:
         const auto removeLink = qScopeGuard([&] { QFile::remove(config.portLink("COM5")); });
         const bool direct = s.command.contains("DEVICE");
         s.command.replaceInStrings("DEVICE", sim->device());
+        const QString device =
+            s.port == WireScenario::Missing ? "/nonexistent/ttyUSB9" : sim->device();
 
         // The error line goes to standard error with --json too; the text output only without.
         const Ran ran = Cli(s.command + QStringList{"--json"});
         QCOMPARE(ran.status, s.status);
-        QCOMPARE(ran.err, s.status == 0 ? QString() : errorLine(s.line));
+        QCOMPARE(ran.err, s.status == 0 ? QString()
+                                        : "k5-dipswitch-cli: " + s.portName() + " (" + device +
+                                              "): " + s.line + "\n");
         QVERIFY(sim->waitForClosed(int(s.requests.size())));
         QCOMPARE(sim->log("rx "), s.requests);
         QCOMPARE(sim->log("line "), QStringList(s.requests.size(), "line 2400 baud"));
@@ -80,8 +78,7 @@ private Q_SLOTS:
         QJsonObject json = QJsonDocument::fromJson(ran.out.toUtf8()).object();
         QCOMPARE(json.take("command").toString(), s.command.first());
         QCOMPARE(json.take("outcome").toString(), s.outcome);
-        QCOMPARE(json.take("device").toString(),
-                 s.port == WireScenario::Missing ? "/nonexistent/ttyUSB9" : sim->device());
+        QCOMPARE(json.take("device").toString(), device);
         QCOMPARE(json.take("port").toString(), direct ? QString() : s.portName());
         QCOMPARE(json.contains("error")
                      ? "k5-dipswitch-cli: " + json.take("error").toString() + "\n"
@@ -101,8 +98,9 @@ private Q_SLOTS:
         QVERIFY(QFile::setPermissions(sim->device(), QFile::Permissions{}));
         const Ran run = Cli({"read"});
         QCOMPARE(run.status, 2);
-        QCOMPARE(run.err, errorLine("LINE: no permission (Permission denied): add the user to the "
-                                    "group dialout (sudo adduser $USER dialout) and log in again"));
+        QCOMPARE(run.err, "k5-dipswitch-cli: COM1 (" + sim->device() +
+                              "): no permission (Permission denied): add the user to the group "
+                              "dialout (sudo adduser $USER dialout) and log in again\n");
 
         // A ports folder the user cannot write: nothing is mapped, and the command says so.
         const QString ports = config.path() + "/k5-dipswitch/ports";
@@ -110,44 +108,35 @@ private Q_SLOTS:
         const Ran map = Cli({"map", "COM2", sim->device()});
         QFile::setPermissions(ports, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
         QCOMPARE(map.status, 73);
-        QVERIFY2(map.err.startsWith("k5-dipswitch-cli: COM2: ") &&
-                     map.err.contains("Permission denied"),
-                 qPrintable(map.err));
+        QVERIFY(map.err.startsWith("k5-dipswitch-cli: COM2: ") &&
+                map.err.contains("Permission denied"));
         QVERIFY(!QFileInfo(config.portLink("COM2")).isSymLink());
     }
 
-    // Nothing reaches the line: a read afterwards is the first thing the simulator sees.
+    // Each row's name is the command line. Nothing reaches the line: a read afterwards is the
+    // first thing the simulator sees.
     void badUsage_data()
     {
-        QTest::addColumn<QStringList>("arguments");
-        QTest::addColumn<QString>("error");
-        QTest::newRow("code out of range") << QStringList{"write", "59049"} << "59049 is out ";
-        QTest::newRow("code not a number")
-            << QStringList{"write", "12a"} << "'12a' is not a code: ";
-        QTest::newRow("switches, too few")
-            << QStringList{"write", "+0-+0"} << "'+0-+0' has 5 switch characters: ";
-        QTest::newRow("switches, another character")
-            << QStringList{"write", "+0-+0x+0-+"} << "'+0-+0x+0-+' is no switch setting: ";
-        QTest::newRow("unknown port name") << QStringList{"--port", "COM17", "read"}
-                                           << "unknown port 'COM17': name one of COM1 to COM16, or "
+        QTest::addColumn<QString>("error"); // how the error line begins
+        QTest::newRow("write 59049") << "59049 is out ";
+        QTest::newRow("write 12a") << "'12a' is not a code: ";
+        QTest::newRow("write +0-+0") << "'+0-+0' has 5 switch characters: ";
+        QTest::newRow("write +0-+0x+0-+") << "'+0-+0x+0-+' is no switch setting: ";
+        QTest::newRow("--port COM17 read") << "unknown port 'COM17': name one of COM1 to COM16, or "
                                               "a device such as /dev/ttyUSB0\n";
-        QTest::newRow("unknown command") << QStringList{"erase"} << "unknown command 'erase' ";
-        QTest::newRow("map to a file that is no serial device")
-            << QStringList{"map", "COM2", "/dev/null"} << "/dev/null: not a serial device: ";
-        QTest::newRow("map to a file that is not there")
-            << QStringList{"map", "COM2", "/nonexistent/ttyUSB9"}
+        QTest::newRow("erase") << "unknown command 'erase' ";
+        QTest::newRow("map COM2 /dev/null") << "/dev/null: not a serial device: ";
+        QTest::newRow("map COM2 /nonexistent/ttyUSB9")
             << "/nonexistent/ttyUSB9: no such device: give the adapter's device, as 'ports' lists "
                "them\n";
     }
     void badUsage()
     {
-        QFETCH(QStringList, arguments);
         QFETCH(QString, error);
         QVERIFY(SimulatorProcess::startOnCom1(sim));
-        const Ran run = Cli(arguments);
+        const Ran run = Cli(QString(QTest::currentDataTag()).split(u' '));
         QCOMPARE(run.status, 64);
-        QVERIFY2(run.err.startsWith("k5-dipswitch-cli: " + error) && run.err.count(u'\n') == 1,
-                 qPrintable(run.err));
+        QVERIFY(run.err.startsWith("k5-dipswitch-cli: " + error) && run.err.count(u'\n') == 1);
         QVERIFY(!QFileInfo::exists(config.portLink("COM2")));
         QCOMPARE(Cli({"read"}).status, 0);
         QVERIFY(sim->waitForClosed(1));

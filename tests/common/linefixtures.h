@@ -37,25 +37,24 @@ inline Ran RunProcess(const QString &program, const QStringList &arguments)
             QString::fromUtf8(process.readAllStandardError())};
 }
 
-// A fresh folder as $XDG_CONFIG_HOME of the test and of the programs it starts, for its life.
+// A fresh folder as $XDG_CONFIG_HOME of the test and of the programs it starts, for its life;
+// path() is empty when it could not be made.
 class PrivateConfig
 {
 public:
-    PrivateConfig() { qputenv("XDG_CONFIG_HOME", QFile::encodeName(path())); }
+    PrivateConfig() { qputenv("XDG_CONFIG_HOME", QFile::encodeName(m_path)); }
     ~PrivateConfig() { qputenv("XDG_CONFIG_HOME", m_saved); }
     PrivateConfig(const PrivateConfig &) = delete;
     PrivateConfig &operator=(const PrivateConfig &) = delete;
 
-    // The folder by its real path, with the ports folder made; empty when it could not be made.
-    QString path() const
-    {
-        return m_dir.isValid() && QDir().mkpath(m_dir.filePath("k5-dipswitch/ports"))
-                   ? QDir(m_dir.path()).canonicalPath()
-                   : QString();
-    }
-    QString portLink(const QString &port) const { return path() + "/k5-dipswitch/ports/" + port; }
+    // The folder by its real path.
+    QString path() const { return m_path; }
+    QString portLink(const QString &port) const { return m_path + "/k5-dipswitch/ports/" + port; }
 
 private:
     QByteArray m_saved = qgetenv("XDG_CONFIG_HOME");
     QTemporaryDir m_dir;
+    QString m_path = m_dir.isValid() && QDir().mkpath(m_dir.filePath("k5-dipswitch/ports"))
+                         ? QDir(m_dir.path()).canonicalPath()
+                         : QString();
 };

@@ -21,7 +21,7 @@ struct WireScenario
     int status;
     QString outcome; // the JSON object's
     // Standard output's line; with a status other than 0 the error line after the program's
-    // name, where LINE stands for "COM1 (/dev/pts/N)".
+    // name and the port with its device ("COM1 (/dev/pts/3): ").
     QString line;
     const char *fields = "{}"; // more that the JSON object holds
     QString window = {};       // the window's status text after the exchange
@@ -58,8 +58,7 @@ inline const QList<WireScenario> Scenarios = {
     {"read off", L{"--off"}, L{"read"}, L{Read}, 0, "off", "off", R"({"off":true})", ReadOk, "off"},
     {"read a value that is no code, as it is", L{"--code", "65280"}, L{"read"}, L{Read}, 1,
      "out-of-range",
-     "LINE: the transmitter holds 65280, which is no code (0 to 59048): write a "
-     "code to it",
+     "the transmitter holds 65280, which is no code (0 to 59048): write a code to it",
      R"({"code":65280})", ReadOk, "29524"},
     {"read from a device named directly", L{"--code", "7"}, L{"read", "--port", "DEVICE"}, L{Read},
      0, "code", "7 0+--------", R"({"code":7,"switches":"0+--------"})"},
@@ -77,34 +76,29 @@ inline const QList<WireScenario> Scenarios = {
     {"verify catches a transmitter that keeps its old code",
      L{"--code", "7", "--fault", "keep-code"}, L{"write", "12345", "--verify"}, L{Write12345, Read},
      1, "not-stored",
-     "LINE: the transmitter confirmed 12345 -+-0++0+0- but holds 7 0+--------: it did not store "
-     "it; write again, or set the transmitter aside",
+     "the transmitter confirmed 12345 -+-0++0+0- but holds 7 0+--------: it did not store it; "
+     "write again, or set the transmitter aside",
      R"({"code":12345,"switches":"-+-0++0+0-","held":{"code":7,"switches":"0+--------"}})"},
     {"version", L{}, L{"version"}, L{Version}, 0, "text", "K5-SIM 1.0", R"({"text":"K5-SIM 1.0"})",
      "K5-SIM 1.0", "abc"},
     {"no echo", L{"--fault", "no-echo"}, L{"read"}, L{Read}, 1, "no-echo",
-     "LINE: nothing came back, not even the echo of the read request: check the cable and the "
-     "adapter",
+     "nothing came back, not even the echo of the read request: check the cable and the adapter",
      "{}", ReadError, "off"},
     {"no reply", L{"--fault", "no-reply"}, L{"read"}, L{Read}, 1, "no-reply",
-     "LINE: the transmitter did not answer the read request: check that it is connected and "
-     "switched on"},
+     "the transmitter did not answer the read request: check that it is connected and switched on"},
     {"reply broken off", L{"--fault", "cut:3"}, L{"read"}, L{Read}, 1, "broken-reply",
-     "LINE: the answer to the read request broke off after 3 bytes: check the connection and "
-     "retry"},
+     "the answer to the read request broke off after 3 bytes: check the connection and retry"},
     {"bad checksum", L{"--fault", "bad-checksum"}, L{"write", "0000000000"}, L{Write29524}, 1,
      "bad-reply",
-     "LINE: the answer to the write request was garbled (wrong checksum, or too "
-     "long): retry",
+     "the answer to the write request was garbled (wrong checksum, or too long): retry",
      R"({"code":29524,"switches":"0000000000"})", "Write transmitter DIP-switch code error",
      "29524"},
     {"reply to another command", L{"--fault", "wrong-command"}, L{"read"}, L{Read}, 1,
      "wrong-reply",
-     "LINE: the answer did not belong to the read request: check that a K5 "
-     "transmitter is connected"},
+     "the answer did not belong to the read request: check that a K5 transmitter is connected"},
     {"hang-up", L{"--fault", "hangup"}, L{"version"}, L{Version}, 1, "line-lost",
-     "LINE: the line went away during the version request (adapter unplugged?): connect it again "
-     "and retry",
+     "the line went away during the version request (adapter unplugged?): connect it again and "
+     "retry",
      "{}", "Read transmitter version error", "abc"},
     {"reply bytes 0.1 s apart, longer than one limit in all", L{"--fault", "slow:100"}, L{"read"},
      L{Read}, 0, "code", "29524 0000000000", R"({"code":29524,"switches":"0000000000"})"},
@@ -112,11 +106,11 @@ inline const QList<WireScenario> Scenarios = {
      L{"write", "12345", "--verify"}, L{Write12345, Read}, 0, "verified",
      "verified 12345 -+-0++0+0-", Fields12345},
     {"port in use", L{}, L{"read"}, L{}, 2, "port-unavailable",
-     "LINE: in use by another program: close that program, or wait until it has finished", "{}", "",
-     "", WireScenario::InUse},
+     "in use by another program: close that program, or wait until it has finished", "{}", "", "",
+     WireScenario::InUse},
     {"port missing", L{}, L{"read", "--port", "COM5"}, L{}, 2, "port-unavailable",
-     "COM5 (/nonexistent/ttyUSB9): no such device (No such file or directory): connect the "
-     R"(adapter, or point COM5 at it with "k5-dipswitch-cli map COM5 DEVICE")",
+     "no such device (No such file or directory): connect the adapter, or point COM5 at it with "
+     "\"k5-dipswitch-cli map COM5 DEVICE\"",
      "{}", "COM5 not available for use", "abc", WireScenario::Missing},
 };
 

@@ -9,39 +9,13 @@
 #include "portmap.h"
 #include "portnames.h"
 
+#include <QBuffer>
 #include <QTest>
-
-#include <cstring>
-#include <limits>
 
 using namespace std::chrono_literals;
 using namespace Qt::StringLiterals;
 
 namespace {
-
-// A line played by the test: it takes every write, and the bytes delivered are read as they come.
-class ScriptedLine : public QIODevice
-{
-public:
-    ScriptedLine() { open(QIODevice::ReadWrite | QIODevice::Unbuffered); }
-    void deliver(const QByteArray &bytes)
-    {
-        unread.append(bytes);
-        Q_EMIT readyRead();
-    }
-    bool isSequential() const override { return true; }
-    QByteArray unread;
-
-protected:
-    qint64 readData(char *data, qint64 maxSize) override
-    {
-        const qint64 size = std::min<qint64>(maxSize, unread.size());
-        std::memcpy(data, unread.constData(), size_t(size));
-        unread.remove(0, size);
-        return size;
-    }
-    qint64 writeData(const char *, qint64 size) override { return size; }
-};
 
 constexpr std::chrono::nanoseconds ByteTime{4'166'667}; // one byte at 2400 baud
 // Each case runs from these instants: a fresh clock, 40 days of uptime (a clock in
@@ -83,50 +57,47 @@ class LinkTest : public QObject
 {
     Q_OBJECT
 
-    // One exchange for every case, one run after another: nothing of the run before stays.
-    ScriptedLine line;
+    // One exchange on one line for every case, one run after another: nothing of the run before
+    // stays. The test delivers the bytes that the line brings.
+    QBuffer line;
     LinkInstant now;
-    LineExchange exchange{&line, [this] {
-                              return now;
-                          }};
+    LineExchange exchange{&line, LinkClock([this] { return now; })};
     QList<ExchangeResult> results;
     PrivateConfig config;
 
+    void deliver(const QByteArray &bytes) { line.buffer().append(bytes), Q_EMIT line.readyRead(); }
+    qint64 unread() const { return line.size() - line.pos(); }
+    static void row(const char *name, const Row &row) { QTest::newRow(name) << row; }
+    static QByteArray version(const QByteArray &data) { return Frame::Reply(1, 0, data); }
     void run(const QByteArray &request, LinkInstant start)
     {
         now = start;
         results.clear();
+        line.buffer().clear();
+        line.seek(0);
         exchange.run(request, [this](const ExchangeResult &result) { results.append(result); });
     }
     // Delivers the bytes one by one, each gap after the one before.
     void play(const QByteArray &bytes, std::chrono::nanoseconds gap)
     {
-        for (const char byte : bytes) {
-            now += gap;
-            line.deliver(QByteArray(1, byte));
-        }
+        for (const char byte : bytes)
+            now += gap, deliver(QByteArray(1, byte));
     }
 
 private Q_SLOTS:
-    void initTestCase() { QVERIFY(!config.path().isEmpty()); }
-    void init()
+    void initTestCase()
     {
-        exchange.stop();
-        line.unread.clear();
+        QVERIFY(!config.path().isEmpty() &&
+                line.open(QIODevice::ReadWrite | QIODevice::Unbuffered));
     }
+    void init() { exchange.stop(); }
 
     void exchanges_data()
     {
         QTest::addColumn<Row>("row");
-        const auto version = [](const QByteArray &data) {
-            return Frame::Reply(1, 0, data);
-        };
         const QByteArray worked = Hex("FF 00 02 02 02 30 39 91"); // code 12345
         const QByteArray longest = version("\x01\x02" + QByteArray(32, 'v'));
         const QByteArray tooLong = version(QByteArray(35, 'x'));
-        const auto row = [](const char *name, const Row &row) {
-            QTest::newRow(name) << row;
-        };
         row("read: FF 00 is a code, not off",
             {'r', Frame::Reply(2, 2, Hex("FF 00")), "value 65280"});
         row("read: off", {'r', Frame::Reply(2, 2, Hex("FF FF")), "value 65535"});
@@ -179,26 +150,23 @@ private Q_SLOTS:
         const QByteArray echo = request.chopped(row.echoLost);
         for (const std::chrono::nanoseconds origin : Origins) {
             run(request, LinkInstant(origin));
-            line.deliver(row.echoGap > 0ns ? QByteArray()
-                                           : echo + (row.gap > 0ns ? "" : row.reply));
+            deliver(row.echoGap > 0ns ? QByteArray() : echo + (row.gap > 0ns ? "" : row.reply));
             play(row.echoGap > 0ns ? echo : QByteArray(), row.echoGap);
             play(row.gap > 0ns ? row.reply : QByteArray(), row.gap);
             if (results.isEmpty()) {
                 // Nothing more comes: in time up to the deadline itself, over just after.
                 now += ReplyByteTimeout;
-                line.deliver({});
+                deliver({});
                 QTest::qWait(3);
                 QCOMPARE(results.size(), 0);
                 now += 1ns;
                 QVERIFY(QTest::qWaitFor([&] { return !results.isEmpty(); }, PatienceMs));
             }
-            const QString unread =
-                line.unread.isEmpty() ? QString() : u", %1 unread"_s.arg(line.unread.size());
-            QCOMPARE(Judged(row.exchange, results.constFirst()) + unread, row.judged);
-            line.deliver(Hex("55")); // after the end nothing is read, and done runs no more
+            const QString left = unread() ? u", %1 unread"_s.arg(unread()) : QString();
+            QCOMPARE(Judged(row.exchange, results.constFirst()) + left, row.judged);
+            deliver(Hex("55")); // after the end nothing is read, and done runs no more
             QCOMPARE(results.size(), 1);
             QVERIFY(!exchange.running());
-            line.unread.clear();
         }
     }
 
@@ -207,9 +175,9 @@ private Q_SLOTS:
     {
         run(Frame::ReadCodeRequest(), LinkInstant::max() - 100ms);
         now = LinkInstant::max() - 50ms;
-        line.deliver(Frame::ReadCodeRequest() + Hex("FF"));
+        deliver(Frame::ReadCodeRequest() + Hex("FF"));
         now = LinkInstant::max();
-        line.deliver({});
+        deliver({});
         QTest::qWait(3);
         QVERIFY(results.isEmpty());
     }
@@ -224,6 +192,7 @@ private Q_SLOTS:
         now += 1s;
         QTRY_COMPARE(results.size(), 1);
     }
+
     // Only COM1 to COM16 name a port; the window takes any other text for COM1.
     void portNumbers()
     {
@@ -251,14 +220,11 @@ private Q_SLOTS:
     // for the tool as for the simulator that makes the links.
     void relativeConfigFolder()
     {
-        const QByteArray home = qgetenv("HOME");
-        const QByteArray configHome = qgetenv("XDG_CONFIG_HOME");
-        qputenv("HOME", "/nonexistent/home");
+        qputenv("HOME", QFile::encodeName(config.path())); // the test's own home from here on
         qputenv("XDG_CONFIG_HOME", "relative/config");
         const QString folder = PortsFolder();
-        qputenv("HOME", home);
-        qputenv("XDG_CONFIG_HOME", configHome);
-        QCOMPARE(folder, "/nonexistent/home/.config/k5-dipswitch/ports");
+        qputenv("XDG_CONFIG_HOME", QFile::encodeName(config.path()));
+        QCOMPARE(folder, config.path() + "/.config/k5-dipswitch/ports");
     }
 };
 
