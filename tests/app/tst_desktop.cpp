@@ -27,25 +27,22 @@ void runEventLoop(int milliseconds)
 }
 
 // The key events that reach a control, repeats or not.
-class KeyCounter : public QObject
+struct KeyCounter : QObject
 {
-public:
     int presses = 0;
     int releases = 0;
-
-protected:
-    bool eventFilter(QObject *watched, QEvent *event) override
+    bool eventFilter(QObject *, QEvent *event) override
     {
         presses += event->type() == QEvent::KeyPress;
         releases += event->type() == QEvent::KeyRelease;
-        return QObject::eventFilter(watched, event);
+        return false;
     }
 };
 
 struct HeldKey
 {
     const char *control;
-    const char *key; // as xdotool names it
+    const char *key;     // as xdotool names it
     const char *counted; // the signal that must come once
     QString codeAfter;
 };
@@ -59,10 +56,7 @@ class DesktopTest : public QObject, WindowFixture
     Q_OBJECT
 
 private Q_SLOTS:
-    void initTestCase()
-    {
-        QCOMPARE(QGuiApplication::platformName(), QStringLiteral("xcb"));
-    }
+    void initTestCase() { QCOMPARE(QGuiApplication::platformName(), "xcb"); }
     void init()
     {
         QVERIFY(openWindow());

@@ -8,7 +8,6 @@
 #include "wirescenarios.h"
 
 #include <QSerialPort>
-#include <QTest>
 #include <QTimer>
 
 namespace {

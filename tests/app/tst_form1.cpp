@@ -1,7 +1,10 @@
 // The window as a person meets it: start-up state, looks, focus order, keys on the buttons, the
-// hidden version button and the port selector. Exit and the close box are tried with the
-// exchanges; held keys, the wheel and focus by click on a real X server.
+// hidden version button, the port selector and what of the window reaches a printed sheet. Exit,
+// the close box and printing while busy are tried with the exchanges; held keys, the wheel and
+// focus by click on a real X server; the sheet on paper in tests/print, the print dialog and the
+// queues with CUPS.
 
+#include "scriptedprinttarget.h"
 #include "windowfixture.h"
 
 #include <QScreen>
@@ -23,8 +26,16 @@ class Form1Test : public QObject, WindowFixture
         return changed;
     }
 
+    QStringList printed; // the calls that the window's print targets were given
+    int failingCall = -1;
+
 private Q_SLOTS:
-    void init() { QVERIFY(openWindow()); }
+    void init()
+    {
+        QVERIFY(openWindow());
+        form->setPrintTargetFactory(
+            [this](QPrinter &) { return std::make_unique<ScriptedTarget>(failingCall, &printed); });
+    }
     void cleanup() { closeWindow(); }
 
     void startUpState()
@@ -94,49 +105,46 @@ private Q_SLOTS:
 
     void keysClickTheFocusedButton_data()
     {
-        QTest::addColumn<int>("key");
-        QTest::addColumn<Qt::KeyboardModifiers>("modifiers");
-        QTest::newRow("enter") << int(Qt::Key_Return) << Qt::KeyboardModifiers();
-        QTest::newRow("keypad enter") << int(Qt::Key_Enter) << Qt::KeyboardModifiers(Qt::KeypadModifier);
-        QTest::newRow("space") << int(Qt::Key_Space) << Qt::KeyboardModifiers();
+        QTest::addColumn<QKeyCombination>("key");
+        QTest::newRow("enter") << QKeyCombination(Qt::Key_Return);
+        QTest::newRow("keypad enter") << (Qt::KeypadModifier | Qt::Key_Enter);
+        QTest::newRow("space") << QKeyCombination(Qt::Key_Space);
     }
     void keysClickTheFocusedButton()
     {
-        QFETCH(int, key);
-        QFETCH(Qt::KeyboardModifiers, modifiers);
+        QFETCH(QKeyCombination, key);
         stepUpButton()->setFocus();
-        QTest::keyClick(stepUpButton(), Qt::Key(key), modifiers);
-        QTest::keyClick(stepUpButton(), Qt::Key(key), modifiers);
+        QTest::keyClick(stepUpButton(), key.key(), key.keyboardModifiers());
+        QTest::keyClick(stepUpButton(), key.key(), key.keyboardModifiers());
         QCOMPARE(codeBox()->text(), "29526");
         resetButton()->setFocus();
-        QTest::keyClick(resetButton(), Qt::Key(key), modifiers);
+        QTest::keyClick(resetButton(), key.key(), key.keyboardModifiers());
         QVERIFY(!versionButton()->isVisible()); // no version key
     }
 
+    // The key goes to Reset, which a click gave the focus, or to the read button; a second key
+    // hides what a first one showed.
     void hiddenVersionKey_data()
     {
-        QTest::addColumn<int>("key");
-        QTest::addColumn<Qt::KeyboardModifiers>("modifiers");
+        QTest::addColumn<QKeyCombination>("key");
         QTest::addColumn<bool>("onReset");
-        QTest::addColumn<bool>("toggles");
-        const Qt::KeyboardModifiers none;
-        QTest::newRow("V") << int(Qt::Key_V) << none << true << true;
-        QTest::newRow("V with shift") << int(Qt::Key_V) << Qt::KeyboardModifiers(Qt::ShiftModifier) << true << true;
-        QTest::newRow("other letter") << int(Qt::Key_W) << none << true << false;
-        QTest::newRow("V on the read button") << int(Qt::Key_V) << none << false << false;
+        QTest::addColumn<bool>("shows");
+        QTest::newRow("V") << QKeyCombination(Qt::Key_V) << true << true;
+        QTest::newRow("V with shift") << (Qt::ShiftModifier | Qt::Key_V) << true << true;
+        QTest::newRow("other letter") << QKeyCombination(Qt::Key_W) << true << false;
+        QTest::newRow("V on the read button") << QKeyCombination(Qt::Key_V) << false << false;
     }
     void hiddenVersionKey()
     {
-        QFETCH(int, key);
-        QFETCH(Qt::KeyboardModifiers, modifiers);
+        QFETCH(QKeyCombination, key);
         QFETCH(bool, onReset);
-        QFETCH(bool, toggles);
+        QFETCH(bool, shows);
         QWidget *target = onReset ? resetButton() : readButton();
         if (onReset)
-            click(resetButton()); // the click puts the focus on Reset
-        QTest::keyClick(target, Qt::Key(key), modifiers);
-        QCOMPARE(versionButton()->isVisible(), toggles);
-        QTest::keyClick(target, Qt::Key(key), modifiers);
+            click(resetButton());
+        QTest::keyClick(target, key.key(), key.keyboardModifiers());
+        QCOMPARE(versionButton()->isVisible(), shows);
+        QTest::keyClick(target, key.key(), key.keyboardModifiers());
         QVERIFY(!versionButton()->isVisible());
     }
 
@@ -148,6 +156,28 @@ private Q_SLOTS:
         QCOMPARE(portSelector()->text(), "COM1");
         pick(portSelector(), 6);
         QCOMPARE(portSelector()->text(), "COM7");
+    }
+
+    // The boxes' texts reach the sheet, the code box's as the picks left it, and the status
+    // empties; a cancelled dialog is a printer error; with the function off nothing is printed
+    // and the status stays.
+    void printing()
+    {
+        pick(switchBox(1), 0);  // "+"
+        pick(switchBox(10), 2); // "-"
+        click(printButton());
+        QVERIFY(printed.contains("line +  0  0  0  0  0  0  0  0  -"));
+        QVERIFY(printed.contains("line DIP-switch code: 9842"));
+        QCOMPARE(statusBox()->text(), QString());
+        failingCall = 0;
+        click(printButton());
+        QCOMPARE(statusBox()->text(), "Printer error");
+        printed.clear();
+        statusBox()->setText("kept");
+        click(functionCheck());
+        click(printButton());
+        QCOMPARE(printed, QStringList());
+        QCOMPARE(statusBox()->text(), "kept");
     }
 };
 

@@ -10,6 +10,8 @@
 #include <QScreen>
 #include <QTemporaryDir>
 
+#include <algorithm>
+
 class PicturesTest : public QObject, WindowFixture
 {
     Q_OBJECT
@@ -50,15 +52,11 @@ class PicturesTest : public QObject, WindowFixture
                 const QRgb a = drawn.pixel(x, y);
                 const QRgb b = picture.pixel(x - at.x(), y - at.y());
                 const int difference =
-                    qMax(qAbs(qRed(a) - qRed(b)),
-                         qMax(qAbs(qGreen(a) - qGreen(b)), qAbs(qBlue(a) - qBlue(b))));
+                    std::max({qAbs(qRed(a) - qRed(b)), qAbs(qGreen(a) - qGreen(b)),
+                              qAbs(qBlue(a) - qBlue(b))});
                 if (difference > 8)
-                    QFAIL(qPrintable(QStringLiteral("%1 at %2 differs at (%3, %4) by %5")
-                                         .arg(svg)
-                                         .arg(ratio)
-                                         .arg(x)
-                                         .arg(y)
-                                         .arg(difference)));
+                    QFAIL(qPrintable(QString::asprintf("%s at %g differs at (%d, %d) by %d",
+                                                       qPrintable(svg), ratio, x, y, difference)));
             }
         }
     }

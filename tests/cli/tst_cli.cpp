@@ -11,7 +11,6 @@
 #include <QJsonObject>
 #include <QSerialPort>
 #include <QSerialPortInfo>
-#include <QTest>
 
 #include <unistd.h>
 

@@ -27,30 +27,24 @@ private Q_SLOTS:
         }
     }
 
-    void workedExamples_data()
-    {
-        QTest::addColumn<int>("code");
-        QTest::addColumn<QString>("switches"); // switch 1 first
-        QTest::newRow("0") << 0 << "----------";
-        QTest::newRow("2") << 2 << "+---------";
-        QTest::newRow("3") << 3 << "-0--------";
-        QTest::newRow("12345") << 12345 << "-+-0++0+0-";
-        QTest::newRow("19683") << 19683 << "---------0";
-        QTest::newRow("29524") << 29524 << "0000000000";
-        QTest::newRow("59048") << 59048 << "++++++++++";
-    }
     void workedExamples()
     {
-        QFETCH(int, code);
-        QFETCH(QString, switches);
-        QString texts;
-        SwitchPositions parsed{};
-        for (int i = 0; i < SwitchCount; ++i) {
-            texts += TextFromPosition(PositionsFromCode(code).at(i));
-            parsed.at(i) = PositionFromText(switches.mid(i, 1));
+        // Switch 1 first.
+        const QList<QPair<int, QString>> examples = {
+            {0, "----------"},     {2, "+---------"},     {3, "-0--------"},
+            {12345, "-+-0++0+0-"}, {19683, "---------0"}, {29524, "0000000000"},
+            {59048, "++++++++++"},
+        };
+        for (const auto &[code, switches] : examples) {
+            QString texts;
+            SwitchPositions parsed{};
+            for (int i = 0; i < SwitchCount; ++i) {
+                texts += TextFromPosition(PositionsFromCode(code).at(i));
+                parsed.at(i) = PositionFromText(switches.mid(i, 1));
+            }
+            QCOMPARE(texts, switches);
+            QCOMPARE(CodeFromPositions(parsed), code);
         }
-        QCOMPARE(texts, switches);
-        QCOMPARE(CodeFromPositions(parsed), code);
     }
 
     void positionFromOtherTexts()

@@ -42,11 +42,11 @@ inline bool AddQueue(const QString &name, const QString &paper)
 // Every job that the scheduler holds or has finished, as lpstat names it ("queue-id").
 inline QStringList Jobs()
 {
-    QStringList names;
-    for (const QString &line :
-         RunProcess("lpstat", {"-W", "all", "-o"}).out.split(u'\n', Qt::SkipEmptyParts))
-        names << line.section(u' ', 0, 0);
-    return names;
+    QStringList lines =
+        RunProcess("lpstat", {"-W", "all", "-o"}).out.split(u'\n', Qt::SkipEmptyParts);
+    for (QString &line : lines)
+        line = line.section(u' ', 0, 0);
+    return lines;
 }
 
 // The title that the scheduler logged for the job once it finished, and the PDF that cups-pdf

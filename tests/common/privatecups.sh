@@ -60,13 +60,7 @@ cupsd -f -c "$root/etc/cupsd.conf" -s "$root/etc/cups-files.conf" >"$root/log/cu
     </dev/null &
 cupsd=$!
 export CUPS_SERVER=$root/cups.sock
-for _ in $(seq 100); do
-    lpstat -r 2>/dev/null | grep -q "is running" && break
-    sleep 0.1
-done
-lpstat -r 2>/dev/null | grep -q "is running" || {
-    echo "the private scheduler did not start:"
-    tail -n 5 "$root"/log/{cupsd.out,error_log}
-    exit 1
-}
+running() { lpstat -r 2>/dev/null | grep -q "is running"; }
+for _ in $(seq 100); do running && break; sleep 0.1; done
+running || { echo "the private scheduler did not start:"; tail -n 5 "$root"/log/{cupsd.out,error_log}; exit 1; }
 K5_CUPS_FOLDER=$root "$@"

@@ -15,8 +15,6 @@
 class SimulatorProcess
 {
 public:
-    static constexpr int PatienceMs = ::PatienceMs;
-
     explicit SimulatorProcess(const QStringList &arguments)
     {
         m_process.start(QStringLiteral(K5_SIM_PATH), arguments);

@@ -8,24 +8,16 @@
 set -uo pipefail
 
 for tool in lintian desktop-file-validate appstreamcli; do
-    command -v "$tool" >/dev/null || {
-        echo "SKIP: $tool is missing (scripts/install-deps.sh installs it)"
-        exit 77
-    }
+    command -v "$tool" >/dev/null ||
+        { echo "SKIP: $tool is missing (scripts/install-deps.sh installs it)"; exit 77; }
 done
 scratch=$(mktemp -d -t k5-package.XXXXXX)
 trap 'rm -rf "$scratch"' EXIT
 
-"$1" -G DEB --config "$2" -B "$scratch" >"$scratch/cpack.log" 2>&1 || {
-    cat "$scratch/cpack.log"
-    exit 1
-}
+"$1" -G DEB --config "$2" -B "$scratch" >"$scratch/cpack.log" 2>&1 || { cat "$scratch/cpack.log"; exit 1; }
 deb=$(echo "$scratch"/*.deb)
 failed=0
-fail() {
-    echo "FAIL - $*"
-    failed=1
-}
+fail() { echo "FAIL - $*"; failed=1; }
 
 lintian --fail-on error,warning,info --display-info "$deb" || fail "lintian reports the package"
 dpkg-deb -x "$deb" "$scratch/root" && cd "$scratch/root/usr" || exit 1

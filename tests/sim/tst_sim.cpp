@@ -10,7 +10,6 @@
 #include <QElapsedTimer>
 #include <QFileInfo>
 #include <QSerialPort>
-#include <QTest>
 
 #include <csignal>
 #include <fcntl.h>
