@@ -63,7 +63,6 @@ private Q_SLOTS:
         form->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(form.get()));
     }
-    void cleanup() { closeWindow(); }
 
     void heldKeyComesUpOnce_data()
     {

@@ -41,11 +41,7 @@ class ExchangesTest : public QObject, WindowFixture
     }
 
 private Q_SLOTS:
-    void initTestCase()
-    {
-        QVERIFY(!config.path().isEmpty());
-        qInstallMessageHandler(LogLink);
-    }
+    void initTestCase() { qInstallMessageHandler(LogLink); }
     void init()
     {
         linkLog.clear();
@@ -56,7 +52,7 @@ private Q_SLOTS:
     }
     void cleanup()
     {
-        closeWindow();
+        form.reset();
         sim.reset();
     }
 
@@ -121,18 +117,16 @@ private Q_SLOTS:
     void secondClicksDuringAnExchangeDoNothing()
     {
         QVERIFY(SimulatorProcess::startOnCom1(sim, {"--fault", "no-reply"}));
-        int prints = 0;
-        form->setPrintTargetFactory([&](QPrinter &) {
-            ++prints;
-            return std::make_unique<ScriptedTarget>();
-        });
+        QStringList printed;
+        form->setPrintTargetFactory(
+            [&](QPrinter &) { return std::make_unique<ScriptedTarget>(-1, &printed); });
         const int closed = sim->closedCount();
         click(readButton());
         QVERIFY(form->busy());
         for (QWidget *button : {readButton(), writeButton(), versionButton(), printButton()})
             click(button);
         QCOMPARE(status(), "Read transmitter DIP-switch code");
-        QCOMPARE(prints, 0);
+        QCOMPARE(printed, QStringList());
         QVERIFY(sim->waitForClosed(closed + 1));
         QTRY_COMPARE(status(), Wire::ReadError);
         QCOMPARE(sim->log("rx "), QStringList{Wire::Read});

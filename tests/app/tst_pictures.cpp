@@ -86,7 +86,6 @@ private Q_SLOTS:
         QVERIFY(openWindow());
         statusBox()->setFocus(); // no focus frame over a button's face
     }
-    void cleanup() { closeWindow(); }
 
     void pictures()
     {

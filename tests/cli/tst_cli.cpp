@@ -41,7 +41,6 @@ class CliTest : public QObject
     std::unique_ptr<SimulatorProcess> sim;
 
 private Q_SLOTS:
-    void initTestCase() { QVERIFY(!config.path().isEmpty()); }
     void cleanup() { sim.reset(); }
 
     void scenarios_data()

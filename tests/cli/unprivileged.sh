@@ -2,11 +2,8 @@
 # Runs a test as an unprivileged user when started as root, for the cases that root's privileges
 # would hide (a device without permission). Exits 77 (skipped) when that is not possible here.
 set -u
-test_binary=$1
-shift
-if [ "$(id -u)" -ne 0 ]; then
-    exec "$test_binary" "$@"
-fi
+test_binary=$1; shift
+[ "$(id -u)" -eq 0 ] || exec "$test_binary" "$@"
 as_nobody=(setpriv --reuid=65534 --regid=65534 --clear-groups)
 command -v setpriv >/dev/null || { echo "setpriv is missing"; exit 77; }
 "${as_nobody[@]}" test -x "$test_binary" || { echo "the test is out of an unprivileged user's reach"; exit 77; }

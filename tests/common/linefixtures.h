@@ -37,12 +37,17 @@ inline Ran RunProcess(const QString &program, const QStringList &arguments)
             QString::fromUtf8(process.readAllStandardError())};
 }
 
-// A fresh folder as $XDG_CONFIG_HOME of the test and of the programs it starts, for its life;
-// path() is empty when it could not be made.
+// A fresh folder as $XDG_CONFIG_HOME of the test and of the programs it starts, for its life.
+// Where it cannot be made the test ends at once, before anything could reach the user's own.
 class PrivateConfig
 {
 public:
-    PrivateConfig() { qputenv("XDG_CONFIG_HOME", QFile::encodeName(m_path)); }
+    PrivateConfig()
+    {
+        if (m_path.isEmpty())
+            qFatal("cannot make a private configuration folder");
+        qputenv("XDG_CONFIG_HOME", QFile::encodeName(m_path));
+    }
     ~PrivateConfig() { qputenv("XDG_CONFIG_HOME", m_saved); }
     PrivateConfig(const PrivateConfig &) = delete;
     PrivateConfig &operator=(const PrivateConfig &) = delete;

@@ -4,10 +4,8 @@
 # where no X server can be started here, saying why.
 set -uo pipefail
 for tool in xvfb-run xdotool; do
-    if ! command -v $tool >/dev/null; then
-        echo "skipped: $tool is not installed (scripts/install-deps.sh installs it)"
-        exit 77
-    fi
+    command -v $tool >/dev/null ||
+        { echo "skipped: $tool is not installed (scripts/install-deps.sh installs it)"; exit 77; }
 done
 args=(-a -s "-screen 0 1280x1024x24 -nolisten tcp")
 if ! probe=$(xvfb-run "${args[@]}" true 2>&1); then

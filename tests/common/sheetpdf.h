@@ -1,12 +1,11 @@
 #pragma once
 
 // A PDF read back with poppler-utils: its pages' paper and its lines of text with their boxes
-// (pdftotext -tsv), and the fonts it uses (pdffonts).
+// (pdftotext -tsv), and the fonts it uses (pdffonts). Without the tools it reads as empty.
 
 #include "linefixtures.h"
 
 #include <QRectF>
-#include <QStandardPaths>
 #include <QStringList>
 
 struct PdfLine
@@ -21,12 +20,6 @@ struct PdfContents
     QList<PdfLine> lines;
     QStringList fonts; // the fonts' names
 };
-
-inline bool PdfToolsFound()
-{
-    return !QStandardPaths::findExecutable("pdftotext").isEmpty() &&
-           !QStandardPaths::findExecutable("pdffonts").isEmpty();
-}
 
 inline PdfContents ReadPdf(const QString &path)
 {

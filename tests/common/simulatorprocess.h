@@ -11,6 +11,7 @@
 #include <QTest>
 
 #include <memory>
+#include <utility>
 
 class SimulatorProcess
 {
@@ -70,22 +71,18 @@ private:
     {
         return QTest::qWaitFor(done, PatienceMs);
     }
-    static void takeLines(QByteArray &pending, QStringList &lines)
-    {
-        for (qsizetype end; (end = pending.indexOf('\n')) >= 0; pending.remove(0, end + 1))
-            lines.append(QString::fromLocal8Bit(pending.first(end)));
-    }
+    // Takes the whole lines that have come on each channel: devices on stdout, the log on stderr.
     void collect()
     {
-        m_out += m_process.readAllStandardOutput();
-        m_err += m_process.readAllStandardError();
-        takeLines(m_out, m_devices);
-        takeLines(m_err, m_log);
+        for (const auto &[channel, lines] : {std::pair(QProcess::StandardOutput, &m_devices),
+                                             std::pair(QProcess::StandardError, &m_log)}) {
+            m_process.setReadChannel(channel);
+            while (m_process.canReadLine())
+                *lines << QString::fromLocal8Bit(m_process.readLine()).chopped(1);
+        }
     }
 
     QProcess m_process;
-    QByteArray m_out;
-    QByteArray m_err;
     QStringList m_devices;
     QStringList m_log;
 };

@@ -19,14 +19,14 @@
 class WindowFixture
 {
 protected:
-    // Starts a new window; false when it did not come up.
+    // Starts a new window in place of the one before; false when it did not come up.
     bool openWindow()
     {
+        form.reset();
         form = std::make_unique<Form1>();
         form->showCentred();
         return QTest::qWaitForWindowExposed(form.get());
     }
-    void closeWindow() { form.reset(); }
 
     template <typename T = QWidget> T *control(const QString &name) const
     {

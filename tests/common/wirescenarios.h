@@ -33,8 +33,7 @@ struct WireScenario
     // The port it runs on: COM1, or the one that --port names.
     QString portName() const
     {
-        const qsizetype option = command.indexOf("--port");
-        return option < 0 ? QStringLiteral("COM1") : command.value(option + 1);
+        return command.contains("--port") ? command.value(command.indexOf("--port") + 1) : "COM1";
     }
 };
 Q_DECLARE_METATYPE(WireScenario)

@@ -54,11 +54,9 @@ private Q_SLOTS:
     void steps()
     {
         QFETCH(int, failingCall);
-        QStringList calls{"dialog", "font 16", "line ", "line ", "line ", "line DIP-switch 1-10"};
-        calls << "line  +    abc  0  -       ++  0  "
-              << "line "
-              << "line DIP-switch code:  012 "
-              << "end";
+        QStringList calls{"dialog", "font 16", "line ", "line ", "line ", "line DIP-switch 1-10",
+                          "line  +    abc  0  -       ++  0  ", "line ",
+                          "line DIP-switch code:  012 ", "end"};
         calls = calls.first(failingCall < 0 ? calls.size() : failingCall + 1);
         if (failingCall > 0)
             calls << "abandon";
@@ -74,8 +72,6 @@ private Q_SLOTS:
     // six line spacings below it.
     void onPaper()
     {
-        if (!PdfToolsFound())
-            QSKIP("pdftotext and pdffonts (poppler-utils) are needed to read the PDF");
         const QString path = m_dir.filePath("sheet.pdf");
         const auto printer = pdfPrinter(path);
         QtPrintTarget target(*printer);

@@ -59,8 +59,6 @@ class SimTest : public QObject
     static void row(const char *name, const Row &row) { QTest::newRow(name) << row; }
 
 private Q_SLOTS:
-    void initTestCase() { QVERIFY(!config.path().isEmpty()); }
-
     void transmitter_data()
     {
         QTest::addColumn<Row>("row");
