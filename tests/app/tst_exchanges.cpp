@@ -167,9 +167,8 @@ private Q_SLOTS:
         QVERIFY(sim->waitForLog(Wire::Read));
         QTimer::singleShot(0, form.get(),
                            [&] { closeBox ? void(form->close()) : click(exitButton()); });
-        QTimer watchdog;
-        connect(&watchdog, &QTimer::timeout, [] { QCoreApplication::exit(1); });
-        watchdog.start(PatienceMs);
+        const QObject watching; // a watchdog for this test alone
+        QTimer::singleShot(PatienceMs, &watching, [] { QCoreApplication::exit(1); });
         QCOMPARE(QCoreApplication::exec(), 0);
         // The port is free at once for the next program, not only once the wait has run out.
         QSerialPort next(sim->device());

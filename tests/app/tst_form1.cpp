@@ -39,6 +39,8 @@ private Q_SLOTS:
             [this](QPrinter &) { return std::make_unique<ScriptedTarget>(failingCall, &printed); });
     }
 
+    // The first focus and the hidden version button are tried with the focus order and the
+    // version key.
     void startUpState()
     {
         QCOMPARE(switches(), switchesOf(29524));
@@ -50,8 +52,6 @@ private Q_SLOTS:
         QCOMPARE(counterBox()->text(), "0");
         QCOMPARE(statusBox()->text(), "SW4172-36v03-K5_DIP-switch");
         QVERIFY(functionCheck()->isChecked());
-        QVERIFY(!versionButton()->isVisible());
-        QVERIFY(readButton()->hasFocus());
         const QPoint offCentre =
             form->frameGeometry().center() - form->screen()->availableGeometry().center();
         QVERIFY(qAbs(offCentre.x()) <= 2 && qAbs(offCentre.y()) <= 2); // centred in whole pixels

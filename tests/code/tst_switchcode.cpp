@@ -45,10 +45,7 @@ private Q_SLOTS:
             QCOMPARE(texts, switches);
             QCOMPARE(CodeFromPositions(parsed), code);
         }
-    }
-
-    void positionFromOtherTexts()
-    {
+        // Any other text is a minus, as the boxes' own "-".
         for (const QString &text : {QString(), QStringLiteral(" +"), QStringLiteral("00")})
             QCOMPARE(PositionFromText(text), SwitchPosition::Minus);
     }

@@ -12,7 +12,7 @@ class ScriptedTarget final : public PrintTarget
 public:
     // Calls count from 0, the dialog: 1 is the font size, 2 to 8 the lines, 9 the end, and an
     // abandon comes after the failing call.
-    explicit ScriptedTarget(int failingCall = -1, QStringList *log = nullptr)
+    ScriptedTarget(int failingCall, QStringList *log)
         : m_failingCall(failingCall), m_log(log)
     {}
 
@@ -25,8 +25,7 @@ public:
 private:
     bool call(const QString &step)
     {
-        if (m_log)
-            m_log->append(step);
+        m_log->append(step);
         return m_calls++ != m_failingCall;
     }
 
