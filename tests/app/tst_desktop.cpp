@@ -2,12 +2,11 @@
 // deliver it: a held key is one key-up and one click, and the wheel changes only a box that
 // already has the focus. Counts what reached the window, not only what it shows at the end.
 
+#include "linefixtures.h"
 #include "windowfixture.h"
 
-#include <QEventLoop>
 #include <QProcess>
 #include <QSignalSpy>
-#include <QTimer>
 
 namespace {
 
@@ -16,14 +15,6 @@ namespace {
 bool xdotool(const QStringList &arguments)
 {
     return QProcess::execute(QStringLiteral("xdotool"), arguments) == 0;
-}
-
-// Runs the event loop for a while, as the program does: events are handled as they come.
-void runEventLoop(int milliseconds)
-{
-    QEventLoop loop;
-    QTimer::singleShot(milliseconds, &loop, &QEventLoop::quit);
-    loop.exec();
 }
 
 // The key events that reach a control, repeats or not.
@@ -86,9 +77,9 @@ private Q_SLOTS:
         target->installEventFilter(&keys);
 
         QVERIFY(xdotool({"keydown", held.key}));
-        runEventLoop(1500);
+        RunEventLoop(1500);
         QVERIFY(xdotool({"keyup", held.key}));
-        runEventLoop(200);
+        RunEventLoop(200);
 
         QVERIFY2(keys.presses > 5, "the server did not repeat the held key");
         QCOMPARE(keys.releases, 1); // the real one, at the end
@@ -121,7 +112,7 @@ private Q_SLOTS:
             QTRY_VERIFY(target->hasFocus());
         }
         QVERIFY(xdotool({"click", "5"})); // one notch of the wheel towards the user
-        runEventLoop(200);
+        RunEventLoop(200);
 
         QCOMPARE(target->hasFocus(), clickedFirst);
         QCOMPARE(target->text() != before, clickedFirst);

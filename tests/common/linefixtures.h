@@ -1,12 +1,14 @@
 #pragma once
 
-// What the serial-line tests share: bytes written in hex, a program run to its end, and a
-// configuration folder of the test's own, where the port links live.
+// What the tests share: bytes written in hex, the event loop run for a while, a program run to its
+// end, and a configuration folder of the test's own, where the port links live.
 
 #include <QDir>
+#include <QEventLoop>
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <QTimer>
 
 // Bound on what should happen at once; generous, so that a busy machine fails no test.
 inline constexpr int PatienceMs = 5000;
@@ -14,6 +16,16 @@ inline constexpr int PatienceMs = 5000;
 inline QByteArray Hex(const char *text)
 {
     return QByteArray::fromHex(text);
+}
+
+// Runs the event loop for a while, as the program does: each timer fires when it is due, in turn.
+// (QTest::qWait sleeps between its looks at the events, and a timer due in its last sleep does
+// not fire.)
+inline void RunEventLoop(int milliseconds)
+{
+    QEventLoop loop;
+    QTimer::singleShot(milliseconds, &loop, &QEventLoop::quit);
+    loop.exec();
 }
 
 // How a program ended (status -1: it crashed or did not end in time) and what it printed.

@@ -153,7 +153,7 @@ private Q_SLOTS:
                 // Nothing more comes: in time up to the deadline itself, over just after.
                 now += ReplyByteTimeout;
                 deliver({});
-                QTest::qWait(3);
+                RunEventLoop(20);
                 QCOMPARE(results.size(), 0);
                 now += 1ns;
                 QVERIFY(QTest::qWaitFor([&] { return !results.isEmpty(); }, PatienceMs));
@@ -174,7 +174,7 @@ private Q_SLOTS:
         deliver(Frame::ReadCodeRequest() + Hex("FF"));
         now = LinkInstant::max();
         deliver({});
-        QTest::qWait(3);
+        RunEventLoop(20);
         QVERIFY(results.isEmpty());
     }
 
