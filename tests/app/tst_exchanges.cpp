@@ -59,10 +59,9 @@ private Q_SLOTS:
     void scenarios_data()
     {
         QTest::addColumn<WireScenario>("s");
-        for (const WireScenario &s : Wire::Scenarios) {
+        for (const WireScenario &s : Wire::Scenarios)
             if (!s.window.isEmpty() && s.port == WireScenario::Sound)
                 QTest::newRow(s.name) << s;
-        }
     }
     void scenarios()
     {

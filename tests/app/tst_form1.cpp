@@ -19,12 +19,10 @@ class Form1Test : public QObject, WindowFixture
     static QRect difference(const QImage &a, const QImage &b)
     {
         QRect changed;
-        for (int y = 0; y < a.height(); ++y) {
-            for (int x = 0; x < a.width(); ++x) {
+        for (int y = 0; y < a.height(); ++y)
+            for (int x = 0; x < a.width(); ++x)
                 if (a.pixel(x, y) != b.pixel(x, y))
                     changed |= QRect(x, y, 1, 1);
-            }
-        }
         return changed;
     }
 

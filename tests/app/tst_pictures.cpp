@@ -98,10 +98,9 @@ private Q_SLOTS:
     {
         QScreen *home = form->screen();
         QScreen *other = nullptr;
-        for (QScreen *screen : QGuiApplication::screens()) {
+        for (QScreen *screen : QGuiApplication::screens())
             if (screen->devicePixelRatio() != home->devicePixelRatio())
                 other = screen;
-        }
         if (!other)
             QSKIP("needs a second screen at another scale: QT_QPA_PLATFORM="
                   "offscreen:configfile=tests/app/twoscreens.json");

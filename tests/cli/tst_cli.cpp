@@ -117,6 +117,7 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("error"); // how the error line begins
         QTest::newRow("write 59049") << "59049 is out ";
+        QTest::newRow("write 012345") << "012345 is out ";
         QTest::newRow("write 12a") << "'12a' is not a code: ";
         QTest::newRow("write +0-+0") << "'+0-+0' has 5 switch characters: ";
         QTest::newRow("write +0-+0x+0-+") << "'+0-+0x+0-+' is no switch setting: ";

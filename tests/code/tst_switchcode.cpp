@@ -21,10 +21,9 @@ class SwitchCodeTest : public QObject
 private Q_SLOTS:
     void everyCodeRoundTrips()
     {
-        for (std::int32_t code = LowestCode; code <= HighestCode; ++code) {
+        for (std::int32_t code = LowestCode; code <= HighestCode; ++code)
             if (CodeFromPositions(PositionsFromCode(code)) != code)
                 QFAIL(qPrintable(QString::number(code)));
-        }
     }
 
     void workedExamples()
@@ -60,7 +59,7 @@ private Q_SLOTS:
             {"12e+", 12, 12},          {"-", 0, 0},          {"1.2.3", 1.2, 1},
             {"-0", 0, 0},              {"12.5", 12.5, 12},   {"13.5", 13.5, 14},
             {"59048", 59048, 59048},   {"59049", 59049, -1}, {"59048.6", 59048.6, -1},
-            {"9e99999", qInf(), -1},
+            {"9e99999", qInf(), -1},   {"1e+1", 10, 10},     {"2e3", 2000, 2000},
         };
         for (const TextRow &row : rows)
             QTest::newRow(qPrintable(row.text)) << row;
