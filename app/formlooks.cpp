@@ -42,8 +42,7 @@ void apply(QWidget &window, Ui::Form1 &ui, const SwitchBoxes &switchBoxes)
 
     QPalette black = window.palette();
     black.setColor(QPalette::Window, Qt::black);
-    window.setPalette(black);
-    window.setAutoFillBackground(true);
+    window.setPalette(black); // a window is always filled with its palette's background
 
     // Designer keeps whole point sizes only.
     ui.Label19->setFont(windowFont(32.25, true));

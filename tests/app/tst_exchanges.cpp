@@ -50,11 +50,7 @@ private Q_SLOTS:
         click(resetButton());
         QTest::keyClick(resetButton(), Qt::Key_V);
     }
-    void cleanup()
-    {
-        form.reset();
-        sim.reset();
-    }
+    void cleanup() { sim.reset(); }
 
     void scenarios_data()
     {

@@ -134,6 +134,8 @@ private Q_SLOTS:
         const QString link = config.portLink("COM3");
         SimulatorProcess sim({"--no-pacing", "--link", "COM3", "--fault", "hangup", "--log"});
         QVERIFY(sim.started());
+        const QDir openFiles(QStringLiteral("/proc/%1/fd").arg(sim.process().processId()));
+        const uint filesBefore = openFiles.count();
         QCOMPARE(QFileInfo(link).symLinkTarget(), sim.device());
         // A write begun with the read goes with the line that hangs up, held open meanwhile as
         // the tool holds it.
@@ -146,6 +148,7 @@ private Q_SLOTS:
         QCOMPARE(QFileInfo(link).symLinkTarget(), sim.devices()[1]);
         const QByteArray next = write0.sliced(9) + Frame::ReadVersionRequest();
         QCOMPARE(Exchange(sim.devices()[1], next, next.size() + 3), next + Hex("FF 00 01"));
+        QCOMPARE(QDir(openFiles.path()).count(), filesBefore); // the old line's went with it
 
         QCOMPARE(::kill(pid_t(sim.process().processId()), SIGTERM), 0);
         QVERIFY(sim.process().waitForFinished(PatienceMs) && sim.process().exitCode() == 0 &&
