@@ -14,7 +14,6 @@
 
 #include <QByteArray>
 #include <QObject>
-#include <QSerialPort>
 #include <QString>
 
 #include <functional>
@@ -22,6 +21,7 @@
 #include <utility>
 
 class LineExchange;
+class SerialLine;
 
 // Where an exchange runs: port COMn, whose device is looked up as the exchange starts, or a device
 // named by its path.
@@ -88,9 +88,9 @@ private:
     };
     bool start(const Line &line, const QByteArray &request, std::function<void(const Ended &)> done);
     bool open(const QString &device, const QString &portName, PortFailure *failure);
-    void lineFailed(QSerialPort::SerialPortError error);
+    void lineLost(const QString &reason);
 
-    QSerialPort *const m_port;
+    SerialLine *const m_line;
     LineExchange *const m_exchange;
     bool m_busy = false;
     bool m_lineLost = false;

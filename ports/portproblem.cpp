@@ -1,30 +1,6 @@
 #include "portproblem.h"
 
-#include <QFile>
-#include <QFileInfo>
-
-#ifdef Q_OS_UNIX
-#include <cerrno>
-#include <unistd.h>
-#endif
-
 using namespace Qt::StringLiterals;
-
-PortProblem ClassifyOpenFailure(QSerialPort::SerialPortError error, const QString &device)
-{
-    if (error == QSerialPort::DeviceNotFoundError || !QFileInfo::exists(device))
-        return PortProblem::NoDevice;
-    if (error != QSerialPort::PermissionError)
-        return PortProblem::Other;
-#ifdef Q_OS_UNIX
-    // The serial port says PermissionError both for a device the user may not open and for one
-    // that another program holds (its lock or the device's exclusive mode). The file's own access
-    // rights tell the two apart.
-    if (::access(QFile::encodeName(device).constData(), R_OK | W_OK) != 0 && errno == EACCES)
-        return PortProblem::NoPermission;
-#endif
-    return PortProblem::InUse;
-}
 
 QString PortAndDevice(const QString &portName, const QString &device)
 {

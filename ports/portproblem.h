@@ -4,7 +4,6 @@
 // that says so: the window shows it as the status box's tooltip, the command-line program writes
 // it as its error line, so that both speak the same words.
 
-#include <QSerialPort>
 #include <QString>
 
 enum class PortProblem {
@@ -24,9 +23,6 @@ struct PortFailure
 
 // "COM3 (/dev/ttyUSB0)", or the device alone when no port names it: how messages name a line.
 QString PortAndDevice(const QString &portName, const QString &device);
-
-// error: what the serial port reported for its failed open of device.
-PortProblem ClassifyOpenFailure(QSerialPort::SerialPortError error, const QString &device);
 
 // "COM3 (/dev/ttyUSB0): no permission (Permission denied): add ..."; the device alone when the
 // failure names no port.

@@ -1,0 +1,41 @@
+#pragma once
+
+// The serial device an exchange runs on, opened exclusively at 2400 baud, 8 data bits, no
+// parity, 1 stop bit, without flow control. Its device() is the QIODevice the exchange reads and
+// writes; readyRead comes from the system's own notice that bytes arrived, never from polling.
+// QSerialPort serves it where Qt has it; on Windows the program's own Win32 device does.
+
+#include "portproblem.h"
+
+#include <QObject>
+#include <QString>
+
+class QIODevice;
+
+class SerialLine : public QObject
+{
+    Q_OBJECT
+
+public:
+    explicit SerialLine(QObject *parent = nullptr);
+    ~SerialLine() override;
+
+    QIODevice *device() const { return m_device; }
+
+    // Opens path ("/dev/ttyS0", "\\.\COM3") with the line's settings. On failure, *problem says
+    // what the technician can do about it and *reason gives the system's words.
+    bool open(const QString &path, PortProblem *problem, QString *reason);
+    bool isOpen() const;
+    void close();
+
+    // The settings the open device reports, as "2400 8N1": the line may refuse a setting without
+    // failing the open, so only this shows what it really runs at.
+    QString settings() const;
+
+Q_SIGNALS:
+    // The open device went away (adapter unplugged, line hung up); the line is closed already.
+    void lost(const QString &reason);
+
+private:
+    QIODevice *const m_device;
+};

@@ -1,0 +1,105 @@
+#include "serialline.h"
+
+#include "linklog.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QSerialPort>
+
+#include <cerrno>
+#include <unistd.h>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+QSerialPort *Port(QIODevice *device)
+{
+    return static_cast<QSerialPort *>(device);
+}
+
+PortProblem ClassifyOpenFailure(QSerialPort::SerialPortError error, const QString &device)
+{
+    if (error == QSerialPort::DeviceNotFoundError || !QFileInfo::exists(device))
+        return PortProblem::NoDevice;
+    if (error != QSerialPort::PermissionError)
+        return PortProblem::Other;
+    // The serial port says PermissionError both for a device the user may not open and for one
+    // that another program holds (its lock or the device's exclusive mode). The file's own access
+    // rights tell the two apart.
+    if (::access(QFile::encodeName(device).constData(), R_OK | W_OK) != 0 && errno == EACCES)
+        return PortProblem::NoPermission;
+    return PortProblem::InUse;
+}
+
+} // namespace
+
+SerialLine::SerialLine(QObject *parent) : QObject(parent), m_device(new QSerialPort(this))
+{
+    connect(Port(m_device), &QSerialPort::errorOccurred, this,
+            [this](QSerialPort::SerialPortError error) {
+                if (error == QSerialPort::WriteError)
+                    qCDebug(lcLink).noquote() << "write failed:" << m_device->errorString();
+                if (error != QSerialPort::ReadError && error != QSerialPort::ResourceError)
+                    return;
+                if (!m_device->isOpen())
+                    return;
+                // Qt may report ReadError over and over while the port stays open, so it is
+                // closed at once.
+                const QString reason =
+                    u"%1 (error %2)"_s.arg(m_device->errorString()).arg(int(error));
+                m_device->close();
+                Q_EMIT lost(reason);
+            });
+}
+
+SerialLine::~SerialLine() = default;
+
+bool SerialLine::open(const QString &path, PortProblem *problem, QString *reason)
+{
+    QSerialPort *const port = Port(m_device);
+    port->setPortName(path);
+    port->setBaudRate(QSerialPort::Baud2400);
+    port->setParity(QSerialPort::NoParity);
+    port->setDataBits(QSerialPort::Data8);
+    port->setStopBits(QSerialPort::OneStop);
+    port->setFlowControl(QSerialPort::NoFlowControl);
+    // Exclusive: QSerialPort locks the device against other programs and other instances.
+    if (port->open(QIODevice::ReadWrite))
+        return true;
+    *problem = ClassifyOpenFailure(port->error(), path);
+    *reason = port->errorString();
+    port->clearError();
+    return false;
+}
+
+bool SerialLine::isOpen() const
+{
+    return m_device->isOpen();
+}
+
+void SerialLine::close()
+{
+    if (m_device->isOpen())
+        m_device->close();
+}
+
+QString SerialLine::settings() const
+{
+    const QSerialPort &port = *Port(m_device);
+    const auto parity = [&] {
+        switch (port.parity()) {
+        case QSerialPort::NoParity: return u'N';
+        case QSerialPort::EvenParity: return u'E';
+        case QSerialPort::OddParity: return u'O';
+        case QSerialPort::SpaceParity: return u'S';
+        case QSerialPort::MarkParity: return u'M';
+        }
+        return u'?';
+    };
+    const QString stop = port.stopBits() == QSerialPort::OneAndHalfStop
+                             ? QStringLiteral("1.5")
+                             : QString::number(int(port.stopBits()));
+    return QString::number(port.baudRate()) + u' ' + QString::number(int(port.dataBits())) +
+           parity() + stop;
+}
