@@ -122,7 +122,7 @@ bool CliOptions::parse(const QStringList &arguments, QString *error)
 
     if (onLine && parser.isSet(PortOption)) {
         const QString port = parser.value(PortOption);
-        if (port.contains(u'/')) {
+        if (port.contains(u'/') || port.startsWith(u"\\\\"_s)) {
             device = port;
         } else if (const std::optional<int> n = PortNumber(port)) {
             portNumber = *n;

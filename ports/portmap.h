@@ -4,6 +4,7 @@
 // removing the links, which the simulator and the command-line program's map and unmap share.
 
 #include <QString>
+#include <QStringList>
 
 // The stable names that udev gives serial adapters, which survive replugging and reordering.
 inline constexpr auto SerialByIdFolder = u"/dev/serial/by-id";
@@ -19,6 +20,11 @@ struct PortDevice
 // What port n (1..16) stands for now.
 PortDevice DescribePort(int n);
 
+#ifdef Q_OS_WIN
+// The COM ports the system has now ("COM1", "COM7", ...), in the order of their numbers.
+QStringList SystemComPorts();
+#else
+
 // The name in byIdFolder that leads to the same device as device, or device itself when there is
 // none.
 QString StableDeviceName(const QString &device,
@@ -31,3 +37,4 @@ bool IsSerialDevice(const QString &path);
 // Makes linkPath a symbolic link to target in one step, replacing an earlier link and making the
 // folders. A file that is not a link is left alone and reported in *error.
 bool PointPortLink(const QString &linkPath, const QString &target, QString *error);
+#endif

@@ -4,7 +4,9 @@ using namespace Qt::StringLiterals;
 
 QString PortAndDevice(const QString &portName, const QString &device)
 {
-    return portName.isEmpty() ? device : portName + u" ("_s + device + u')';
+    if (portName.isEmpty() || portName == device)
+        return portName.isEmpty() ? device : portName;
+    return portName + u" ("_s + device + u')';
 }
 
 QString PortFailureText(const PortFailure &failure)
@@ -14,6 +16,10 @@ QString PortFailureText(const PortFailure &failure)
         failure.systemReason.isEmpty() ? QString() : u" ("_s + failure.systemReason + u')';
     switch (failure.problem) {
     case PortProblem::NoDevice:
+#ifdef Q_OS_WIN
+        return where + u": no such port"_s + reason +
+               u": connect the adapter, and see its COM port in the Device Manager"_s;
+#endif
         if (failure.portName.isEmpty())
             return where + u": no such device"_s + reason +
                    u": connect the adapter, or check the name"_s;
@@ -21,6 +27,9 @@ QString PortFailureText(const PortFailure &failure)
                u": connect the adapter, or point %1 at it with \"k5-dipswitch-cli map %1 DEVICE\""_s
                    .arg(failure.portName);
     case PortProblem::NoPermission:
+#ifdef Q_OS_WIN
+        return where + u": no permission"_s + reason + u": ask the administrator for the port"_s;
+#endif
         return where + u": no permission"_s + reason +
                u": add the user to the group dialout (sudo adduser $USER dialout) and log in again"_s;
     case PortProblem::InUse:

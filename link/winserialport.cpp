@@ -1,0 +1,240 @@
+#include "winserialport.h"
+
+#include "linklog.h"
+
+#include <QWinEventNotifier>
+
+#include <windows.h>
+
+#include <array>
+
+using namespace Qt::StringLiterals;
+
+struct WinSerialPort::Io
+{
+    HANDLE port = INVALID_HANDLE_VALUE;
+    OVERLAPPED read{};
+    OVERLAPPED write{};
+    std::array<char, 256> chunk{};
+
+    Io()
+    {
+        // Manual reset: an operation's event stays set until the next operation starts.
+        read.hEvent = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+        write.hEvent = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    }
+    ~Io()
+    {
+        CloseHandle(read.hEvent);
+        CloseHandle(write.hEvent);
+    }
+};
+
+WinSerialPort::WinSerialPort(QObject *parent)
+    : QIODevice(parent), m_io(std::make_unique<Io>()),
+      m_readDone(new QWinEventNotifier(m_io->read.hEvent, this)),
+      m_writeDone(new QWinEventNotifier(m_io->write.hEvent, this))
+{
+    m_readDone->setEnabled(false);
+    m_writeDone->setEnabled(false);
+    connect(m_readDone, &QWinEventNotifier::activated, this, &WinSerialPort::readCompleted);
+    connect(m_writeDone, &QWinEventNotifier::activated, this, &WinSerialPort::writeCompleted);
+}
+
+WinSerialPort::~WinSerialPort()
+{
+    close();
+}
+
+bool WinSerialPort::openLine(const QString &port, unsigned long *systemError)
+{
+    if (isOpen())
+        close();
+    const QString path = port.startsWith(u"\\\\"_s) ? port : u"\\\\.\\"_s + port;
+    // No sharing: a second opener, in this program or another, is refused.
+    HANDLE handle = CreateFileW(reinterpret_cast<const wchar_t *>(path.utf16()),
+                                GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                                FILE_FLAG_OVERLAPPED, nullptr);
+    const auto refuse = [&](const char *what) {
+        *systemError = GetLastError();
+        setErrorString(qt_error_string(int(*systemError)));
+        qCDebug(lcLink).noquote() << path << what << "failed:" << errorString();
+        if (handle != INVALID_HANDLE_VALUE)
+            CloseHandle(handle);
+        return false;
+    };
+    if (handle == INVALID_HANDLE_VALUE)
+        return refuse("CreateFile");
+
+    DCB dcb{};
+    dcb.DCBlength = sizeof dcb;
+    if (!GetCommState(handle, &dcb))
+        return refuse("GetCommState");
+    dcb.BaudRate = CBR_2400;
+    dcb.ByteSize = 8;
+    dcb.Parity = NOPARITY;
+    dcb.StopBits = ONESTOPBIT;
+    dcb.fBinary = TRUE;
+    dcb.fParity = FALSE;
+    dcb.fOutxCtsFlow = FALSE;
+    dcb.fOutxDsrFlow = FALSE;
+    dcb.fDtrControl = DTR_CONTROL_ENABLE;
+    dcb.fDsrSensitivity = FALSE;
+    dcb.fOutX = FALSE;
+    dcb.fInX = FALSE;
+    dcb.fErrorChar = FALSE;
+    dcb.fNull = FALSE;
+    dcb.fRtsControl = RTS_CONTROL_ENABLE;
+    dcb.fAbortOnError = FALSE;
+    if (!SetCommState(handle, &dcb))
+        return refuse("SetCommState");
+    // A read waits for its first byte without end, then returns once no byte has followed for
+    // 1 ms: at 2400 baud a byte takes 4 ms, so each arrives on its own, and nothing polls.
+    // (The other way to ask for "return at the first byte", MAXDWORD for the interval and the
+    // multiplier, never returns under Wine.) Writes never time out.
+    COMMTIMEOUTS timeouts{};
+    timeouts.ReadIntervalTimeout = 1;
+    if (!SetCommTimeouts(handle, &timeouts))
+        return refuse("SetCommTimeouts");
+    PurgeComm(handle, PURGE_RXCLEAR | PURGE_TXCLEAR);
+
+    m_io->port = handle;
+    m_received.clear();
+    m_toWrite.clear();
+    m_writing = false;
+    QIODevice::open(QIODevice::ReadWrite | QIODevice::Unbuffered);
+    m_readDone->setEnabled(true);
+    m_writeDone->setEnabled(true);
+    startRead();
+    return isOpen();
+}
+
+void WinSerialPort::close()
+{
+    if (m_io->port == INVALID_HANDLE_VALUE) {
+        QIODevice::close();
+        return;
+    }
+    m_readDone->setEnabled(false);
+    m_writeDone->setEnabled(false);
+    // The pending read (and a write) end as cancelled; their buffers are ours until they have.
+    CancelIo(m_io->port);
+    DWORD ignored = 0;
+    GetOverlappedResult(m_io->port, &m_io->read, &ignored, TRUE);
+    if (m_writing)
+        GetOverlappedResult(m_io->port, &m_io->write, &ignored, TRUE);
+    CloseHandle(m_io->port);
+    m_io->port = INVALID_HANDLE_VALUE;
+    ResetEvent(m_io->read.hEvent);
+    ResetEvent(m_io->write.hEvent);
+    m_writing = false;
+    m_toWrite.clear();
+    m_received.clear();
+    QIODevice::close();
+}
+
+qint64 WinSerialPort::bytesAvailable() const
+{
+    return m_received.size() + QIODevice::bytesAvailable();
+}
+
+QString WinSerialPort::settings() const
+{
+    DCB dcb{};
+    dcb.DCBlength = sizeof dcb;
+    if (m_io->port == INVALID_HANDLE_VALUE || !GetCommState(m_io->port, &dcb))
+        return {};
+    constexpr std::array<char16_t, 5> parities = {u'N', u'O', u'E', u'M', u'S'};
+    const QChar parity = dcb.Parity < parities.size() ? QChar(parities[dcb.Parity]) : QChar(u'?');
+    const QString stop = dcb.StopBits == ONESTOPBIT     ? u"1"_s
+                         : dcb.StopBits == ONE5STOPBITS ? u"1.5"_s
+                                                        : u"2"_s;
+    return QString::number(dcb.BaudRate) + u' ' + QString::number(dcb.ByteSize) + parity + stop;
+}
+
+qint64 WinSerialPort::readData(char *data, qint64 maxSize)
+{
+    const qint64 n = qMin(maxSize, qint64(m_received.size()));
+    std::copy_n(m_received.constData(), n, data);
+    m_received.remove(0, n);
+    return n;
+}
+
+qint64 WinSerialPort::writeData(const char *data, qint64 size)
+{
+    if (m_io->port == INVALID_HANDLE_VALUE)
+        return -1;
+    m_toWrite.append(QByteArray(data, size));
+    if (!m_writing)
+        startWrite();
+    return size;
+}
+
+void WinSerialPort::startRead()
+{
+    if (!ReadFile(m_io->port, m_io->chunk.data(), DWORD(m_io->chunk.size()), nullptr,
+                  &m_io->read) &&
+        GetLastError() != ERROR_IO_PENDING)
+        fail(GetLastError(), "ReadFile");
+    // Done at once or later, the event is set when it is done, and readCompleted takes it.
+}
+
+void WinSerialPort::readCompleted()
+{
+    DWORD n = 0;
+    if (!GetOverlappedResult(m_io->port, &m_io->read, &n, FALSE)) {
+        const DWORD error = GetLastError();
+        if (error == ERROR_IO_INCOMPLETE)
+            return; // woken for nothing: still waiting
+        if (error != ERROR_OPERATION_ABORTED)
+            fail(error, "ReadFile");
+        return;
+    }
+    if (n > 0) {
+        m_received.append(m_io->chunk.data(), qsizetype(n));
+        Q_EMIT readyRead();
+    }
+    // A reader woken by readyRead may have closed the port.
+    if (m_io->port != INVALID_HANDLE_VALUE)
+        startRead();
+}
+
+void WinSerialPort::startWrite()
+{
+    if (m_toWrite.isEmpty())
+        return;
+    m_writing = true;
+    const QByteArray &bytes = m_toWrite.first();
+    if (!WriteFile(m_io->port, bytes.constData(), DWORD(bytes.size()), nullptr, &m_io->write) &&
+        GetLastError() != ERROR_IO_PENDING)
+        fail(GetLastError(), "WriteFile");
+}
+
+void WinSerialPort::writeCompleted()
+{
+    DWORD n = 0;
+    if (!m_writing)
+        return;
+    if (!GetOverlappedResult(m_io->port, &m_io->write, &n, FALSE)) {
+        const DWORD error = GetLastError();
+        if (error == ERROR_IO_INCOMPLETE)
+            return;
+        if (error != ERROR_OPERATION_ABORTED)
+            fail(error, "WriteFile");
+        return;
+    }
+    m_writing = false;
+    m_toWrite.removeFirst();
+    Q_EMIT bytesWritten(qint64(n));
+    if (m_io->port != INVALID_HANDLE_VALUE)
+        startWrite();
+}
+
+void WinSerialPort::fail(unsigned long error, const char *what)
+{
+    const QString reason = u"%1: %2 (error %3)"_s.arg(QLatin1StringView(what),
+                                                      qt_error_string(int(error)))
+                               .arg(error);
+    close();
+    Q_EMIT failed(reason);
+}
