@@ -3,7 +3,8 @@ BUILD ?= build
 CMAKE_FLAGS ?= -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
 CTEST = QT_QPA_PLATFORM=offscreen ctest --output-on-failure --timeout 300
 
-.PHONY: all deps build run test lint test-sanitize fuzz fuzz-short bench package screenshot clean
+.PHONY: all deps build run test lint test-sanitize fuzz fuzz-short bench package screenshot clean \
+	deps-windows windows test-windows screenshot-windows
 
 all: build
 
@@ -53,6 +54,24 @@ SCREENSHOT = $(BUILD)/form1$(if $(filter-out 1,$(SCALE)),@$(SCALE)x).png
 screenshot: build
 	cmake --build $(BUILD) --target form1-screenshot
 	QT_QPA_PLATFORM=offscreen QT_SCALE_FACTOR=$(SCALE) $(BUILD)/app/form1-screenshot $(SCREENSHOT)
+
+# The Windows build, cross-compiled with the Qt kit in K5_WINDOWS_KIT (default ../shared/windows):
+# build-win/k5-dipswitch-<version>-win64.zip. `make test-windows` runs it under Wine against the
+# simulator; `make screenshot-windows` writes the window's first frame under Wine to
+# build-win/form1-windows.png.
+WINDOWS_FOLDER = build-win/zip/k5-dipswitch-*-win64
+
+deps-windows:
+	@bash scripts/install-deps.sh --windows
+
+windows: deps-windows build
+	bash scripts/windows.sh $(BUILD)
+
+test-windows: windows
+	bash tests/windows/test-windows.sh $(BUILD) $(WINDOWS_FOLDER)
+
+screenshot-windows: windows
+	bash tests/windows/test-windows.sh $(BUILD) $(WINDOWS_FOLDER) build-win/form1-windows.png
 
 clean:
 	rm -rf $(BUILD) build-*

@@ -14,8 +14,11 @@
 
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QLoggingCategory>
 #include <QPrinter>
 #include <QScreen>
+
+Q_LOGGING_CATEGORY(lcWindow, "k5.window")
 
 namespace {
 
@@ -90,6 +93,7 @@ QLineEdit *Form1::statusBox() const
 void Form1::showStatus(const QString &text, const QString &detail)
 {
     statusBox()->setText(text);
+    qCInfo(lcWindow).noquote() << "status:" << text;
     // Only the outcome that the detail belongs to keeps it.
     statusBox()->setToolTip(detail);
 }

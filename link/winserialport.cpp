@@ -43,7 +43,7 @@ WinSerialPort::WinSerialPort(QObject *parent)
 
 WinSerialPort::~WinSerialPort()
 {
-    close();
+    closeLine();
 }
 
 bool WinSerialPort::openLine(const QString &port, unsigned long *systemError)
@@ -110,6 +110,11 @@ bool WinSerialPort::openLine(const QString &port, unsigned long *systemError)
 }
 
 void WinSerialPort::close()
+{
+    closeLine();
+}
+
+void WinSerialPort::closeLine()
 {
     if (m_io->port == INVALID_HANDLE_VALUE) {
         QIODevice::close();

@@ -43,6 +43,8 @@ protected:
 private:
     struct Io;
 
+    // What close() does, also from the destructor.
+    void closeLine();
     void startRead();
     void readCompleted();
     void startWrite();
