@@ -25,7 +25,6 @@ public:
     // Opens path ("/dev/ttyS0", "\\.\COM3") with the line's settings. On failure, *problem says
     // what the technician can do about it and *reason gives the system's words.
     bool open(const QString &path, PortProblem *problem, QString *reason);
-    bool isOpen() const;
     void close();
 
     // The settings the open device reports, as "2400 8N1": the line may refuse a setting without
@@ -39,3 +38,9 @@ Q_SIGNALS:
 private:
     QIODevice *const m_device;
 };
+
+// "2400 8N1": how the log writes a line's settings.
+inline QString LineSettingsText(qint32 baud, int dataBits, QChar parity, const QString &stopBits)
+{
+    return QString::number(baud) + u' ' + QString::number(dataBits) + parity + stopBits;
+}

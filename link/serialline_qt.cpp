@@ -73,11 +73,6 @@ bool SerialLine::open(const QString &path, PortProblem *problem, QString *reason
     return false;
 }
 
-bool SerialLine::isOpen() const
-{
-    return m_device->isOpen();
-}
-
 void SerialLine::close()
 {
     if (m_device->isOpen())
@@ -100,6 +95,5 @@ QString SerialLine::settings() const
     const QString stop = port.stopBits() == QSerialPort::OneAndHalfStop
                              ? QStringLiteral("1.5")
                              : QString::number(int(port.stopBits()));
-    return QString::number(port.baudRate()) + u' ' + QString::number(int(port.dataBits())) +
-           parity() + stop;
+    return LineSettingsText(port.baudRate(), int(port.dataBits()), parity(), stop);
 }

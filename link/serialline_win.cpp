@@ -47,11 +47,6 @@ bool SerialLine::open(const QString &path, PortProblem *problem, QString *reason
     return false;
 }
 
-bool SerialLine::isOpen() const
-{
-    return m_device->isOpen();
-}
-
 void SerialLine::close()
 {
     m_device->close();

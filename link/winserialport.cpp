@@ -1,6 +1,7 @@
 #include "winserialport.h"
 
 #include "linklog.h"
+#include "serialline.h"
 
 #include <QWinEventNotifier>
 
@@ -101,6 +102,7 @@ bool WinSerialPort::openLine(const QString &port, unsigned long *systemError)
     m_io->port = handle;
     m_received.clear();
     m_toWrite.clear();
+    m_reading = false;
     m_writing = false;
     QIODevice::open(QIODevice::ReadWrite | QIODevice::Unbuffered);
     m_readDone->setEnabled(true);
@@ -125,13 +127,15 @@ void WinSerialPort::closeLine()
     // The pending read (and a write) end as cancelled; their buffers are ours until they have.
     CancelIo(m_io->port);
     DWORD ignored = 0;
-    GetOverlappedResult(m_io->port, &m_io->read, &ignored, TRUE);
+    if (m_reading)
+        GetOverlappedResult(m_io->port, &m_io->read, &ignored, TRUE);
     if (m_writing)
         GetOverlappedResult(m_io->port, &m_io->write, &ignored, TRUE);
     CloseHandle(m_io->port);
     m_io->port = INVALID_HANDLE_VALUE;
     ResetEvent(m_io->read.hEvent);
     ResetEvent(m_io->write.hEvent);
+    m_reading = false;
     m_writing = false;
     m_toWrite.clear();
     m_received.clear();
@@ -154,7 +158,7 @@ QString WinSerialPort::settings() const
     const QString stop = dcb.StopBits == ONESTOPBIT     ? u"1"_s
                          : dcb.StopBits == ONE5STOPBITS ? u"1.5"_s
                                                         : u"2"_s;
-    return QString::number(dcb.BaudRate) + u' ' + QString::number(dcb.ByteSize) + parity + stop;
+    return LineSettingsText(qint32(dcb.BaudRate), dcb.ByteSize, parity, stop);
 }
 
 qint64 WinSerialPort::readData(char *data, qint64 maxSize)
@@ -177,30 +181,40 @@ qint64 WinSerialPort::writeData(const char *data, qint64 size)
 
 void WinSerialPort::startRead()
 {
+    m_reading = true;
     if (!ReadFile(m_io->port, m_io->chunk.data(), DWORD(m_io->chunk.size()), nullptr,
                   &m_io->read) &&
-        GetLastError() != ERROR_IO_PENDING)
+        GetLastError() != ERROR_IO_PENDING) {
+        m_reading = false;
         fail(GetLastError(), "ReadFile");
+    }
     // Done at once or later, the event is set when it is done, and readCompleted takes it.
 }
 
 void WinSerialPort::readCompleted()
 {
     DWORD n = 0;
+    if (!m_reading)
+        return;
     if (!GetOverlappedResult(m_io->port, &m_io->read, &n, FALSE)) {
         const DWORD error = GetLastError();
         if (error == ERROR_IO_INCOMPLETE)
             return; // woken for nothing: still waiting
+        m_reading = false;
         if (error != ERROR_OPERATION_ABORTED)
             fail(error, "ReadFile");
         return;
     }
+    // The notifier leaves a manual-reset event set; it would wake this again at once.
+    ResetEvent(m_io->read.hEvent);
+    m_reading = false;
     if (n > 0) {
         m_received.append(m_io->chunk.data(), qsizetype(n));
         Q_EMIT readyRead();
     }
-    // A reader woken by readyRead may have closed the port.
-    if (m_io->port != INVALID_HANDLE_VALUE)
+    // A reader woken by readyRead may have closed the port, or closed and opened it again,
+    // which started a read of its own.
+    if (m_io->port != INVALID_HANDLE_VALUE && !m_reading)
         startRead();
 }
 
@@ -228,10 +242,13 @@ void WinSerialPort::writeCompleted()
             fail(error, "WriteFile");
         return;
     }
+    // Set until the next WriteFile, the event would wake this over and over while the line
+    // waits for the reply.
+    ResetEvent(m_io->write.hEvent);
     m_writing = false;
     m_toWrite.removeFirst();
     Q_EMIT bytesWritten(qint64(n));
-    if (m_io->port != INVALID_HANDLE_VALUE)
+    if (m_io->port != INVALID_HANDLE_VALUE && !m_writing)
         startWrite();
 }
 

@@ -56,5 +56,6 @@ private:
     QWinEventNotifier *const m_writeDone;
     QByteArray m_received;
     QList<QByteArray> m_toWrite; // the first is being written while m_writing
+    bool m_reading = false; // a ReadFile is pending
     bool m_writing = false;
 };
