@@ -247,9 +247,10 @@ void WinSerialPort::writeCompleted()
     ResetEvent(m_io->write.hEvent);
     m_writing = false;
     m_toWrite.removeFirst();
+    // The next write starts before anyone hears of this one, so that a writer woken by
+    // bytesWritten only queues behind it.
+    startWrite();
     Q_EMIT bytesWritten(qint64(n));
-    if (m_io->port != INVALID_HANDLE_VALUE && !m_writing)
-        startWrite();
 }
 
 void WinSerialPort::fail(unsigned long error, const char *what)
