@@ -42,13 +42,24 @@ void LineExchange::run(const QByteArray &request, Done done)
         return;
     }
     m_done = std::move(done);
+    dropHeldBytes();
     for (const char b : request)
         sendByte(std::uint8_t(b));
 
     // The echo's limit counts from here, just after the last byte was handed to the device.
-    m_phase = Phase::Echo;
+    m_phase = Phase::Sending;
+    m_dropped = 0;
     m_echo.start(int(request.size()), m_clock());
     armDeadline();
+}
+
+void LineExchange::dropHeldBytes()
+{
+    if (!m_device->isOpen())
+        return;
+    const qint64 held = m_device->readAll().size();
+    if (held > 0)
+        qCDebug(lcLink) << "dropped" << held << "bytes that were there before the request";
 }
 
 void LineExchange::stop()
@@ -80,7 +91,7 @@ void LineExchange::deadlineReached()
     if (drainDevice())
         return;
     const LinkInstant now = m_clock();
-    if (m_phase == Phase::Echo ? m_echo.expire(now) : m_reception.expire(now)) {
+    if (m_phase == Phase::Reply ? m_reception.expire(now) : m_echo.expire(now)) {
         finish();
         return;
     }
@@ -100,6 +111,17 @@ bool LineExchange::drainDevice()
 
 bool LineExchange::takeByte(std::uint8_t byte, LinkInstant now)
 {
+    if (m_phase == Phase::Sending) {
+        // A byte read before the last of the request went out cannot be its echo.
+        if (m_device->bytesToWrite() > 0) {
+            ++m_dropped;
+            return false;
+        }
+        if (m_dropped > 0)
+            qCDebug(lcLink) << "dropped" << m_dropped
+                            << "bytes that came before the request went out";
+        m_phase = Phase::Echo;
+    }
     if (m_phase == Phase::Echo) {
         if (!m_echo.take(now))
             return false;
@@ -125,7 +147,7 @@ bool LineExchange::echoEnded()
 void LineExchange::armDeadline()
 {
     const LinkInstant deadline =
-        m_phase == Phase::Echo ? m_echo.deadline() : m_reception.deadline();
+        m_phase == Phase::Reply ? m_reception.deadline() : m_echo.deadline();
     m_deadline->start(MillisecondsUntilPast(deadline, m_clock()));
 }
 

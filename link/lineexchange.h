@@ -5,6 +5,11 @@
 // thread without blocking it: run() sends and returns, and the device's readyRead and a deadline
 // timer drive the rest until done is called from the event loop.
 //
+// Only bytes that come after the request has been handed to the system count: what the device
+// holds when run() starts, and what it reads while part of the request still waits in its write
+// buffer (bytesToWrite), are an earlier exchange's or noise, and are dropped. Bytes that follow
+// the reply's end are left unread.
+//
 // It works on any open QIODevice and any clock, so that tests can play a line byte by byte and
 // instant by instant. Opening and closing the device belong to the owner.
 
@@ -44,9 +49,11 @@ public:
     bool running() const { return m_phase != Phase::Idle; }
 
 private:
-    enum class Phase { Idle, Echo, Reply };
+    // Sending: the request is not yet all with the system; what is read then is dropped.
+    enum class Phase { Idle, Sending, Echo, Reply };
 
     void sendByte(std::uint8_t byte);
+    void dropHeldBytes();
     void readArrived();
     void deadlineReached();
     // Each returns true when the exchange has ended (done has run).
@@ -62,5 +69,6 @@ private:
     EchoRemoval m_echo;
     ReplyReception m_reception;
     Phase m_phase = Phase::Idle;
+    qint64 m_dropped = 0; // bytes read while Sending
     Done m_done;
 };

@@ -26,6 +26,9 @@ public:
     // what the technician can do about it and *reason gives the system's words.
     bool open(const QString &path, PortProblem *problem, QString *reason);
     void close();
+    // Throws away what the open line holds unread (left from before the open: a late reply, an
+    // adapter's buffer, a bridge's), and returns how many bytes that was.
+    qint64 discardReceived();
 
     // The settings the open device reports, as "2400 8N1": the line may refuse a setting without
     // failing the open, so only this shows what it really runs at.

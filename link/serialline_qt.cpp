@@ -7,6 +7,7 @@
 #include <QSerialPort>
 
 #include <cerrno>
+#include <sys/ioctl.h>
 #include <unistd.h>
 
 using namespace Qt::StringLiterals;
@@ -71,6 +72,17 @@ bool SerialLine::open(const QString &path, PortProblem *problem, QString *reason
     *reason = port->errorString();
     port->clearError();
     return false;
+}
+
+qint64 SerialLine::discardReceived()
+{
+    QSerialPort *const port = Port(m_device);
+    int waiting = 0;
+    if (::ioctl(port->handle(), FIONREAD, &waiting) != 0)
+        waiting = 0;
+    const qint64 held = waiting + port->bytesAvailable();
+    port->clear(QSerialPort::Input);
+    return held;
 }
 
 void SerialLine::close()

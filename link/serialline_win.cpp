@@ -47,6 +47,11 @@ bool SerialLine::open(const QString &path, PortProblem *problem, QString *reason
     return false;
 }
 
+qint64 SerialLine::discardReceived()
+{
+    return Port(m_device)->discardReceived();
+}
+
 void SerialLine::close()
 {
     m_device->close();

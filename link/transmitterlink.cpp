@@ -65,6 +65,9 @@ bool TransmitterLink::open(const QString &device, const QString &portName, PortF
     }
     qCDebug(lcLink).noquote().nospace()
         << m_label << ": opened " << device << " at " << m_line->settings();
+    if (const qint64 held = m_line->discardReceived(); held > 0)
+        qCDebug(lcLink).noquote().nospace()
+            << m_label << ": discarded " << held << " bytes that waited on the line";
     return true;
 }
 

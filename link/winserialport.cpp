@@ -8,33 +8,42 @@
 #include <windows.h>
 
 #include <array>
+#include <deque>
 
 using namespace Qt::StringLiterals;
 
 struct WinSerialPort::Io
 {
+    // A write the system has started; its bytes and its OVERLAPPED are the system's until done.
+    struct Write
+    {
+        OVERLAPPED overlapped{};
+        QByteArray bytes;
+    };
+
     HANDLE port = INVALID_HANDLE_VALUE;
     OVERLAPPED read{};
-    OVERLAPPED write{};
     std::array<char, 256> chunk{};
+    // Every write signals this one event; the writes end in the order they were started.
+    HANDLE writeEvent = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    std::deque<std::unique_ptr<Write>> writes;
 
     Io()
     {
         // Manual reset: an operation's event stays set until the next operation starts.
         read.hEvent = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-        write.hEvent = CreateEventW(nullptr, TRUE, FALSE, nullptr);
     }
     ~Io()
     {
         CloseHandle(read.hEvent);
-        CloseHandle(write.hEvent);
+        CloseHandle(writeEvent);
     }
 };
 
 WinSerialPort::WinSerialPort(QObject *parent)
     : QIODevice(parent), m_io(std::make_unique<Io>()),
       m_readDone(new QWinEventNotifier(m_io->read.hEvent, this)),
-      m_writeDone(new QWinEventNotifier(m_io->write.hEvent, this))
+      m_writeDone(new QWinEventNotifier(m_io->writeEvent, this))
 {
     m_readDone->setEnabled(false);
     m_writeDone->setEnabled(false);
@@ -53,9 +62,9 @@ bool WinSerialPort::openLine(const QString &port, unsigned long *systemError)
         close();
     const QString path = port.startsWith(u"\\\\"_s) ? port : u"\\\\.\\"_s + port;
     // No sharing: a second opener, in this program or another, is refused.
-    HANDLE handle = CreateFileW(reinterpret_cast<const wchar_t *>(path.utf16()),
-                                GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
-                                FILE_FLAG_OVERLAPPED, nullptr);
+    HANDLE handle =
+        CreateFileW(reinterpret_cast<const wchar_t *>(path.utf16()), GENERIC_READ | GENERIC_WRITE,
+                    0, nullptr, OPEN_EXISTING, FILE_FLAG_OVERLAPPED, nullptr);
     const auto refuse = [&](const char *what) {
         *systemError = GetLastError();
         setErrorString(qt_error_string(int(*systemError)));
@@ -97,13 +106,11 @@ bool WinSerialPort::openLine(const QString &port, unsigned long *systemError)
     timeouts.ReadIntervalTimeout = 1;
     if (!SetCommTimeouts(handle, &timeouts))
         return refuse("SetCommTimeouts");
-    PurgeComm(handle, PURGE_RXCLEAR | PURGE_TXCLEAR);
+    PurgeComm(handle, PURGE_TXCLEAR);
 
     m_io->port = handle;
     m_received.clear();
-    m_toWrite.clear();
     m_reading = false;
-    m_writing = false;
     QIODevice::open(QIODevice::ReadWrite | QIODevice::Unbuffered);
     m_readDone->setEnabled(true);
     m_writeDone->setEnabled(true);
@@ -124,20 +131,19 @@ void WinSerialPort::closeLine()
     }
     m_readDone->setEnabled(false);
     m_writeDone->setEnabled(false);
-    // The pending read (and a write) end as cancelled; their buffers are ours until they have.
+    // The pending read and writes end as cancelled; their buffers are ours until they have.
     CancelIo(m_io->port);
     DWORD ignored = 0;
     if (m_reading)
         GetOverlappedResult(m_io->port, &m_io->read, &ignored, TRUE);
-    if (m_writing)
-        GetOverlappedResult(m_io->port, &m_io->write, &ignored, TRUE);
+    for (const auto &write : m_io->writes)
+        GetOverlappedResult(m_io->port, &write->overlapped, &ignored, TRUE);
     CloseHandle(m_io->port);
     m_io->port = INVALID_HANDLE_VALUE;
     ResetEvent(m_io->read.hEvent);
-    ResetEvent(m_io->write.hEvent);
+    ResetEvent(m_io->writeEvent);
     m_reading = false;
-    m_writing = false;
-    m_toWrite.clear();
+    m_io->writes.clear();
     m_received.clear();
     QIODevice::close();
 }
@@ -145,6 +151,30 @@ void WinSerialPort::closeLine()
 qint64 WinSerialPort::bytesAvailable() const
 {
     return m_received.size() + QIODevice::bytesAvailable();
+}
+
+qint64 WinSerialPort::discardReceived()
+{
+    if (m_io->port == INVALID_HANDLE_VALUE)
+        return 0;
+    // The pending read may hold bytes already: it ends, and what it got is counted with the rest.
+    qint64 held = m_received.size();
+    m_received.clear();
+    DWORD got = 0;
+    if (m_reading) {
+        CancelIoEx(m_io->port, &m_io->read);
+        if (GetOverlappedResult(m_io->port, &m_io->read, &got, TRUE))
+            held += got;
+        ResetEvent(m_io->read.hEvent);
+        m_reading = false;
+    }
+    COMSTAT status{};
+    DWORD errors = 0;
+    if (ClearCommError(m_io->port, &errors, &status))
+        held += status.cbInQue;
+    PurgeComm(m_io->port, PURGE_RXCLEAR);
+    startRead();
+    return held;
 }
 
 QString WinSerialPort::settings() const
@@ -173,9 +203,17 @@ qint64 WinSerialPort::writeData(const char *data, qint64 size)
 {
     if (m_io->port == INVALID_HANDLE_VALUE)
         return -1;
-    m_toWrite.append(QByteArray(data, size));
-    if (!m_writing)
-        startWrite();
+    auto write = std::make_unique<Io::Write>();
+    write->overlapped.hEvent = m_io->writeEvent;
+    write->bytes = QByteArray(data, size);
+    if (!WriteFile(m_io->port, write->bytes.constData(), DWORD(size), nullptr,
+                   &write->overlapped) &&
+        GetLastError() != ERROR_IO_PENDING) {
+        fail(GetLastError(), "WriteFile");
+        return -1;
+    }
+    // Done at once or later, the event is set when it is done, and writeCompleted takes it.
+    m_io->writes.push_back(std::move(write));
     return size;
 }
 
@@ -218,46 +256,34 @@ void WinSerialPort::readCompleted()
         startRead();
 }
 
-void WinSerialPort::startWrite()
-{
-    if (m_toWrite.isEmpty())
-        return;
-    m_writing = true;
-    const QByteArray &bytes = m_toWrite.first();
-    if (!WriteFile(m_io->port, bytes.constData(), DWORD(bytes.size()), nullptr, &m_io->write) &&
-        GetLastError() != ERROR_IO_PENDING)
-        fail(GetLastError(), "WriteFile");
-}
-
 void WinSerialPort::writeCompleted()
 {
-    DWORD n = 0;
-    if (!m_writing)
-        return;
-    if (!GetOverlappedResult(m_io->port, &m_io->write, &n, FALSE)) {
-        const DWORD error = GetLastError();
-        if (error == ERROR_IO_INCOMPLETE)
-            return;
-        if (error != ERROR_OPERATION_ABORTED)
-            fail(error, "WriteFile");
-        return;
+    // The notifier leaves the manual-reset event set. Reset first, then look: a write that ends
+    // after the look sets it again.
+    ResetEvent(m_io->writeEvent);
+    qint64 written = 0;
+    while (!m_io->writes.empty()) {
+        DWORD n = 0;
+        if (!GetOverlappedResult(m_io->port, &m_io->writes.front()->overlapped, &n, FALSE)) {
+            const DWORD error = GetLastError();
+            if (error == ERROR_IO_INCOMPLETE)
+                break; // the later ones are not done either
+            if (error != ERROR_OPERATION_ABORTED) {
+                fail(error, "WriteFile");
+                return;
+            }
+        }
+        written += n;
+        m_io->writes.pop_front();
     }
-    // Set until the next WriteFile, the event would wake this over and over while the line
-    // waits for the reply.
-    ResetEvent(m_io->write.hEvent);
-    m_writing = false;
-    m_toWrite.removeFirst();
-    // The next write starts before anyone hears of this one, so that a writer woken by
-    // bytesWritten only queues behind it.
-    startWrite();
-    Q_EMIT bytesWritten(qint64(n));
+    if (written > 0)
+        Q_EMIT bytesWritten(written);
 }
 
 void WinSerialPort::fail(unsigned long error, const char *what)
 {
-    const QString reason = u"%1: %2 (error %3)"_s.arg(QLatin1StringView(what),
-                                                      qt_error_string(int(error)))
-                               .arg(error);
+    const QString reason =
+        u"%1: %2 (error %3)"_s.arg(QLatin1StringView(what), qt_error_string(int(error))).arg(error);
     close();
     Q_EMIT failed(reason);
 }

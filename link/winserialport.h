@@ -2,11 +2,12 @@
 
 // A serial port of Windows as a QIODevice: "\\.\COMn" opened exclusively, with overlapped reads
 // and writes whose completion the system signals through events that QWinEventNotifier watches,
-// so that nothing polls and the thread stays free. Each write() is one WriteFile, in order.
+// so that nothing polls and the thread stays free. Each write() is one WriteFile, started at once:
+// when write() returns, the bytes are the system's, and nothing waits in the device
+// (bytesToWrite() is 0). The system carries out the writes in the order they were started.
 
 #include <QByteArray>
 #include <QIODevice>
-#include <QList>
 #include <QString>
 
 #include <memory>
@@ -28,6 +29,8 @@ public:
     void close() override;
     bool isSequential() const override { return true; }
     qint64 bytesAvailable() const override;
+    // Throws away what the driver and the device hold received; returns how many bytes.
+    qint64 discardReceived();
 
     // The settings the driver reports, as "2400 8N1"; empty when it says nothing.
     QString settings() const;
@@ -47,7 +50,6 @@ private:
     void closeLine();
     void startRead();
     void readCompleted();
-    void startWrite();
     void writeCompleted();
     void fail(unsigned long error, const char *what);
 
@@ -55,7 +57,5 @@ private:
     QWinEventNotifier *const m_readDone;
     QWinEventNotifier *const m_writeDone;
     QByteArray m_received;
-    QList<QByteArray> m_toWrite; // the first is being written while m_writing
     bool m_reading = false; // a ReadFile is pending
-    bool m_writing = false;
 };

@@ -17,6 +17,7 @@ packages=(
     clang libclang-rt-14-dev
     clang-tidy cppcheck
     valgrind
+    socat
     locales
 )
 if [ "${1:-}" = --windows ]; then

@@ -9,7 +9,6 @@
 #include "portmap.h"
 #include "portnames.h"
 
-#include <QBuffer>
 #include <QTest>
 
 using namespace std::chrono_literals;
@@ -49,6 +48,35 @@ QString Judged(char exchange, const ExchangeResult &result)
     return faults.value(int(FaultOf(result, false))) + u' ' + QString::number(result.reply.size());
 }
 
+// The line as the test plays it: what the test delivers is read in order; what the exchange writes
+// waits in the device (bytesToWrite) while holding, as a serial port's writes wait for its event
+// loop, until the test hands it to the system.
+class ScriptedLine : public QIODevice
+{
+public:
+    QByteArray incoming;
+    bool holding = false;
+    qint64 held = 0;
+
+    bool isSequential() const override { return true; }
+    qint64 bytesAvailable() const override { return incoming.size(); }
+    qint64 bytesToWrite() const override { return held; }
+
+protected:
+    qint64 readData(char *data, qint64 maxSize) override
+    {
+        const qint64 n = std::min(maxSize, qint64(incoming.size()));
+        std::copy_n(incoming.constData(), n, data);
+        incoming.remove(0, n);
+        return n;
+    }
+    qint64 writeData(const char *, qint64 size) override
+    {
+        held += holding ? size : 0;
+        return size;
+    }
+};
+
 } // namespace
 
 Q_DECLARE_METATYPE(Row)
@@ -59,22 +87,22 @@ class LinkTest : public QObject
 
     // One exchange on one line for every case, one run after another: nothing of the run before
     // stays. The test delivers the bytes that the line brings.
-    QBuffer line;
+    ScriptedLine line;
     LinkInstant now;
     LineExchange exchange{&line, LinkClock([this] { return now; })};
     QList<ExchangeResult> results;
     PrivateConfig config;
 
-    void deliver(const QByteArray &bytes) { line.buffer().append(bytes), Q_EMIT line.readyRead(); }
-    qint64 unread() const { return line.size() - line.pos(); }
+    void deliver(const QByteArray &bytes) { line.incoming.append(bytes), Q_EMIT line.readyRead(); }
+    qint64 unread() const { return line.incoming.size(); }
     static void row(const char *name, const Row &row) { QTest::newRow(name) << row; }
     static QByteArray version(const QByteArray &data) { return Frame::Reply(1, 0, data); }
-    void run(const QByteArray &request, LinkInstant start)
+    // Runs request from start, with waiting on the line before it.
+    void run(const QByteArray &request, LinkInstant start, const QByteArray &waiting = {})
     {
         now = start;
         results.clear();
-        line.buffer().clear();
-        line.seek(0);
+        line.incoming = waiting;
         exchange.run(request, [this](const ExchangeResult &result) { results.append(result); });
     }
     // Delivers the bytes one by one, each gap after the one before.
@@ -164,6 +192,29 @@ private Q_SLOTS:
             QCOMPARE(results.size(), 1);
             QVERIFY(!exchange.running());
         }
+    }
+
+    // Only what comes after the request went out is its echo and reply: not what waited on the
+    // line when the exchange began (a late answer to an earlier request), nor what is read while
+    // the request still waits in the device.
+    void onlyBytesAfterTheRequestCount_data()
+    {
+        QTest::addColumn<bool>("whileSending");
+        QTest::newRow("waiting on the line") << false;
+        QTest::newRow("read before the request went out") << true;
+    }
+    void onlyBytesAfterTheRequestCount()
+    {
+        QFETCH(bool, whileSending);
+        const QByteArray earlier = Frame::ReadCodeRequest() + Frame::Reply(2, 2, Hex("00 07"));
+        line.holding = whileSending;
+        run(Frame::ReadCodeRequest(), {}, whileSending ? QByteArray() : earlier);
+        deliver(whileSending ? earlier : QByteArray());
+        line.holding = false;
+        line.held = 0;
+        deliver(Frame::ReadCodeRequest() + Frame::Reply(2, 2, Hex("30 39")));
+        QCOMPARE(results.size(), 1);
+        QCOMPARE(Judged('r', results.constFirst()), "value 12345");
     }
 
     // The limits are held at the clock's largest instant, not wrapped around into the past.
