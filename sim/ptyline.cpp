@@ -20,8 +20,8 @@ namespace {
 
 // Raw 8-bit line: no CR/LF translation, no echo by the terminal, no signal characters, no flow
 // control. On Linux the master's settings calls reach the slave's settings, so this serves both.
-// Set with TCSAFLUSH, which also discards what the slave holds unread.
-void setRawMode(int fd)
+// TCSAFLUSH also discards what the slave holds unread, TCSANOW keeps it.
+void setRawMode(int fd, int when = TCSAFLUSH)
 {
     termios settings{};
     if (::tcgetattr(fd, &settings) != 0)
@@ -29,7 +29,7 @@ void setRawMode(int fd)
     ::cfmakeraw(&settings);
     settings.c_cflag |= CLOCAL | CREAD;
     ::cfsetspeed(&settings, B2400);
-    ::tcsetattr(fd, TCSAFLUSH, &settings);
+    ::tcsetattr(fd, when, &settings);
 }
 
 } // namespace
@@ -207,8 +207,14 @@ void PtyLine::close()
 
 qint64 PtyLine::write(QByteArrayView bytes)
 {
-    if (!m_peerOpen)
-        return bytes.size(); // nobody listens: the bytes are lost, as on a real line
+    if (!m_peerOpen) {
+        // Nobody listens: the bytes wait for the next open where the line keeps them (what does
+        // not fit is lost, as in a full buffer), else they are lost.
+        if (m_keepsBytes && m_master >= 0)
+            [[maybe_unused]] const ssize_t kept =
+                ::write(m_master, bytes.data(), size_t(bytes.size()));
+        return bytes.size();
+    }
     const ssize_t written = ::write(m_master, bytes.data(), size_t(bytes.size()));
     if (written >= 0) {
         if (written < bytes.size())
@@ -247,9 +253,10 @@ void PtyLine::lostPeer()
     m_writeNotifier->setEnabled(false);
     // Bytes the other side did not read would greet the next process that opens the device: the
     // flush drops those still on their way, the settings those the slave holds already (a real
-    // port's driver drops them at the close). And that process finds a raw line even if the last
-    // one left it otherwise.
-    ::tcflush(m_master, TCOFLUSH);
-    setRawMode(m_master);
+    // port's driver drops them at the close), unless the line keeps them. And that process finds
+    // a raw line even if the last one left it otherwise.
+    if (!m_keepsBytes)
+        ::tcflush(m_master, TCOFLUSH);
+    setRawMode(m_master, m_keepsBytes ? TCSANOW : TCSAFLUSH);
     Q_EMIT peerClosed();
 }

@@ -38,8 +38,12 @@ public:
 
     // Writes what the line takes now: the number of bytes written, 0 when the line is full
     // (writable() follows), -1 on failure. While the other side has the line closed, the bytes
-    // are dropped.
+    // are dropped, unless the line keeps them.
     qint64 write(QByteArrayView bytes);
+    // Whether the line keeps what is written while the other side has it closed, and what that
+    // side left unread at its close, for its next open, as many real lines do. By default a
+    // close drops both, as a port's driver does.
+    void setKeepsBytes(bool keeps) { m_keepsBytes = keeps; }
 
 Q_SIGNALS:
     void received(const QByteArray &bytes);
@@ -62,6 +66,7 @@ private:
     int m_master = -1;
     QString m_devicePath;
     bool m_peerOpen = false;
+    bool m_keepsBytes = false;
     QSocketNotifier *m_readNotifier = nullptr;
     QSocketNotifier *m_writeNotifier = nullptr;
     int m_openEvents = -1; // inotify on the slave device

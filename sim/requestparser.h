@@ -32,6 +32,8 @@ public:
     QList<RequestFrame> feed(std::uint8_t byte);
 
     void reset();
+    // Whether no part of a frame is held: the next byte may begin one.
+    bool idle() const { return m_buffer.isEmpty(); }
 
 private:
     QByteArray m_buffer;

@@ -33,6 +33,9 @@ const QCommandLineOption
     FaultOption(u"fault"_s,
                 u"Play a fault (see Fault kinds) on every request that would be answered."_s,
                 u"KIND"_s);
+const QCommandLineOption FaultCountOption(
+    u"fault-count"_s,
+    u"Play the fault on the first N requests only (1 to 9999), then answer soundly."_s, u"N"_s);
 const QCommandLineOption HelpOption(QStringList{u"h"_s, u"help"_s}, u"Show this help."_s);
 const QCommandLineOption VersionOption(QStringList{u"v"_s, u"version"_s},
                                        u"Show the program's version."_s);
@@ -44,7 +47,7 @@ std::optional<SimOptions> SimOptions::parse(const QStringList &arguments, QStrin
     QCommandLineParser parser;
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
     parser.addOptions({LinkOption, CodeOption, OffOption, VersionTextOption, NoPacingOption,
-                       LogOption, FaultOption, HelpOption, VersionOption});
+                       LogOption, FaultOption, FaultCountOption, HelpOption, VersionOption});
     if (!parser.parse(arguments)) {
         *error = parser.errorText();
         return std::nullopt;
@@ -97,6 +100,17 @@ std::optional<SimOptions> SimOptions::parse(const QStringList &arguments, QStrin
         }
         options.fault = *fault;
     }
+    if (parser.isSet(FaultCountOption)) {
+        const QString text = parser.value(FaultCountOption);
+        static const QRegularExpression count(
+            QRegularExpression::anchoredPattern(u"[1-9][0-9]{0,3}"_s));
+        if (!parser.isSet(FaultOption) || !count.match(text).hasMatch()) {
+            *error =
+                u"--fault-count: '%1' is not a number from 1 to 9999 after a --fault"_s.arg(text);
+            return std::nullopt;
+        }
+        options.fault.requests = text.toInt();
+    }
 
     if (parser.isSet(LinkOption)) {
         // The names the tool offers, exactly.
@@ -123,7 +137,7 @@ QString SimOptions::usage()
         u"read code, write code and read version are answered after their echo, all\n"
         u"paced as on a line at 2400 baud."_s);
     parser.addOptions({LinkOption, CodeOption, OffOption, VersionTextOption, NoPacingOption,
-                       LogOption, FaultOption, HelpOption, VersionOption});
+                       LogOption, FaultOption, FaultCountOption, HelpOption, VersionOption});
     // The parser's usage line names the program by the path it was started with.
     return u"Usage: k5-transmitter-sim [options]\n"_s + parser.helpText().section(u'\n', 1) + uR"(
 Fault kinds:
@@ -137,11 +151,21 @@ Fault kinds:
   slow:MS         Echo, then the reply with a pause of MS milliseconds (0 to
                   2000) before every byte of it.
   trailing-noise  Echo, the reply, then the stray bytes 55 AA 00.
+  leading-noise   The stray bytes 55 AA 00, then the echo and the reply.
+  short-echo      The echo without the request's first byte, then the reply.
+  late:MS         Echo and reply MS milliseconds (0 to 2000) late, as through a
+                  slow bridge.
+  chatter         When its line comes up, the transmitter sends CR LF "K5 boot"
+                  CR LF unasked; it waits on the line for the first open.
   hangup          Echo, the first 3 bytes of the reply, then the line hangs up
                   as an unplugged adapter does: a fresh device is offered, its
                   path printed as a new line and the --link pointed to it.
   keep-code       Every reply correct and writes confirmed, but the code held
                   stays as it was (a transmitter that does not store).
+With the noise faults, short-echo, late:MS and chatter the line keeps what comes
+while the other side has it closed, and what that side left unread, for its
+next open, as a pseudo-terminal, a network bridge or an adapter's receive FIFO
+does; otherwise a close drops both, as a port's driver does.
 
 Log lines:
   open            The other side opened the line.

@@ -23,6 +23,7 @@ Simulator::Simulator(const SimOptions &options, QObject *parent)
     m_transmitter.setHeldValue(options.heldValue);
     m_transmitter.setVersionText(options.versionText);
     m_transmitter.setFault(options.fault);
+    m_line.setKeepsBytes(options.fault.leavesBytesOnLine());
     if (options.linkPort > 0)
         m_linkPath = PortLinkPath(options.linkPort);
 
@@ -34,7 +35,9 @@ Simulator::Simulator(const SimOptions &options, QObject *parent)
         m_speedLogged = false;
         // A transmitter notices the long gap: a frame begun before it does not go on after it.
         m_transmitter.resetLine();
-        dropOutput();
+        // What is on its way goes on where the line keeps it for the next open.
+        if (!m_options.fault.leavesBytesOnLine())
+            dropOutput();
     });
 }
 
@@ -68,6 +71,9 @@ bool Simulator::start(QString *error)
 
 bool Simulator::announceLine(QString *error)
 {
+    // A fresh line is a transmitter just connected: what it says at power-up waits on the line
+    // before anyone can find it.
+    m_line.write(m_transmitter.powerUp());
     // The link first: whoever reads the path may go for the link at once.
     if (!m_linkPath.isEmpty()) {
         if (!PointPortLink(m_linkPath, m_line.devicePath(), error))
@@ -103,12 +109,13 @@ void Simulator::receive(const QByteArray &bytes)
     // Byte by byte, so that a reply follows the echo of its own request, as on the line.
     for (const char byte : bytes) {
         const LineOutput output = m_transmitter.receive(static_cast<std::uint8_t>(byte));
-        enqueue(output.echo, receivedAt);
+        const Clock::time_point sentFrom = receivedAt + output.late;
+        enqueue(output.echo, sentFrom);
         for (const Answer &answer : output.answers) {
             logEvent("rx", answer.request);
             if (answer.reply.isEmpty())
                 continue;
-            enqueue(answer.reply, receivedAt, answer.pauseBeforeEach);
+            enqueue(answer.reply, sentFrom, answer.pauseBeforeEach);
             m_queue.back().reply = answer.reply;
             m_queue.back().hangUpAfter = answer.hangUp;
         }
@@ -117,13 +124,13 @@ void Simulator::receive(const QByteArray &bytes)
     pumpAt({});
 }
 
-void Simulator::enqueue(QByteArrayView bytes, Clock::time_point receivedAt,
+void Simulator::enqueue(QByteArrayView bytes, Clock::time_point from,
                         std::chrono::nanoseconds pauseBefore)
 {
     const std::chrono::nanoseconds byteTime =
         m_options.pacing ? ByteTime : std::chrono::nanoseconds::zero();
     for (const char byte : bytes) {
-        m_lastDue = std::max(m_lastDue, receivedAt) + pauseBefore + byteTime;
+        m_lastDue = std::max(m_lastDue, from) + pauseBefore + byteTime;
         m_queue.push_back({m_lastDue, byte, {}, false});
     }
 }

@@ -48,9 +48,10 @@ private:
     };
 
     void receive(const QByteArray &bytes);
-    // Plans the bytes after those planned before: none is due before the bytes it answers were
-    // received, and each is due a byte time after the one before it, and pauseBefore later.
-    void enqueue(QByteArrayView bytes, Clock::time_point receivedAt,
+    // Plans the bytes after those planned before: none is due before from (when the bytes it
+    // answers were received, or later), and each is due a byte time after the one before it,
+    // and pauseBefore later.
+    void enqueue(QByteArrayView bytes, Clock::time_point from,
                  std::chrono::nanoseconds pauseBefore = {});
     // Wakes the pump at due, to the nanosecond: Qt's timers wake in whole milliseconds, up to one
     // late, where a timer descriptor wakes at the instant. A due in the past wakes it at once.

@@ -23,19 +23,38 @@ void Transmitter::setVersionText(QByteArrayView text)
 
 LineOutput Transmitter::receive(std::uint8_t byte)
 {
+    const FaultKind fault = faultNow();
     // With no echo the line carries nothing back, and a request whose echo is lost did not get
     // through to be carried out; it was received all the same.
-    const bool lineBroken = m_fault.kind == FaultKind::NoEcho;
+    const bool lineBroken = fault == FaultKind::NoEcho;
+    const bool beginsFrame = m_parser.idle() && byte == Frame::Lead;
     LineOutput output;
-    if (!lineBroken)
+    if (fault == FaultKind::Late)
+        output.late = m_fault.pause;
+    if (fault == FaultKind::LeadingNoise && beginsFrame)
+        output.echo.append(NoiseBytes);
+    if (!lineBroken && !(fault == FaultKind::ShortEcho && beginsFrame))
         output.echo.append(char(byte));
     for (const RequestFrame &frame : m_parser.feed(byte)) {
-        const std::optional<Reply> reply = lineBroken ? std::nullopt : execute(frame);
-        Answer answer = reply ? faultyAnswer(*reply) : Answer{};
+        const std::optional<Reply> reply = lineBroken ? std::nullopt : execute(frame, fault);
+        Answer answer = reply ? faultyAnswer(*reply, fault) : Answer{};
         answer.request = frame.bytes;
         output.answers.append(answer);
+        ++m_requests;
     }
     return output;
+}
+
+QByteArray Transmitter::powerUp() const
+{
+    return m_fault.kind == FaultKind::Chatter ? ChatterBytes.toByteArray() : QByteArray();
+}
+
+FaultKind Transmitter::faultNow() const
+{
+    const bool playedOut =
+        m_fault.requests != Fault::EveryRequest && m_requests >= m_fault.requests;
+    return playedOut ? FaultKind::None : m_fault.kind;
 }
 
 void Transmitter::resetLine()
@@ -43,7 +62,7 @@ void Transmitter::resetLine()
     m_parser.reset();
 }
 
-std::optional<Transmitter::Reply> Transmitter::execute(const RequestFrame &frame)
+std::optional<Transmitter::Reply> Transmitter::execute(const RequestFrame &frame, FaultKind fault)
 {
     const QByteArrayView data(frame.data);
     Reply reply{frame.group, frame.command, {}};
@@ -55,7 +74,7 @@ std::optional<Transmitter::Reply> Transmitter::execute(const RequestFrame &frame
                data.startsWith(Frame::WriteCodePrefix)) {
         const auto high = static_cast<std::uint8_t>(data.at(data.size() - 2));
         const auto low = static_cast<std::uint8_t>(data.back());
-        if (m_fault.kind != FaultKind::KeepCode)
+        if (fault != FaultKind::KeepCode)
             m_heldValue = static_cast<std::uint16_t>(high << 8 | low);
     } else if (frame.group == Frame::VersionGroup && frame.command == Frame::ReadVersionCommand &&
                data.isEmpty()) {
@@ -66,13 +85,17 @@ std::optional<Transmitter::Reply> Transmitter::execute(const RequestFrame &frame
     return reply;
 }
 
-Answer Transmitter::faultyAnswer(const Reply &reply) const
+Answer Transmitter::faultyAnswer(const Reply &reply, FaultKind fault) const
 {
     Answer answer;
     answer.reply = Frame::Reply(reply.group, reply.command, reply.data);
-    switch (m_fault.kind) {
+    switch (fault) {
     case FaultKind::None:
     case FaultKind::KeepCode:
+    case FaultKind::Late:
+    case FaultKind::LeadingNoise:
+    case FaultKind::ShortEcho:
+    case FaultKind::Chatter:
         break;
     case FaultKind::NoEcho:
     case FaultKind::NoReply:
@@ -92,10 +115,10 @@ Answer Transmitter::faultyAnswer(const Reply &reply) const
         answer.hangUp = true;
         break;
     case FaultKind::Slow:
-        answer.pauseBeforeEach = m_fault.slowPause;
+        answer.pauseBeforeEach = m_fault.pause;
         break;
     case FaultKind::TrailingNoise:
-        answer.reply.append(TrailingNoiseBytes);
+        answer.reply.append(NoiseBytes);
         break;
     }
     return answer;

@@ -26,11 +26,13 @@ struct Answer
     bool hangUp = false;                          // the line hangs up after the reply
 };
 
-// What goes back on the line for the bytes received: the echo, then each answer in order.
+// What goes back on the line for the bytes received: the echo, then each answer in order, all
+// of it late by the given time beyond the line's own.
 struct LineOutput
 {
     QByteArray echo;
     QList<Answer> answers;
+    std::chrono::milliseconds late{0};
 };
 
 class Transmitter
@@ -39,8 +41,10 @@ public:
     static constexpr QByteArrayView DefaultVersionText = "K5-SIM 1.0";
     // The version reply carries 01 02 before the text and at most MaxReplyData bytes in all.
     static constexpr qsizetype MaxVersionTextSize = Frame::MaxReplyData - Frame::VersionPrefixSize;
-    // The bytes that the trailing-noise fault puts right after a reply's checksum.
-    static constexpr QByteArrayView TrailingNoiseBytes{"\x55\xAA\x00", 3};
+    // The stray bytes of the noise faults: after a reply's checksum, or before an echo.
+    static constexpr QByteArrayView NoiseBytes{"\x55\xAA\x00", 3};
+    // What the chatter fault sends when the line comes up.
+    static constexpr QByteArrayView ChatterBytes{"\r\nK5 boot\r\n"};
 
     // The code held, or Frame::OffMarker while the DIP-switch function is off.
     std::uint16_t heldValue() const { return m_heldValue; }
@@ -53,6 +57,8 @@ public:
 
     // Takes the next byte from the line.
     LineOutput receive(std::uint8_t byte);
+    // What it sends unasked when the line comes up (it has just been switched on).
+    QByteArray powerUp() const;
 
     // A fresh line: forgets the part of a frame received so far.
     void resetLine();
@@ -65,13 +71,16 @@ private:
         QByteArray data;
     };
 
+    // The fault to play now: none once it has been played on as many requests as it asks for.
+    FaultKind faultNow() const;
     // The reply that a request gets, carrying out a write; nothing for a request not understood.
-    std::optional<Reply> execute(const RequestFrame &frame);
+    std::optional<Reply> execute(const RequestFrame &frame, FaultKind fault);
     // The answer after the echo, with the fault played on it; its request left to the caller.
-    Answer faultyAnswer(const Reply &reply) const;
+    Answer faultyAnswer(const Reply &reply, FaultKind fault) const;
 
     RequestParser m_parser;
     std::uint16_t m_heldValue = DefaultCode;
     QByteArray m_versionText{DefaultVersionText.toByteArray()};
     Fault m_fault;
+    int m_requests = 0; // frames received
 };
