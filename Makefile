@@ -17,8 +17,9 @@ $(BUILD)/build.ninja:
 build: deps $(BUILD)/build.ninja
 	cmake --build $(BUILD)
 
+# `make run FAULT=late:650 FAULT_COUNT=1 BRIDGE=socat`: a simulator that plays a fault, behind a bridge.
 run: build
-	@bash scripts/run.sh $(BUILD)
+	@FAULT="$(FAULT)" FAULT_COUNT="$(FAULT_COUNT)" BRIDGE="$(BRIDGE)" bash scripts/run.sh $(BUILD)
 
 # Every test: the suite, static analysis, the suite again under the sanitizers, and short
 # fuzzing runs.

@@ -64,13 +64,20 @@ private Q_SLOTS:
         QFETCH(WireScenario, s);
         QVERIFY(SimulatorProcess::startOnCom1(sim, s.simulator));
         const QString exchange = s.command.first();
+        const auto button = [&](const QString &name) {
+            return name == "read"    ? readButton()
+                   : name == "write" ? writeButton()
+                                     : versionButton();
+        };
+        if (!s.before.isEmpty()) {
+            QVERIFY(runExchange(button(s.before.first())));
+            QVERIFY(sim->waitForReplies());
+        }
         // A read starts from the function state opposite to the one it finds; write off unticks.
         if (exchange == "read" ? s.outcome != "off" : s.command.endsWith("off"))
             click(functionCheck());
         codeBox()->setText("abc"); // text that came without a key: a write sends the switches
-        QVERIFY(runExchange(exchange == "read"    ? readButton()
-                            : exchange == "write" ? writeButton()
-                                                  : versionButton()));
+        QVERIFY(runExchange(button(exchange)));
         QCOMPARE(status(), s.window);
         QCOMPARE(sim->log("rx "), s.requests);
         QCOMPARE(counterBox()->text(), exchange == "write" && s.status == 0 ? "1" : "0");
@@ -78,6 +85,9 @@ private Q_SLOTS:
         if (exchange == "read" && s.window == Wire::ReadOk)
             QCOMPARE(switches(), s.shown == "off" ? QString(9, u' ') : switchesOf(s.shown.toInt()));
         QCOMPARE(linkLog.first(), "COM1: opened " + sim->device() + " at 2400 8N1");
+        // What waited on the line for the exchange is discarded, and the log says how much.
+        QCOMPARE(linkLog.filter(QRegularExpression("^COM1: discarded 1[78] bytes ")).size(),
+                 s.before.isEmpty() ? 0 : 1);
         // A line that hangs up is closed at once, not read again and again until the limit.
         QCOMPARE(linkLog.filter(" failed: ").size(), s.outcome == "line-lost" ? 1 : 0);
     }

@@ -51,6 +51,11 @@ public:
     {
         return waitFor([&] { return log().contains(line); });
     }
+    // Waits until every request received has had its reply sent.
+    bool waitForReplies()
+    {
+        return waitFor([&] { return log("tx ").size() >= log("rx ").size(); });
+    }
 
     QStringList devices() { return collect(), m_devices; }
     QStringList log() { return collect(), m_log; }

@@ -29,6 +29,9 @@ struct WireScenario
     // the function is unticked.
     QString shown = {};
     Port port = Sound;
+    // An exchange run first, as the command line's arguments, whose answer comes so late that it
+    // waits on the line for the row's own exchange.
+    QStringList before = {};
 
     // The port it runs on: COM1, or the one that --port names.
     QString portName() const
@@ -48,6 +51,7 @@ inline const QString Version = "rx 00 FF 01 01 00 00 FE";
 inline const QString ReadOk = "Read transmitter DIP-switch code OK!";
 inline const QString ReadError = "Read transmitter DIP-switch code error";
 inline const QString WriteOk = "Write transmitter DIP-switch code OK!";
+inline const QStringList LateOnce = {"--fault", "late:650", "--fault-count", "1"};
 inline const char *const Fields12345 = R"({"code":12345,"switches":"-+-0++0+0-"})";
 
 using L = QStringList;
@@ -105,6 +109,20 @@ inline const QList<WireScenario> Scenarios = {
     {"stray bytes after a reply harm no other", L{"--fault", "trailing-noise"},
      L{"write", "12345", "--verify"}, L{Write12345, Read}, 0, "verified",
      "verified 12345 -+-0++0+0-", Fields12345},
+    {"a late answer waits on the line: the next write goes out and is confirmed", LateOnce,
+     L{"write", "0000000000"}, L{Write29524, Write29524}, 0, "written", "written 29524 0000000000",
+     R"({"code":29524,"switches":"0000000000"})", WriteOk, "29524", WireScenario::Sound,
+     L{"write", "0000000000"}},
+    {"a late answer waits on the line: the next read shows the code it reads",
+     L{"--code", "12345"} + LateOnce, L{"read"}, L{Read, Read}, 0, "code", "12345 -+-0++0+0-",
+     Fields12345, ReadOk, "12345", WireScenario::Sound, L{"read"}},
+    {"bytes unasked at power-up wait on the line", L{"--fault", "chatter"}, L{"read"}, L{Read}, 0,
+     "code", "29524 0000000000", R"({"code":29524,"switches":"0000000000"})"},
+    {"stray bytes before the echo", L{"--fault", "leading-noise"}, L{"read"}, L{Read}, 1,
+     "bad-reply",
+     "the answer to the read request was garbled (wrong checksum, or too long): retry"},
+    {"an echo that lost a byte", L{"--fault", "short-echo"}, L{"read"}, L{Read}, 1, "broken-reply",
+     "the answer to the read request broke off after 7 bytes: check the connection and retry"},
     {"port in use", L{}, L{"read"}, L{}, 2, "port-unavailable",
      "in use by another program: close that program, or wait until it has finished", "{}", "", "",
      WireScenario::InUse},

@@ -31,7 +31,9 @@ struct Row
     QByteArray stream;      // what the transmitter receives, byte by byte
     QByteArrayList replies; // what goes back for each request found, after the echo
     int heldAfter = 12345;  // the code held at the end; 12345 at the start
-    bool echoed = true;     // the stream comes back as it came; else nothing does
+    // What comes back before the replies; the stream as it came unless given.
+    std::optional<QByteArray> echo = std::nullopt;
+    int faultRequests = Fault::EveryRequest;
 };
 
 // What comes back on device for bytes, until count bytes are in or the patience is spent.
@@ -76,7 +78,7 @@ private Q_SLOTS:
         row("slow:2000 on read", {"slow:2000", read, {Reply12345}});
         row("request not understood", {{}, Frame::Request(2, 3, {}), NoReply});
         // A request whose echo is lost did not get through, so a write is not carried out.
-        row("no-echo on write", {"no-echo", write0, NoReply, 12345, false});
+        row("no-echo on write", {"no-echo", write0, NoReply, 12345, QByteArray()});
         row("no-reply on write", {"no-reply", write0, NoReply, 0});
         row("cut:3 on read", {"cut:3", read, {Hex("FF 00 02")}});
         row("bad-checksum on read", {"bad-checksum", read, {Hex("FF 00 02 02 02 30 39 92")}});
@@ -85,6 +87,18 @@ private Q_SLOTS:
         row("hangup on write", {"hangup", write0, {Hex("FF 00 02")}, 0});
         row("trailing-noise on write", {"trailing-noise", write0, {WriteOk + Hex("55 AA 00")}, 0});
         row("keep-code on write", {"keep-code", write0, {WriteOk}});
+        row("leading-noise on read",
+            {"leading-noise", read, {Reply12345}, 12345, Hex("55 AA 00") + read});
+        row("chatter: nothing more after the power-up", {"chatter", read, {Reply12345}});
+        row("short-echo on read", {"short-echo", read, {Reply12345}, 12345, read.sliced(1)});
+        row("late:650 on write", {"late:650", write0, {WriteOk}, 0});
+        // Played on the first request only: the write is carried out, its echo short.
+        row("short-echo on the first of two", {"short-echo",
+                                               write0 + read,
+                                               {WriteOk, Hex("FF 00 02 02 02 00 00 FA")},
+                                               0,
+                                               write0.sliced(1) + read,
+                                               1});
     }
     void transmitter()
     {
@@ -92,14 +106,19 @@ private Q_SLOTS:
         Transmitter transmitter;
         transmitter.setHeldValue(12345);
         transmitter.setVersionText(LongText);
-        const std::optional<Fault> fault = Fault::fromText(row.fault);
+        std::optional<Fault> fault = Fault::fromText(row.fault);
         QVERIFY(fault || row.fault.isEmpty());
-        transmitter.setFault(fault.value_or(Fault{}));
+        fault = fault.value_or(Fault{});
+        fault->requests = row.faultRequests;
+        transmitter.setFault(*fault);
+        QCOMPARE(transmitter.powerUp(),
+                 row.fault == "chatter" ? Transmitter::ChatterBytes.toByteArray() : QByteArray());
         QByteArray echo;
         QByteArrayList replies;
         for (const char byte : std::as_const(row.stream)) {
             const LineOutput output = transmitter.receive(std::uint8_t(byte));
             echo += output.echo;
+            QCOMPARE(output.late.count(), row.fault.startsWith("late:") ? 650 : 0);
             for (const Answer &answer : output.answers) {
                 replies << answer.reply;
                 QCOMPARE(answer.pauseBeforeEach.count(),
@@ -107,7 +126,7 @@ private Q_SLOTS:
                 QCOMPARE(answer.hangUp, row.fault == "hangup");
             }
         }
-        QCOMPARE(echo, row.echoed ? row.stream : QByteArray());
+        QCOMPARE(echo, row.echo.value_or(row.stream));
         QCOMPARE(replies, row.replies);
         QCOMPARE(transmitter.heldValue(), row.heldAfter);
     }
@@ -123,8 +142,8 @@ private Q_SLOTS:
                  Frame::ReadCodeRequest() + Reply12345);
         QVERIFY(line.nsecsElapsed() >= 18 * 1'000'000'000LL / 240);
         QTRY_COMPARE(sim.log(),
-                 (QStringList{"open", "line 2400 baud", "rx 00 FF 01 02 02 03 01 00 02 F5",
-                              "tx FF 00 02 02 02 30 39 91"}));
+                     (QStringList{"open", "line 2400 baud", "rx 00 FF 01 02 02 03 01 00 02 F5",
+                                  "tx FF 00 02 02 02 30 39 91"}));
     }
 
     // The tool opens the port by the link; it names the device while the simulator runs, and the
@@ -187,6 +206,36 @@ private Q_SLOTS:
                  next + Hex("FF 00 01 00 0C 01 02 4B 35 2D 53 49 4D 20 31 2E 30 AB"));
     }
 
+    // Where a fault's bytes come while the other side has the line closed, the line keeps them
+    // for its next open, as real lines do.
+    void keptForTheNextOpen_data()
+    {
+        QTest::addColumn<QStringList>("options");
+        QTest::addColumn<QByteArray>("sent"); // on a first open, closed at once
+        QTest::addColumn<QByteArray>("waiting");
+        const QByteArray read = Frame::ReadCodeRequest();
+        QTest::newRow("chatter at power-up") << QStringList{"--fault", "chatter"} << QByteArray()
+                                             << Transmitter::ChatterBytes.toByteArray();
+        QTest::newRow("a late echo and reply") << QStringList{"--no-pacing", "--fault", "late:100"}
+                                               << read << read + Hex("FF 00 02 02 02 73 54 33");
+    }
+    void keptForTheNextOpen()
+    {
+        QFETCH(QStringList, options);
+        QFETCH(QByteArray, sent);
+        QFETCH(QByteArray, waiting);
+        SimulatorProcess sim(QStringList{"--log"} + options);
+        QVERIFY(sim.started());
+        if (!sent.isEmpty()) {
+            QSerialPort port(sim.device());
+            QVERIFY(port.open(QIODevice::ReadWrite) && port.write(sent) == sent.size() &&
+                    port.waitForBytesWritten(PatienceMs));
+            port.close();
+            QVERIFY(sim.waitForLog("closed") && sim.waitForReplies());
+        }
+        QCOMPARE(Exchange(sim.device(), {}, waiting.size()), waiting);
+    }
+
     // Exit status 2 and one line that says why.
     // Each row's name is the command line.
     void rejectsBadOptions_data()
@@ -200,6 +249,11 @@ private Q_SLOTS:
             << "--version-text: only Latin-1 characters fit on the line";
         QTest::newRow("--fault cut:256") << "--fault: unknown fault 'cut:256' (see --help)";
         QTest::newRow("--fault slow:2001") << "--fault: unknown fault 'slow:2001' (see --help)";
+        QTest::newRow("--fault late:2001") << "--fault: unknown fault 'late:2001' (see --help)";
+        QTest::newRow("--fault no-reply --fault-count 0")
+            << "--fault-count: '0' is not a number from 1 to 9999 after a --fault";
+        QTest::newRow("--fault-count 1")
+            << "--fault-count: '1' is not a number from 1 to 9999 after a --fault";
         QTest::newRow("COM1") << "unexpected argument 'COM1'";
     }
     void rejectsBadOptions()
