@@ -37,17 +37,29 @@ start_sim() {
     ln -sfn "$(head -n 1 "$work/sim.out")" "$work/com1"
 }
 lines() { grep -E '^(rx|tx|line) ' "$work/sim.log" || true; }
-# same NAME SIM_OPTIONS -- CLI_ARGS: the Windows program does what the Linux one does.
+# first PROGRAM: with $before set, runs it as PROGRAM's first command and waits until its late
+# answer has reached the line, where it waits for the command that follows.
+first() {
+    [ -n "${before:-}" ] || return 0
+    "$@" $before >/dev/null 2>&1 || true
+    until [ "$(grep -c '^tx ' "$work/sim.log")" -ge "$(grep -c '^rx ' "$work/sim.log")" ]; do
+        sleep 0.05
+    done
+}
+# [before=CLI_ARGS] same NAME SIM_OPTIONS -- CLI_ARGS: the Windows program does what the Linux
+# one does.
 same() {
     local name=$1; shift
     local sim_args=()
     while [ "$1" != -- ]; do sim_args+=("$1"); shift; done; shift
     start_sim "${sim_args[@]}"
+    first "$linux/cli/k5-dipswitch-cli"
     "$linux/cli/k5-dipswitch-cli" "$@" >"$work/linux.out" 2>"$work/linux.err" && lrc=0 || lrc=$?
     # Linux names the device behind COM1, the simulator's; on Windows COM1 is the device.
     sed -i -E 's#COM1 \(/dev/pts/[0-9]+\)#COM1#; s#/dev/pts/[0-9]+#COM1#' "$work/linux.out" "$work/linux.err"
     lines >"$work/linux.line"
     start_sim "${sim_args[@]}"
+    first wine "$win/k5-dipswitch-cli.exe"
     wine "$win/k5-dipswitch-cli.exe" "$@" >"$work/win.out" 2>"$work/win.all" && wrc=0 || wrc=$?
     lines >"$work/win.line"
     tr -d '\r' <"$work/win.out" >"$work/win.out.unix"
@@ -64,6 +76,11 @@ same read --code 12345 -- read
 same "write --verify" -- write 777 --verify --json
 same version --version-text "K5 WINE 2.1" -- version
 same no-reply --fault no-reply -- read
+before="write 100" same "a late answer left on the line" --fault late:650 --fault-count 1 -- \
+    write 200 --verify
+grep -q 'COM1: discarded 17 bytes' "$work/win.all" ||
+    fail "late answer: not discarded at the open: $(cat "$work/win.all")"
+same "bytes unasked at power-up" --fault chatter -- read
 
 wine "$win/k5-dipswitch-cli.exe" ports | tr -d '\r' | grep -q '^COM1  present' || fail "ports: COM1 not present"
 wine "$win/k5-dipswitch-cli.exe" map COM2 /dev/null >/dev/null 2>&1 && rc=0 || rc=$?
