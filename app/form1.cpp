@@ -1,14 +1,15 @@
 #include "form1.h"
 
 #include "codesheet.h"
-#include "dropdownbox.h"
 #include "exchangehandlers.h"
 #include "formlooks.h"
 #include "heldkeys.h"
 #include "k5assets.h"
+#include "portselector.h"
 #include "qtprinttarget.h"
 #include "statustexts.h"
 #include "switchpanel.h"
+#include "transmitterlink.h"
 #include "ui_form1.h"
 #include "virtualkey.h"
 
@@ -27,15 +28,17 @@ constexpr int versionKey = VirtualKey::LetterA + ('V' - 'A');
 
 } // namespace
 
-Form1::Form1(QWidget *parent) : QWidget(parent), ui(std::make_unique<Ui::Form1>())
+Form1::Form1(QWidget *parent, TransmitterLink *link)
+    : QWidget(parent), ui(std::make_unique<Ui::Form1>()),
+      m_link(link ? link : new TransmitterLink)
 {
+    m_link->setParent(this);
     ui->setupUi(this);
     ReportHeldKeysReleasedOnce();
 
-    SwitchPanelControls panel;
+    m_panel = std::make_unique<SwitchPanel>(*ui);
     FormLooks::SwitchBoxes boxes{};
-    for (std::size_t i = 0; i < boxes.size(); ++i)
-        boxes.at(i) = panel.switchBoxes.at(i) = new DropDownBox(this);
+    std::copy(m_panel->switchBoxes().begin(), m_panel->switchBoxes().end(), boxes.begin());
     FormLooks::placeSwitchBoxes(*ui, boxes);
     FormLooks::apply(*this, *ui, boxes);
     setWindowIcon(K5Assets::windowIcon());
@@ -43,33 +46,30 @@ Form1::Form1(QWidget *parent) : QWidget(parent), ui(std::make_unique<Ui::Form1>(
     // the rendering for the pixel ratio of the window's screen.
     K5Assets::showPicture(ui->Image1, K5Assets::backgroundPath());
 
-    panel.codeBox = ui->Text2;
-    panel.functionCheck = ui->Check1;
-    panel.stepUpButton = ui->Command4;
-    panel.stepDownButton = ui->Command5;
-    panel.allPlusLabel = ui->Label15;
-    panel.allZeroLabel = ui->Label16;
-    panel.allMinusLabel = ui->Label17;
-    m_panel = std::make_unique<SwitchPanel>(panel);
-
-    ExchangeControls exchanges;
-    exchanges.portSelector = ui->Combo1;
-    exchanges.counterBox = ui->Text3;
-    exchanges.readButton = ui->Command1;
-    exchanges.writeButton = ui->Command6;
-    exchanges.versionButton = ui->Command8;
-    exchanges.panel = m_panel.get();
-    m_exchanges = std::make_unique<ExchangeHandlers>(exchanges);
-
+    m_exchanges = std::make_unique<ExchangeHandlers>(*m_link, *ui->Combo1, *m_panel);
+    connect(ui->Command1, &QAbstractButton::clicked, m_exchanges.get(),
+            &ExchangeHandlers::readCode);
+    connect(ui->Command6, &QAbstractButton::clicked, m_exchanges.get(),
+            &ExchangeHandlers::writeCode);
+    connect(ui->Command8, &QAbstractButton::clicked, m_exchanges.get(),
+            &ExchangeHandlers::readVersion);
     connect(m_exchanges.get(), &ExchangeHandlers::status, this, &Form1::showStatus);
+    connect(m_exchanges.get(), &ExchangeHandlers::writeConfirmed, this,
+            [this] { showCounter(m_confirmedWrites + 1); });
+    showCounter(0);
     statusBox()->setText(StatusText::VersionIdentifier);
     versionButton()->setVisible(false);
 
     connect(ui->Command3, &QAbstractButton::clicked, this, &Form1::printSheet);
     connect(ui->Command2, &QAbstractButton::clicked, this, &Form1::endProgram);
-    connect(ui->Command7, &QAbstractButton::clicked, m_exchanges.get(),
-            &ExchangeHandlers::resetCounter);
+    connect(ui->Command7, &QAbstractButton::clicked, this, [this] { showCounter(0); });
     connect(ui->Command7, &PictureButton::keyUp, this, &Form1::toggleVersionButton);
+}
+
+void Form1::showCounter(qint64 confirmedWrites)
+{
+    m_confirmedWrites = confirmedWrites;
+    ui->Text3->setText(QString::number(confirmedWrites));
 }
 
 Form1::~Form1() = default;
@@ -105,13 +105,13 @@ QAbstractButton *Form1::versionButton() const
 
 bool Form1::busy() const
 {
-    return m_exchanges->busy();
+    return m_link->busy();
 }
 
 void Form1::endProgram()
 {
     // Also in the middle of an exchange: the port is released before the event loop ends.
-    m_exchanges->abandon();
+    m_link->stop();
     QCoreApplication::exit(0);
 }
 

@@ -1,8 +1,9 @@
 #pragma once
 
 // The tool's one window: its controls and looks, start-up, ending the program, the hidden version
-// button and printing the code sheet. The switch panel edits the code and the exchange handlers
-// talk to the transmitter; the window wires them up.
+// button, the programmed counter and printing the code sheet. The switch panel edits the code,
+// the port selector names the port and the exchange handlers talk to the transmitter; the window
+// wires them up.
 //
 // Object name in form1.ui -> role in the code
 //   Text1     statusBox        Command1  readButton       Combo1     portSelector
@@ -24,6 +25,7 @@ class QAbstractButton;
 class QLineEdit;
 class QPrinter;
 class SwitchPanel;
+class TransmitterLink;
 
 namespace Ui {
 class Form1;
@@ -34,7 +36,9 @@ class Form1 : public QWidget
     Q_OBJECT
 
 public:
-    explicit Form1(QWidget *parent = nullptr);
+    // The exchanges run on link, which the window then owns; by default on a link over the
+    // system's serial ports.
+    explicit Form1(QWidget *parent = nullptr, TransmitterLink *link = nullptr);
     ~Form1() override;
 
     // Whether an exchange with the transmitter runs.
@@ -59,9 +63,13 @@ private:
     void endProgram();
     void toggleVersionButton(int virtualKey);
     void printSheet();
+    // The programmed counter: the writes the transmitter confirmed since the start or Reset.
+    void showCounter(qint64 confirmedWrites);
 
     std::unique_ptr<Ui::Form1> ui;
+    TransmitterLink *const m_link;
     std::unique_ptr<SwitchPanel> m_panel;
     std::unique_ptr<ExchangeHandlers> m_exchanges;
+    qint64 m_confirmedWrites = 0;
     PrintTargetFactory m_printTarget;
 };

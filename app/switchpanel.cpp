@@ -3,16 +3,19 @@
 #include "clickablelabel.h"
 #include "codebox.h"
 #include "dropdownbox.h"
+#include "picturebutton.h"
+#include "ui_form1.h"
 #include "virtualkey.h"
 
 #include <QAbstractButton>
 #include <QCheckBox>
 
-SwitchPanel::SwitchPanel(const SwitchPanelControls &controls, QObject *parent)
-    : QObject(parent), m_c(controls)
+SwitchPanel::SwitchPanel(Ui::Form1 &ui, QObject *parent)
+    : QObject(parent), m_codeBox(*ui.Text2), m_functionCheck(*ui.Check1)
 {
     for (int i = 1; i <= SwitchCount; ++i) {
-        DropDownBox *box = switchBox(i);
+        DropDownBox *box = m_switchBoxes.at(std::size_t(i - 1)) =
+            new DropDownBox(m_codeBox.parentWidget());
         for (const SwitchPosition position :
              {SwitchPosition::Plus, SwitchPosition::Zero, SwitchPosition::Minus})
             box->addItem(TextFromPosition(position));
@@ -22,58 +25,73 @@ SwitchPanel::SwitchPanel(const SwitchPanelControls &controls, QObject *parent)
     }
     switchesToCode();
 
-    connect(m_c.functionCheck, &QCheckBox::toggled, this, &SwitchPanel::functionToggled);
-    connect(m_c.stepUpButton, &QAbstractButton::clicked, this, [this] { step(+1); });
-    connect(m_c.stepDownButton, &QAbstractButton::clicked, this, [this] { step(-1); });
-    connect(m_c.allPlusLabel, &ClickableLabel::clicked, this,
+    connect(&m_functionCheck, &QCheckBox::toggled, this, &SwitchPanel::functionToggled);
+    connect(ui.Command4, &QAbstractButton::clicked, this, [this] { step(+1); });
+    connect(ui.Command5, &QAbstractButton::clicked, this, [this] { step(-1); });
+    connect(ui.Label15, &ClickableLabel::clicked, this,
             [this] { setAllSwitches(SwitchPosition::Plus); });
-    connect(m_c.allZeroLabel, &ClickableLabel::clicked, this,
+    connect(ui.Label16, &ClickableLabel::clicked, this,
             [this] { setAllSwitches(SwitchPosition::Zero); });
-    connect(m_c.allMinusLabel, &ClickableLabel::clicked, this,
+    connect(ui.Label17, &ClickableLabel::clicked, this,
             [this] { setAllSwitches(SwitchPosition::Minus); });
     // Typed digits are taken up when their key comes up; pasted text raises no key of its own.
-    connect(m_c.codeBox, &CodeBox::keyUp, this, &SwitchPanel::codeKeyUp);
-    connect(m_c.codeBox, &CodeBox::textPasted, this, &SwitchPanel::codeToSwitches);
+    connect(&m_codeBox, &CodeBox::keyUp, this, &SwitchPanel::codeKeyUp);
+    connect(&m_codeBox, &CodeBox::textPasted, this, &SwitchPanel::codeToSwitches);
 }
 
 DropDownBox *SwitchPanel::switchBox(int i) const
 {
-    return m_c.switchBoxes.at(std::size_t(i - 1));
+    return m_switchBoxes.at(std::size_t(i - 1));
 }
 
 bool SwitchPanel::functionOn() const
 {
-    return m_c.functionCheck->isChecked();
+    return m_functionCheck.isChecked();
 }
 
-std::optional<std::int32_t> SwitchPanel::codeToWrite()
+std::optional<std::int32_t> SwitchPanel::settleCode()
 {
     if (!functionOn())
         return std::nullopt;
     return switchesToCode();
 }
 
-void SwitchPanel::showRead(std::optional<std::int32_t> code)
+void SwitchPanel::showCode(std::int32_t code)
 {
     // Turning the function on resets the panel first; the code read then takes its place.
-    m_c.functionCheck->setChecked(code.has_value());
-    if (!code)
-        return;
-    m_c.codeBox->setText(QString::number(*code));
-    codeToSwitches();
+    m_functionCheck.setChecked(true);
+    if (code > HighestCode) {
+        showDefaultCode();
+        code = DefaultCode;
+    } else {
+        m_codeBox.setText(QString::number(code));
+    }
+    setSwitches(code);
+}
+
+void SwitchPanel::showOff()
+{
+    m_functionCheck.setChecked(false);
+}
+
+void SwitchPanel::setSwitches(std::int32_t code)
+{
+    const SwitchPositions positions = PositionsFromCode(code);
+    for (int i = 1; i <= SwitchCount; ++i)
+        switchBox(i)->setText(TextFromPosition(positions[std::size_t(i - 1)]));
 }
 
 QStringList SwitchPanel::switchTexts() const
 {
     QStringList texts;
-    for (const DropDownBox *box : m_c.switchBoxes)
+    for (const DropDownBox *box : m_switchBoxes)
         texts << box->text();
     return texts;
 }
 
 QString SwitchPanel::codeText() const
 {
-    return m_c.codeBox->text();
+    return m_codeBox.text();
 }
 
 std::int32_t SwitchPanel::switchesToCode()
@@ -82,44 +100,42 @@ std::int32_t SwitchPanel::switchesToCode()
     for (int i = 1; i <= SwitchCount; ++i)
         positions[std::size_t(i - 1)] = PositionFromText(switchBox(i)->text());
     const std::int32_t code = CodeFromPositions(positions);
-    m_c.codeBox->setText(QString::number(code));
+    m_codeBox.setText(QString::number(code));
     return code;
 }
 
 void SwitchPanel::codeToSwitches()
 {
-    std::int32_t code = CodeFromText(m_c.codeBox->text());
+    std::int32_t code = CodeFromText(m_codeBox.text());
     if (code < LowestCode) {
         showDefaultCode();
         code = DefaultCode;
     }
-    const SwitchPositions positions = PositionsFromCode(code);
-    for (int i = 1; i <= SwitchCount; ++i)
-        switchBox(i)->setText(TextFromPosition(positions[std::size_t(i - 1)]));
+    setSwitches(code);
 }
 
 void SwitchPanel::functionToggled()
 {
     const bool on = functionOn();
-    for (DropDownBox *box : m_c.switchBoxes) {
+    for (DropDownBox *box : m_switchBoxes) {
         box->setText(on ? TextFromPosition(SwitchPosition::Zero) : QString());
         box->setEnabled(on);
     }
     if (on)
         switchesToCode();
     else
-        m_c.codeBox->setText(QString());
-    m_c.codeBox->setEnabled(on);
+        m_codeBox.setText(QString());
+    m_codeBox.setEnabled(on);
 }
 
 void SwitchPanel::step(int delta)
 {
-    if (functionOn() && m_c.codeBox->text().isEmpty())
-        m_c.codeBox->setText(QStringLiteral("0"));
-    const double value = ReadCodeText(m_c.codeBox->text());
+    if (functionOn() && m_codeBox.text().isEmpty())
+        m_codeBox.setText(QStringLiteral("0"));
+    const double value = ReadCodeText(m_codeBox.text());
     const bool canStep = delta > 0 ? value < HighestCode : value > LowestCode;
     if (functionOn() && canStep) {
-        m_c.codeBox->setText(QString::number(value + delta, 'g', 15));
+        m_codeBox.setText(QString::number(value + delta, 'g', 15));
         codeToSwitches();
     }
 }
@@ -154,7 +170,7 @@ void SwitchPanel::setAllSwitches(SwitchPosition position)
 {
     if (!functionOn())
         return;
-    for (DropDownBox *box : m_c.switchBoxes)
+    for (DropDownBox *box : m_switchBoxes)
         box->setText(TextFromPosition(position));
     switchesToCode();
 }
@@ -180,6 +196,6 @@ void SwitchPanel::codeKeyUp(int virtualKey)
 void SwitchPanel::showDefaultCode()
 {
     // Wholly selected, so that the next digit typed replaces it.
-    m_c.codeBox->setText(QString::number(DefaultCode));
-    m_c.codeBox->selectAll();
+    m_codeBox.setText(QString::number(DefaultCode));
+    m_codeBox.selectAll();
 }

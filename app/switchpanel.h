@@ -1,8 +1,8 @@
 #pragma once
 
-// The switch panel: the ten switch boxes, the code box, the step buttons, the three labels that
-// set all switches and the function check box. It alone reads and writes them; the exchanges and
-// printing ask it for what they need.
+// The switch panel: the ten switch boxes, which it makes, and the form's code box, step buttons,
+// the three labels that set all switches and the function check box. It alone reads and writes
+// them; the exchanges and printing ask it for what they need.
 //
 // The code has no store of its own: the switch boxes and the code box are its two views, and
 // every handler here that changes one view ends by bringing the other up to date with
@@ -17,40 +17,35 @@
 #include <array>
 #include <optional>
 
-class ClickableLabel;
 class CodeBox;
 class DropDownBox;
-class QAbstractButton;
 class QCheckBox;
 
-struct SwitchPanelControls
-{
-    std::array<DropDownBox *, SwitchCount> switchBoxes{}; // [0] is switch 1
-    CodeBox *codeBox = nullptr;
-    QCheckBox *functionCheck = nullptr;
-    QAbstractButton *stepUpButton = nullptr;
-    QAbstractButton *stepDownButton = nullptr;
-    ClickableLabel *allPlusLabel = nullptr;
-    ClickableLabel *allZeroLabel = nullptr;
-    ClickableLabel *allMinusLabel = nullptr;
-};
+namespace Ui {
+class Form1;
+}
 
 class SwitchPanel : public QObject
 {
     Q_OBJECT
 
 public:
-    // Fills the switch boxes' lists and sets every switch to "0", with the matching code.
-    explicit SwitchPanel(const SwitchPanelControls &controls, QObject *parent = nullptr);
+    using SwitchBoxes = std::array<DropDownBox *, SwitchCount>; // [0] is switch 1
 
+    // Makes the switch boxes on the form's window, fills their lists and sets every switch to
+    // "0", with the matching code.
+    explicit SwitchPanel(Ui::Form1 &ui, QObject *parent = nullptr);
+
+    const SwitchBoxes &switchBoxes() const { return m_switchBoxes; }
     bool functionOn() const;
 
-    // Brings the code box up to date with the switches, and gives the code that a write stores:
-    // the switches' code, or nullopt while the function is off.
-    std::optional<std::int32_t> codeToWrite();
-    // Shows a code read from a transmitter, or nullopt for a transmitter whose function is off.
-    // A code above the highest one ends as the default code.
-    void showRead(std::optional<std::int32_t> code);
+    // Settles the code box on the switches' code, as a write does before it sends, and returns
+    // that code; nullopt while the function is off.
+    std::optional<std::int32_t> settleCode();
+    // What a read found: the function on and the switches set from code, or the function off.
+    // A value above the highest code ends as the default code.
+    void showCode(std::int32_t code);
+    void showOff();
 
     // For the code sheet: the switches' texts, switch 1 first, and the code box's text.
     QStringList switchTexts() const;
@@ -64,6 +59,7 @@ public:
 
 private:
     DropDownBox *switchBox(int i) const; // 1 to 10
+    void setSwitches(std::int32_t code);
     void functionToggled();
     void step(int delta);
     void switchKeyDown(int i, int virtualKey);
@@ -71,5 +67,7 @@ private:
     void codeKeyUp(int virtualKey);
     void showDefaultCode();
 
-    SwitchPanelControls m_c;
+    SwitchBoxes m_switchBoxes{};
+    CodeBox &m_codeBox;
+    QCheckBox &m_functionCheck;
 };

@@ -4,12 +4,17 @@
 // to the report, and returns false, with the reason in error, when a measurement failed. The
 // README's "Performance" section tells how each figure is taken.
 
+#include "linesettings.h"
+
 #include <QString>
+
+#include <chrono>
 
 class BenchReport;
 
-// The line: 2400 baud, 10 bits a byte.
-inline constexpr double ByteMs = 1000.0 / 240;
+// A byte's time on the line.
+inline constexpr double ByteMs =
+    std::chrono::duration<double, std::milli>(LineSettings::ByteTime).count();
 
 // Read, write and version clicked in the window, runs of each, against the simulator paced at
 // the line's speed; then the reply time limit, against a transmitter that does not answer.

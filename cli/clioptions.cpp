@@ -132,10 +132,8 @@ bool CliOptions::parse(const QStringList &arguments, QString *error)
         }
     }
     if (command == Command::Write) {
-        const std::optional<std::uint16_t> code = CodeArgument(positional.constFirst(), error);
-        if (!code)
+        if (!CodeArgument(positional.constFirst(), &code, error))
             return false;
-        value = *code;
     }
     if (command == Command::Map || command == Command::Unmap) {
         const std::optional<int> n = PortNumber(positional.constFirst());

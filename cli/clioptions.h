@@ -7,6 +7,7 @@
 #include <QStringList>
 
 #include <cstdint>
+#include <optional>
 
 enum class Command { Read, Write, Version, Ports, Map, Unmap, Help, ShowVersion };
 
@@ -17,8 +18,8 @@ struct CliOptions
     // The line of read, write and version: port portNumber, or the device named directly.
     int portNumber = 1;
     QString device;
-    // write: the value on the wire (Frame::OffMarker for off), and whether to read it back.
-    std::uint16_t value = 0;
+    // write: the code to store (nullopt: switch the function off), and whether to read it back.
+    std::optional<std::int32_t> code;
     bool verify = false;
     // map and unmap: the port; map: the device given.
     int mapPortNumber = 0;

@@ -20,7 +20,7 @@ CliReport Run(const CliOptions &options)
     case Command::Read:
         return transmitter.read();
     case Command::Write:
-        return transmitter.write(options.value, options.verify);
+        return transmitter.write(options.code, options.verify);
     case Command::Version:
         return transmitter.version();
     case Command::Ports:

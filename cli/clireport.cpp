@@ -27,40 +27,60 @@ struct OutcomeInfo
     int exitStatus = DoneStatus;
 };
 
-constexpr std::array<OutcomeInfo, 17> Outcomes = {{
+constexpr std::array<OutcomeInfo, 10> Outcomes = {{
     {Outcome::Code, u"code", DoneStatus},
     {Outcome::Off, u"off", DoneStatus},
     {Outcome::Written, u"written", DoneStatus},
     {Outcome::Verified, u"verified", DoneStatus},
     {Outcome::Text, u"text", DoneStatus},
     {Outcome::Done, u"done", DoneStatus},
-    {Outcome::NoEcho, u"no-echo", TransmitterStatus},
-    {Outcome::NoReply, u"no-reply", TransmitterStatus},
-    {Outcome::BrokenReply, u"broken-reply", TransmitterStatus},
-    {Outcome::LineLost, u"line-lost", TransmitterStatus},
-    {Outcome::BadReply, u"bad-reply", TransmitterStatus},
-    {Outcome::WrongReply, u"wrong-reply", TransmitterStatus},
     {Outcome::OutOfRange, u"out-of-range", TransmitterStatus},
     {Outcome::NotStored, u"not-stored", TransmitterStatus},
-    {Outcome::PortUnavailable, u"port-unavailable", PortStatus},
     {Outcome::BadUsage, u"bad-usage", UsageStatus},
     {Outcome::CannotMap, u"cannot-map", CannotCreateStatus},
 }};
 
-// The table is looked up by the outcome's value.
-constexpr bool InOutcomeOrder()
+struct FaultInfo
 {
-    for (std::size_t i = 0; i < Outcomes.size(); ++i) {
-        if (Outcomes.at(i).outcome != Outcome(i))
+    ExchangeFault fault = ExchangeFault::None;
+    QStringView name;
+    int exitStatus = TransmitterStatus;
+};
+
+// What scripts see of an exchange's fault; the reason it gives is the link's.
+constexpr std::array<FaultInfo, 8> Faults = {{
+    {ExchangeFault::None, u"done", DoneStatus},
+    {ExchangeFault::PortUnavailable, u"port-unavailable", PortStatus},
+    {ExchangeFault::LineLost, u"line-lost", TransmitterStatus},
+    {ExchangeFault::NoEcho, u"no-echo", TransmitterStatus},
+    {ExchangeFault::NoReply, u"no-reply", TransmitterStatus},
+    {ExchangeFault::BrokenReply, u"broken-reply", TransmitterStatus},
+    {ExchangeFault::BadReply, u"bad-reply", TransmitterStatus},
+    {ExchangeFault::WrongReply, u"wrong-reply", TransmitterStatus},
+}};
+
+// Each table is looked up by the value of its key.
+template <typename Info, std::size_t Size, typename Key>
+constexpr bool InKeyOrder(const std::array<Info, Size> &table, Key Info::*key)
+{
+    for (std::size_t i = 0; i < Size; ++i) {
+        if (std::size_t(table.at(i).*key) != i)
             return false;
     }
     return true;
 }
-static_assert(InOutcomeOrder());
+static_assert(InKeyOrder(Outcomes, &OutcomeInfo::outcome));
+static_assert(InKeyOrder(Faults, &FaultInfo::fault));
 
-const OutcomeInfo &InfoOf(Outcome outcome)
+// The report's name and exit status.
+std::pair<QStringView, int> NameAndStatus(const CliReport &report)
 {
-    return Outcomes.at(std::size_t(outcome));
+    if (report.outcome == Outcome::ExchangeFailed) {
+        const FaultInfo &info = Faults.at(std::size_t(report.fault));
+        return {info.name, info.exitStatus};
+    }
+    const OutcomeInfo &info = Outcomes.at(std::size_t(report.outcome));
+    return {info.name, info.exitStatus};
 }
 
 void Print(std::FILE *stream, const QString &text)
@@ -77,14 +97,9 @@ bool IsCode(std::int32_t code)
 
 } // namespace
 
-int ExitStatus(Outcome outcome)
+QString OutcomeName(const CliReport &report)
 {
-    return InfoOf(outcome).exitStatus;
-}
-
-QString OutcomeName(Outcome outcome)
-{
-    return InfoOf(outcome).name.toString();
+    return NameAndStatus(report).first.toString();
 }
 
 QJsonObject StateFields(std::optional<std::int32_t> code)
@@ -108,7 +123,7 @@ int Publish(const CliReport &report, bool json)
 {
     if (json) {
         QJsonObject object{{u"command"_s, report.command},
-                           {u"outcome"_s, OutcomeName(report.outcome)}};
+                           {u"outcome"_s, OutcomeName(report)}};
         if (!report.port.isEmpty())
             object.insert(u"port"_s, report.port);
         if (!report.device.isEmpty())
@@ -124,5 +139,5 @@ int Publish(const CliReport &report, bool json)
     }
     if (!report.error.isEmpty())
         Print(stderr, u"k5-dipswitch-cli: "_s + report.error);
-    return ExitStatus(report.outcome);
+    return NameAndStatus(report).second;
 }

@@ -1,7 +1,10 @@
 #pragma once
 
-// How a command ended: its outcome, mapped in one place to its name for scripts and to the exit
-// status; what it prints; and the one error line that says what to do.
+// How a command ended: its outcome, or the fault of its exchange, each mapped in one place to its
+// name for scripts and to the exit status; what it prints; and the one error line that says what
+// to do.
+
+#include "exchanges.h"
 
 #include <QJsonObject>
 #include <QString>
@@ -17,28 +20,18 @@ enum class Outcome {
     Verified,        // write --verify: confirmed, and read back the same
     Text,            // version
     Done,            // ports, map, unmap
-    NoEcho,          // not even the request's echo came back
-    NoReply,         // the echo, but no answer
-    BrokenReply,     // the answer stopped part way
-    LineLost,        // the device went away during the exchange
-    BadReply,        // a garbled answer: wrong checksum, or too long
-    WrongReply,      // a sound answer, but not to the request
     OutOfRange,      // read: a value that is neither a code nor the off marker
     NotStored,       // write --verify: read back something else
-    PortUnavailable, // the port could not be opened
     BadUsage,        // the command line; nothing was sent
     CannotMap,       // a port link could not be made or removed
+    ExchangeFailed,  // the exchange's fault says how
 };
-
-// The exit status of a command that ended so.
-int ExitStatus(Outcome outcome);
-// Its name in the JSON object: "code", "no-reply", ...
-QString OutcomeName(Outcome outcome);
 
 struct CliReport
 {
     QString command; // "read", "write", ...
     Outcome outcome = Outcome::Done;
+    ExchangeFault fault = ExchangeFault::None; // with ExchangeFailed
     QString port;   // "COMn", when the command has one
     QString device; // the device behind it
     // The command's own figures for the JSON object, and its lines for standard output.
@@ -52,6 +45,9 @@ struct CliReport
 // {"off": true}; "switches" only for a valid code. For a line: "12345 -+-0++0+0-" or "off".
 QJsonObject StateFields(std::optional<std::int32_t> code);
 QString StateText(std::optional<std::int32_t> code);
+
+// The report's name for scripts, as the JSON object gives it: "code", "no-reply", ...
+QString OutcomeName(const CliReport &report);
 
 // Writes the report: the JSON object (json) or the lines on standard output, the error line on
 // standard error; returns the exit status.

@@ -1,6 +1,5 @@
 #include "codeargument.h"
 
-#include "frame.h"
 #include "switchcode.h"
 
 #include <algorithm>
@@ -24,37 +23,42 @@ bool IsSwitchCharacters(QStringView text)
 
 } // namespace
 
-std::optional<std::uint16_t> CodeArgument(QStringView text, QString *error)
+bool CodeArgument(QStringView text, std::optional<std::int32_t> *code, QString *error)
 {
     const QString range = u"a number from %1 to %2"_s.arg(LowestCode).arg(HighestCode);
-    if (text == OffArgument)
-        return Frame::OffMarker;
+    if (text == OffArgument) {
+        *code = std::nullopt;
+        return true;
+    }
     if (text.size() == SwitchCount && IsSwitchCharacters(text)) {
         SwitchPositions positions{};
         for (int i = 0; i < SwitchCount; ++i)
             positions[std::size_t(i)] = PositionFromText(text.sliced(i, 1));
-        return std::uint16_t(CodeFromPositions(positions));
+        *code = CodeFromPositions(positions);
+        return true;
     }
     if (!text.isEmpty() && AllOf(text, u"0123456789")) {
-        const int code = text.size() <= MaxCodeDigits ? text.toInt() : HighestCode + 1;
-        if (code <= HighestCode)
-            return std::uint16_t(code);
+        const int number = text.size() <= MaxCodeDigits ? text.toInt() : HighestCode + 1;
+        if (number <= HighestCode) {
+            *code = number;
+            return true;
+        }
         *error = u"%1 is out of range: a code is %2"_s.arg(text, range);
-        return std::nullopt;
+        return false;
     }
     if (IsSwitchCharacters(text) && !text.isEmpty()) {
         *error = u"'%1' has %2 switch characters: give all %3, switch 1 first"_s.arg(text)
                      .arg(text.size())
                      .arg(SwitchCount);
-        return std::nullopt;
+        return false;
     }
     if (text.size() == SwitchCount) {
         *error = u"'%1' is no switch setting: switches are +, 0 or -, switch 1 first"_s.arg(text);
-        return std::nullopt;
+        return false;
     }
     *error = u"'%1' is not a code: give %2, ten switch characters (+, 0, -; switch 1 first) "
              u"or off"_s.arg(text, range);
-    return std::nullopt;
+    return false;
 }
 
 QString SwitchString(std::int32_t code)

@@ -12,11 +12,11 @@
 // "off": the marker that switches the transmitter's DIP-switch function off.
 inline constexpr auto OffArgument = u"off";
 
-// The value on the wire for text: a number of at most five digits from LowestCode to HighestCode,
-// exactly SwitchCount characters of +, 0 and - (switch 1 first), or "off" (Frame::OffMarker).
-// Ten zeros are thus the switches all at 0, not the number 0. nullopt, with what is wrong and
-// what would be right in *error, for any other text.
-std::optional<std::uint16_t> CodeArgument(QStringView text, QString *error);
+// What the write command stores for text, into *code: a number of at most five digits from
+// LowestCode to HighestCode, or exactly SwitchCount characters of +, 0 and - (switch 1 first);
+// nullopt for "off". Ten zeros are thus the switches all at 0, not the number 0. False, with what
+// is wrong and what would be right in *error, for any other text.
+bool CodeArgument(QStringView text, std::optional<std::int32_t> *code, QString *error);
 
 // "-+-0++0+0-" for 12345: the switches of a valid code, switch 1 first.
 QString SwitchString(std::int32_t code);

@@ -10,6 +10,8 @@
 #include <QString>
 
 #include <cstdint>
+#include <functional>
+#include <optional>
 
 class TransmitterCommand
 {
@@ -18,20 +20,18 @@ public:
     TransmitterCommand(int portNumber, const QString &device);
 
     CliReport read();
-    CliReport write(std::uint16_t value, bool verify);
+    // code: nullopt switches the DIP-switch function off.
+    CliReport write(std::optional<std::int32_t> code, bool verify);
     CliReport version();
 
 private:
-    // One exchange, waited for; report gets the device it ran on, and the failure when the judge
-    // did not take the reply (what names the request: "read code").
-    template <typename Judge>
-    auto exchange(const QByteArray &request, Judge judge, const QString &what, CliReport *report);
-    // Reads the code into report: the value held (a code or Frame::OffMarker), or nullopt on
-    // failure.
-    std::optional<std::uint16_t> readInto(CliReport *report);
+    // Waits for the exchange that start begins with the link's call. Into report go the device
+    // it ran on, and its fault with the reason when it failed (request names the request: "the
+    // read request").
+    ExchangeReport exchange(const std::function<void(TransmitterLink::Done)> &start,
+                            const QString &request, CliReport *report);
     CliReport newReport(const QString &command) const;
 
     const Line m_line;
-    const QString m_portName; // empty for a device named directly
     TransmitterLink m_link;
 };

@@ -4,10 +4,8 @@
 // the line returns every byte sent, and all of them must be read within one limit counted from a
 // single start instant. The echoed bytes are dropped unexamined.
 
+#include "linesettings.h"
 #include "linkclock.h"
-
-// The whole echo of a request must be back within this time of the last byte handed to the port.
-inline constexpr auto EchoTimeout = std::chrono::milliseconds{500};
 
 class EchoRemoval
 {
@@ -22,7 +20,7 @@ public:
     bool finished() const { return m_state != State::Waiting; }
     bool complete() const { return m_state == State::Complete; }
     // The last instant at which an echoed byte is still in time.
-    LinkInstant deadline() const { return LimitAfter(m_start, EchoTimeout); }
+    LinkInstant deadline() const { return LimitAfter(m_start, LineSettings::Limit); }
 
 private:
     enum class State { Waiting, Complete, Failed };

@@ -2,6 +2,8 @@
 
 #include "frame.h"
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 // The reply's byte at offset. The judges read only fields that a complete reply holds.
@@ -41,32 +43,34 @@ QChar VisibleCharacter(std::uint8_t byte)
 
 } // namespace
 
-std::optional<std::uint16_t> JudgeReadCodeReply(const ExchangeResult &result)
+bool JudgeReadCodeReply(const ExchangeResult &result, ExchangeReport *report)
 {
     if (!IsReplyTo(result, Frame::CodeGroup, Frame::ReadCodeCommand) ||
         ByteAt(result.reply, Frame::ReplyLengthOffset) != 2)
-        return std::nullopt;
-    return std::uint16_t(ByteAt(result.reply, Frame::ReplyDataOffset) * 256 +
-                         ByteAt(result.reply, Frame::ReplyDataOffset + 1));
+        return false;
+    const std::int32_t value = ByteAt(result.reply, Frame::ReplyDataOffset) * 256 +
+                               ByteAt(result.reply, Frame::ReplyDataOffset + 1);
+    report->code = value == Frame::OffMarker ? std::nullopt : std::optional(value);
+    return true;
 }
 
-bool JudgeWriteCodeReply(const ExchangeResult &result)
+bool JudgeWriteCodeReply(const ExchangeResult &result, ExchangeReport * /*report*/)
 {
     return IsReplyTo(result, Frame::CodeGroup, Frame::WriteCodeCommand) &&
            ByteAt(result.reply, Frame::ReplyLengthOffset) == 0;
 }
 
-std::optional<QString> JudgeVersionReply(const ExchangeResult &result)
+bool JudgeVersionReply(const ExchangeResult &result, ExchangeReport *report)
 {
     if (!IsReplyTo(result, Frame::VersionGroup, Frame::ReadVersionCommand))
-        return std::nullopt;
+        return false;
     // The data after its first two bytes; a complete reply holds all of its data.
     const qsizetype first = Frame::ReplyDataOffset + Frame::VersionPrefixSize;
     const qsizetype end = Frame::ReplyDataOffset + ByteAt(result.reply, Frame::ReplyLengthOffset);
-    QString text;
+    report->text.clear();
     for (qsizetype i = first; i < end; ++i)
-        text.append(VisibleCharacter(std::uint8_t(result.reply.at(i))));
-    return text;
+        report->text.append(VisibleCharacter(std::uint8_t(result.reply.at(i))));
+    return true;
 }
 
 ExchangeFault FaultOf(const ExchangeResult &result, bool lineLost)
@@ -84,4 +88,36 @@ ExchangeFault FaultOf(const ExchangeResult &result, bool lineLost)
         break;
     }
     return ExchangeFault::WrongReply;
+}
+
+QString FaultReason(const ExchangeReport &report, const QString &request)
+{
+    QString reason;
+    switch (report.fault) {
+    case ExchangeFault::PortUnavailable:
+        return PortFailureText(report.portFailure);
+    case ExchangeFault::LineLost:
+        reason = u"the line went away during %1 (adapter unplugged?): connect it again and retry"_s;
+        break;
+    case ExchangeFault::NoEcho:
+        reason = u"nothing came back, not even the echo of %1: check the cable and the adapter"_s;
+        break;
+    case ExchangeFault::NoReply:
+        reason = u"the transmitter did not answer %1: check that it is connected and switched on"_s;
+        break;
+    case ExchangeFault::BrokenReply:
+        reason = u"the answer to %1 broke off after %2 bytes: check the connection and retry"_s;
+        break;
+    case ExchangeFault::BadReply:
+        reason = u"the answer to %1 was garbled (wrong checksum, or too long): retry"_s;
+        break;
+    case ExchangeFault::None:
+    case ExchangeFault::WrongReply:
+        reason = u"the answer did not belong to %1: check that a K5 transmitter is connected"_s;
+        break;
+    }
+    reason = reason.arg(request);
+    if (report.fault == ExchangeFault::BrokenReply)
+        reason = reason.arg(report.replyBytes);
+    return PortAndDevice(report.port, report.device) + u": "_s + reason;
 }

@@ -6,14 +6,12 @@
 // checksum starts at 255 and loses every byte before the checksum byte, which is then compared
 // with it.
 
+#include "linesettings.h"
 #include "linkclock.h"
 
 #include <QByteArray>
 
 #include <cstdint>
-
-// Each reply byte must arrive within this time of the start of its wait.
-inline constexpr auto ReplyByteTimeout = std::chrono::milliseconds{500};
 
 // How a reception ended.
 enum class Reception {
@@ -36,7 +34,7 @@ public:
 
     bool finished() const { return m_finished; }
     // The last instant at which the awaited byte is still in time.
-    LinkInstant deadline() const { return LimitAfter(m_waitStart, ReplyByteTimeout); }
+    LinkInstant deadline() const { return LimitAfter(m_waitStart, LineSettings::Limit); }
     // Meaningful once finished(); TimedOut before the first start().
     Reception status() const { return m_status; }
     // The bytes taken in time, at most Frame::MaxReplySize.

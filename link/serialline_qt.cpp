@@ -1,5 +1,6 @@
 #include "serialline.h"
 
+#include "linesettings.h"
 #include "linklog.h"
 
 #include <QFile>
@@ -54,16 +55,21 @@ SerialLine::SerialLine(QObject *parent) : QObject(parent), m_device(new QSerialP
             });
 }
 
+SerialLine::SerialLine(QIODevice *device, QObject *parent) : QObject(parent), m_device(device)
+{
+    m_device->setParent(this);
+}
+
 SerialLine::~SerialLine() = default;
 
 bool SerialLine::open(const QString &path, PortProblem *problem, QString *reason)
 {
     QSerialPort *const port = Port(m_device);
     port->setPortName(path);
-    port->setBaudRate(QSerialPort::Baud2400);
-    port->setParity(QSerialPort::NoParity);
-    port->setDataBits(QSerialPort::Data8);
-    port->setStopBits(QSerialPort::OneStop);
+    port->setBaudRate(LineSettings::Baud);
+    port->setParity(LineSettings::Parity ? QSerialPort::EvenParity : QSerialPort::NoParity);
+    port->setDataBits(QSerialPort::DataBits(LineSettings::DataBits));
+    port->setStopBits(QSerialPort::StopBits(LineSettings::StopBits));
     port->setFlowControl(QSerialPort::NoFlowControl);
     // Exclusive: QSerialPort locks the device against other programs and other instances.
     if (port->open(QIODevice::ReadWrite))

@@ -35,6 +35,11 @@ SerialLine::SerialLine(QObject *parent) : QObject(parent), m_device(new WinSeria
     connect(Port(m_device), &WinSerialPort::failed, this, &SerialLine::lost);
 }
 
+SerialLine::SerialLine(QIODevice *device, QObject *parent) : QObject(parent), m_device(device)
+{
+    m_device->setParent(this);
+}
+
 SerialLine::~SerialLine() = default;
 
 bool SerialLine::open(const QString &path, PortProblem *problem, QString *reason)

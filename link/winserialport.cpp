@@ -1,5 +1,6 @@
 #include "winserialport.h"
 
+#include "linesettings.h"
 #include "linklog.h"
 #include "serialline.h"
 
@@ -80,10 +81,10 @@ bool WinSerialPort::openLine(const QString &port, unsigned long *systemError)
     dcb.DCBlength = sizeof dcb;
     if (!GetCommState(handle, &dcb))
         return refuse("GetCommState");
-    dcb.BaudRate = CBR_2400;
-    dcb.ByteSize = 8;
-    dcb.Parity = NOPARITY;
-    dcb.StopBits = ONESTOPBIT;
+    dcb.BaudRate = DWORD(LineSettings::Baud);
+    dcb.ByteSize = BYTE(LineSettings::DataBits);
+    dcb.Parity = LineSettings::Parity ? EVENPARITY : NOPARITY;
+    dcb.StopBits = LineSettings::StopBits == 1 ? ONESTOPBIT : TWOSTOPBITS;
     dcb.fBinary = TRUE;
     dcb.fParity = FALSE;
     dcb.fOutxCtsFlow = FALSE;
@@ -99,7 +100,7 @@ bool WinSerialPort::openLine(const QString &port, unsigned long *systemError)
     if (!SetCommState(handle, &dcb))
         return refuse("SetCommState");
     // A read waits for its first byte without end, then returns once no byte has followed for
-    // 1 ms: at 2400 baud a byte takes 4 ms, so each arrives on its own, and nothing polls.
+    // 1 ms: a byte takes 4 ms on the line, so each arrives on its own, and nothing polls.
     // (The other way to ask for "return at the first byte", MAXDWORD for the interval and the
     // multiplier, never returns under Wine.) Writes never time out.
     COMMTIMEOUTS timeouts{};

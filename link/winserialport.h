@@ -23,7 +23,7 @@ public:
     ~WinSerialPort() override;
 
     // Opens port ("COM3", or a path that starts with "\\") for reading and writing, shared with
-    // nobody, at 2400 baud 8N1 without flow control. On failure *systemError is the system's
+    // nobody, with the line's settings and without flow control. On failure *systemError is the system's
     // error code and errorString() its words.
     bool openLine(const QString &port, unsigned long *systemError);
     void close() override;

@@ -1,5 +1,6 @@
 #include "ptyline.h"
 
+#include "linesettings.h"
 #include "simoutput.h"
 
 #include <QSocketNotifier>
@@ -18,6 +19,10 @@
 
 namespace {
 
+// The usual speeds, as termios names them.
+constexpr std::array<std::pair<speed_t, int>, 5> Speeds = {
+    {{B1200, 1200}, {B2400, 2400}, {B4800, 4800}, {B9600, 9600}, {B19200, 19200}}};
+
 // Raw 8-bit line: no CR/LF translation, no echo by the terminal, no signal characters, no flow
 // control. On Linux the master's settings calls reach the slave's settings, so this serves both.
 // TCSAFLUSH also discards what the slave holds unread, TCSANOW keeps it.
@@ -28,7 +33,10 @@ void setRawMode(int fd, int when = TCSAFLUSH)
         return;
     ::cfmakeraw(&settings);
     settings.c_cflag |= CLOCAL | CREAD;
-    ::cfsetspeed(&settings, B2400);
+    const auto *const speed = std::find_if(Speeds.begin(), Speeds.end(), [](const auto &speed) {
+        return speed.second == LineSettings::Baud;
+    });
+    ::cfsetspeed(&settings, speed->first);
     ::tcsetattr(fd, when, &settings);
 }
 
@@ -173,14 +181,12 @@ bool PtyLine::takeInput()
 int PtyLine::baudRate() const
 {
     // The master shares the line's settings with the slave, as the other side left them.
-    static constexpr std::array<std::pair<speed_t, int>, 5> speeds = {
-        {{B1200, 1200}, {B2400, 2400}, {B4800, 4800}, {B9600, 9600}, {B19200, 19200}}};
     termios settings{};
     ::tcgetattr(m_master, &settings);
-    const auto *const known = std::find_if(speeds.begin(), speeds.end(), [&](const auto &speed) {
+    const auto *const known = std::find_if(Speeds.begin(), Speeds.end(), [&](const auto &speed) {
         return speed.first == ::cfgetospeed(&settings);
     });
-    return known == speeds.end() ? 0 : known->second;
+    return known == Speeds.end() ? 0 : known->second;
 }
 
 void PtyLine::close()

@@ -1,6 +1,7 @@
 #include "simoptions.h"
 
 #include "frame.h"
+#include "linesettings.h"
 #include "portnames.h"
 
 #include <QCommandLineParser>
@@ -26,7 +27,9 @@ const QCommandLineOption VersionTextOption(
     u"version-text"_s,
     u"The version text (default \"K5-SIM 1.0\"), Latin-1, cut to 32 characters."_s, u"TEXT"_s);
 const QCommandLineOption
-    NoPacingOption(u"no-pacing"_s, u"Send at once instead of at 2400 baud (1/240 s a byte)."_s);
+    NoPacingOption(u"no-pacing"_s, u"Send at once instead of at %1 baud (1/%2 s a byte)."_s.arg(
+                                       LineSettings::Baud)
+                                       .arg(std::chrono::seconds{1} / LineSettings::ByteTime));
 const QCommandLineOption
     LogOption(u"log"_s, u"Log events on standard error, one line each (see Log lines)."_s);
 const QCommandLineOption
@@ -135,7 +138,7 @@ QString SimOptions::usage()
         u"(for example /dev/pts/7) as the first line of standard output and serves it\n"
         u"until SIGINT, SIGTERM or SIGHUP. Every byte received is echoed; the requests\n"
         u"read code, write code and read version are answered after their echo, all\n"
-        u"paced as on a line at 2400 baud."_s);
+        u"paced as on a line at %1 baud."_s.arg(LineSettings::Baud));
     parser.addOptions({LinkOption, CodeOption, OffOption, VersionTextOption, NoPacingOption,
                        LogOption, FaultOption, FaultCountOption, HelpOption, VersionOption});
     // The parser's usage line names the program by the path it was started with.

@@ -1,5 +1,6 @@
 #include "simulator.h"
 
+#include "linesettings.h"
 #include "portmap.h"
 #include "portnames.h"
 #include "simoutput.h"
@@ -128,7 +129,7 @@ void Simulator::enqueue(QByteArrayView bytes, Clock::time_point from,
                         std::chrono::nanoseconds pauseBefore)
 {
     const std::chrono::nanoseconds byteTime =
-        m_options.pacing ? ByteTime : std::chrono::nanoseconds::zero();
+        m_options.pacing ? LineSettings::ByteTime : std::chrono::nanoseconds::zero();
     for (const char byte : bytes) {
         m_lastDue = std::max(m_lastDue, from) + pauseBefore + byteTime;
         m_queue.push_back({m_lastDue, byte, {}, false});

@@ -19,9 +19,6 @@ class Simulator : public QObject
     Q_OBJECT
 
 public:
-    // A byte at 2400 baud with start and stop bit: ten bits, 1/240 s.
-    static constexpr std::chrono::nanoseconds ByteTime =
-        std::chrono::nanoseconds{std::chrono::seconds{1}} / 240;
     // Output waiting beyond this many bytes is not taken on; far beyond any exchange of the tool.
     static constexpr qsizetype MaxQueuedBytes = qsizetype{64} * 1024;
     // How long the other side gets to read what was sent before a hang-up, which throws away

@@ -16,7 +16,7 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-constexpr std::chrono::nanoseconds ByteTime{4'166'667}; // one byte at 2400 baud
+constexpr std::chrono::nanoseconds ByteTime = LineSettings::ByteTime;
 // Each case runs from these instants: a fresh clock, 40 days of uptime (a clock in
 // single-precision seconds has quarter-second steps by then), and half the clock's range.
 constexpr std::chrono::nanoseconds Origins[] = {0ns, 40 * 24h, std::chrono::nanoseconds::max() / 2};
@@ -34,15 +34,13 @@ struct Row
 
 QString Judged(char exchange, const ExchangeResult &result)
 {
-    if (exchange == 'r') {
-        if (const auto value = JudgeReadCodeReply(result))
-            return u"value "_s + QString::number(*value);
-    } else if (exchange == 'w') {
-        if (JudgeWriteCodeReply(result))
-            return u"confirmed"_s;
-    } else if (const auto text = JudgeVersionReply(result)) {
-        return u"text "_s + *text;
-    }
+    ExchangeReport report;
+    if (exchange == 'r' && JudgeReadCodeReply(result, &report))
+        return report.code ? u"value "_s + QString::number(*report.code) : u"off"_s;
+    if (exchange == 'w' && JudgeWriteCodeReply(result, &report))
+        return u"confirmed"_s;
+    if (exchange == 'v' && JudgeVersionReply(result, &report))
+        return u"text "_s + report.text;
     static const QStringList faults = {
         "", "", "", "no echo", "no reply", "broken reply", "bad reply", "wrong reply"};
     return faults.value(int(FaultOf(result, false))) + u' ' + QString::number(result.reply.size());
@@ -124,7 +122,7 @@ private Q_SLOTS:
         const QByteArray tooLong = version(QByteArray(35, 'x'));
         row("read: FF 00 is a code, not off",
             {'r', Frame::Reply(2, 2, Hex("FF 00")), "value 65280"});
-        row("read: off", {'r', Frame::Reply(2, 2, Hex("FF FF")), "value 65535"});
+        row("read: off", {'r', Frame::Reply(2, 2, Hex("FF FF")), "off"});
         row("read: nothing", {'r', {}, "no reply 0"});
         row("read: broken off before the checksum", {'r', worked.first(7), "broken reply 7"});
         row("read: wrong checksum", {'r', Hex("FF 00 02 02 02 30 39 90"), "bad reply 8"});
@@ -179,7 +177,7 @@ private Q_SLOTS:
             play(row.gap > 0ns ? row.reply : QByteArray(), row.gap);
             if (results.isEmpty()) {
                 // Nothing more comes: in time up to the deadline itself, over just after.
-                now += ReplyByteTimeout;
+                now += LineSettings::Limit;
                 deliver({});
                 RunEventLoop(20);
                 QCOMPARE(results.size(), 0);

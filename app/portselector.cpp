@@ -1,0 +1,33 @@
+#include "portselector.h"
+
+#include "portmap.h"
+#include "portnames.h"
+
+PortSelector::PortSelector(QWidget *parent) : DropDownBox(parent)
+{
+    for (int n = FirstPortNumber; n <= LastPortNumber; ++n)
+        addItem(PortName(n));
+    describePorts();
+}
+
+int PortSelector::port() const
+{
+    return PortNumberFromText(text());
+}
+
+void PortSelector::showPopup()
+{
+    describePorts();
+    DropDownBox::showPopup();
+}
+
+void PortSelector::describePorts()
+{
+    for (int n = FirstPortNumber; n <= LastPortNumber; ++n) {
+        const PortDevice port = DescribePort(n);
+        const QString tip =
+            port.present ? port.device
+                         : QStringLiteral("Nothing connected: %1 is not there").arg(port.device);
+        setItemData(n - FirstPortNumber, tip, Qt::ToolTipRole);
+    }
+}
