@@ -29,8 +29,7 @@ constexpr int versionKey = VirtualKey::LetterA + ('V' - 'A');
 } // namespace
 
 Form1::Form1(QWidget *parent, TransmitterLink *link)
-    : QWidget(parent), ui(std::make_unique<Ui::Form1>()),
-      m_link(link ? link : new TransmitterLink)
+    : QWidget(parent), ui(std::make_unique<Ui::Form1>()), m_link(link ? link : new TransmitterLink)
 {
     m_link->setParent(this);
     ui->setupUi(this);

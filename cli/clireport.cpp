@@ -122,8 +122,7 @@ QString StateText(std::optional<std::int32_t> code)
 int Publish(const CliReport &report, bool json)
 {
     if (json) {
-        QJsonObject object{{u"command"_s, report.command},
-                           {u"outcome"_s, OutcomeName(report)}};
+        QJsonObject object{{u"command"_s, report.command}, {u"outcome"_s, OutcomeName(report)}};
         if (!report.port.isEmpty())
             object.insert(u"port"_s, report.port);
         if (!report.device.isEmpty())

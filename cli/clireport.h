@@ -14,17 +14,17 @@
 #include <optional>
 
 enum class Outcome {
-    Code,            // read: the transmitter holds a code
-    Off,             // read: its DIP-switch function is off
-    Written,         // write: the transmitter confirmed
-    Verified,        // write --verify: confirmed, and read back the same
-    Text,            // version
-    Done,            // ports, map, unmap
-    OutOfRange,      // read: a value that is neither a code nor the off marker
-    NotStored,       // write --verify: read back something else
-    BadUsage,        // the command line; nothing was sent
-    CannotMap,       // a port link could not be made or removed
-    ExchangeFailed,  // the exchange's fault says how
+    Code,           // read: the transmitter holds a code
+    Off,            // read: its DIP-switch function is off
+    Written,        // write: the transmitter confirmed
+    Verified,       // write --verify: confirmed, and read back the same
+    Text,           // version
+    Done,           // ports, map, unmap
+    OutOfRange,     // read: a value that is neither a code nor the off marker
+    NotStored,      // write --verify: read back something else
+    BadUsage,       // the command line; nothing was sent
+    CannotMap,      // a port link could not be made or removed
+    ExchangeFailed, // the exchange's fault says how
 };
 
 struct CliReport
@@ -32,8 +32,8 @@ struct CliReport
     QString command; // "read", "write", ...
     Outcome outcome = Outcome::Done;
     ExchangeFault fault = ExchangeFault::None; // with ExchangeFailed
-    QString port;   // "COMn", when the command has one
-    QString device; // the device behind it
+    QString port;                              // "COMn", when the command has one
+    QString device;                            // the device behind it
     // The command's own figures for the JSON object, and its lines for standard output.
     QJsonObject fields;
     QStringList lines;

@@ -44,8 +44,8 @@ ExchangeReport TransmitterCommand::exchange(const std::function<void(Transmitter
 CliReport TransmitterCommand::read()
 {
     CliReport report = newReport(u"read"_s);
-    const ExchangeReport ended = exchange(
-        [this](auto done) { m_link.readCode(m_line, done); }, u"the read request"_s, &report);
+    const ExchangeReport ended = exchange([this](auto done) { m_link.readCode(m_line, done); },
+                                          u"the read request"_s, &report);
     if (ended.fault != ExchangeFault::None)
         return report;
     // A value that is neither a code nor off is reported as it is: the window would show the
@@ -69,14 +69,14 @@ CliReport TransmitterCommand::write(std::optional<std::int32_t> code, bool verif
 {
     CliReport report = newReport(u"write"_s);
     report.fields = StateFields(code);
-    if (exchange([&](auto done) { m_link.writeCode(m_line, code, done); },
-                 u"the write request"_s, &report)
+    if (exchange([&](auto done) { m_link.writeCode(m_line, code, done); }, u"the write request"_s,
+                 &report)
             .fault != ExchangeFault::None)
         return report;
     report.outcome = Outcome::Written;
     if (verify) {
-        const ExchangeReport held = exchange(
-            [this](auto done) { m_link.readCode(m_line, done); }, u"the read request"_s, &report);
+        const ExchangeReport held = exchange([this](auto done) { m_link.readCode(m_line, done); },
+                                             u"the read request"_s, &report);
         if (held.fault != ExchangeFault::None)
             return report;
         if (held.code != code) {
@@ -84,8 +84,8 @@ CliReport TransmitterCommand::write(std::optional<std::int32_t> code, bool verif
             report.fields.insert(u"held"_s, StateFields(held.code));
             report.error = PortAndDevice(report.port, report.device) +
                            u": the transmitter confirmed %1 but holds %2: it did not store it; "
-                           u"write again, or set the transmitter aside"_s.arg(
-                               StateText(code), StateText(held.code));
+                           u"write again, or set the transmitter aside"_s.arg(StateText(code),
+                                                                              StateText(held.code));
             return report;
         }
         report.outcome = Outcome::Verified;

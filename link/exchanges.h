@@ -26,10 +26,10 @@ enum class ExchangeFault {
 struct ExchangeReport
 {
     ExchangeFault fault = ExchangeFault::None; // None: the transmitter answered the request
-    QString port;             // "COMn", or empty for a device named directly
-    QString device;           // the device it ran on, or could not open
-    PortFailure portFailure;  // why the port could not be opened
-    qsizetype replyBytes = 0; // how much of a reply came
+    QString port;                              // "COMn", or empty for a device named directly
+    QString device;                            // the device it ran on, or could not open
+    PortFailure portFailure;                   // why the port could not be opened
+    qsizetype replyBytes = 0;                  // how much of a reply came
     // A read's answer: the value held, which may lie outside the codes; nullopt while the
     // transmitter's DIP-switch function is off.
     std::optional<std::int32_t> code;
