@@ -15,7 +15,8 @@ TransmitterLink::TransmitterLink(QObject *parent)
 {}
 
 TransmitterLink::TransmitterLink(SerialLine *line, LinkClock clock, QObject *parent)
-    : QObject(parent), m_line(line), m_exchange(new LineExchange(m_line->device(), clock, this))
+    : QObject(parent), m_line(line),
+      m_exchange(new LineExchange(m_line->device(), std::move(clock), this))
 {
     m_line->setParent(this);
     connect(m_line, &SerialLine::lost, this, &TransmitterLink::lineLost);
