@@ -17,12 +17,19 @@ $(BUILD)/build.ninja:
 build: deps $(BUILD)/build.ninja
 	cmake --build $(BUILD)
 
-run: build
+# `make run` builds only what it starts: the window, the command line and the simulator; the
+# tests and the benchmark wait for `make test`.
+RUN_TARGETS = k5-dipswitch k5-dipswitch-cli k5-transmitter-sim
+
+run: deps $(BUILD)/build.ninja
+	cmake --build $(BUILD) --target $(RUN_TARGETS)
 	@bash scripts/run.sh $(BUILD)
 
 # Every test: the suite, static analysis, the suite again under the sanitizers, and short
-# fuzzing runs.
+# fuzzing runs. The benchmark is built too, not run (`make bench` runs it), so that a change that
+# breaks it fails here.
 test: build
+	cmake --build $(BUILD) --target k5-bench
 	cd $(BUILD) && $(CTEST)
 	@$(MAKE) --no-print-directory lint
 	@if [ -f scripts/sanitize.sh ]; then $(MAKE) --no-print-directory test-sanitize; fi
