@@ -38,8 +38,8 @@ test: build
 lint: build
 	bash scripts/lint.sh $(BUILD)
 
-test-sanitize: deps
-	bash scripts/sanitize.sh
+test-sanitize: deps $(BUILD)/build.ninja
+	K5_MAIN_BUILD=$(BUILD) bash scripts/sanitize.sh
 
 fuzz: deps
 	bash scripts/fuzz.sh
@@ -47,8 +47,8 @@ fuzz: deps
 fuzz-short: deps
 	bash scripts/fuzz.sh --short
 
-bench: deps
-	bash scripts/bench.sh
+bench: deps $(BUILD)/build.ninja
+	bash scripts/bench.sh $(BUILD)
 
 package: build
 	bash scripts/package.sh $(BUILD)
