@@ -49,10 +49,10 @@ QImage readPixels(const QString &path)
     registerPictures();
     const QResource resource(path);
     const bool packed = resource.compressionAlgorithm() != QResource::NoCompression;
-    QByteArray bytes = packed ? resource.uncompressedData()
-                                    : QByteArray::fromRawData(
-                                          reinterpret_cast<const char *>(resource.data()),
-                                          qsizetype(resource.size()));
+    QByteArray bytes =
+        packed ? resource.uncompressedData()
+               : QByteArray::fromRawData(reinterpret_cast<const char *>(resource.data()),
+                                         qsizetype(resource.size()));
     PixelFileHeader header;
     const PixelFileHeader expected;
     if (bytes.size() >= qsizetype(sizeof header))

@@ -59,13 +59,13 @@ void PictureButton::paintEvent(QPaintEvent *)
 
     QPainter painter(this);
     painter.fillRect(rect(), Qt::black);
-    const QPixmap &face = picture(!isEnabled() ? ButtonLook::Disabled
-                                  : isDown()   ? ButtonLook::Pressed
-                                               : ButtonLook::Normal);
+    const QPixmap &shown = picture(!isEnabled() ? ButtonLook::Disabled
+                                   : isDown()   ? ButtonLook::Pressed
+                                                : ButtonLook::Normal);
     // Centred in whole device pixels, so that the picture is drawn pixel for pixel.
     const QSize room = size() * ratio;
-    const QPoint at((room.width() - face.width()) / 2, (room.height() - face.height()) / 2);
-    painter.drawPixmap(QPointF(at) / ratio, face);
+    const QPoint at((room.width() - shown.width()) / 2, (room.height() - shown.height()) / 2);
+    painter.drawPixmap(QPointF(at) / ratio, shown);
 
     if (hasFocus()) {
         QStyleOptionFocusRect option;
