@@ -17,13 +17,20 @@ $(BUILD)/build.ninja:
 build: deps $(BUILD)/build.ninja
 	cmake --build $(BUILD)
 
-# `make run FAULT=late:650 FAULT_COUNT=1 BRIDGE=socat`: a simulator that plays a fault, behind a bridge.
-run: build
+# `make run` builds only what it starts: the window, the command line and the simulator; the
+# tests and the benchmark wait for `make test`. `make run FAULT=late:650 FAULT_COUNT=1
+# BRIDGE=socat`: a simulator that plays a fault, behind a bridge.
+RUN_TARGETS = k5-dipswitch k5-dipswitch-cli k5-transmitter-sim
+
+run: deps $(BUILD)/build.ninja
+	cmake --build $(BUILD) --target $(RUN_TARGETS)
 	@FAULT="$(FAULT)" FAULT_COUNT="$(FAULT_COUNT)" BRIDGE="$(BRIDGE)" bash scripts/run.sh $(BUILD)
 
 # Every test: the suite, static analysis, the suite again under the sanitizers, and short
-# fuzzing runs.
+# fuzzing runs. The benchmark is built too, not run (`make bench` runs it), so that a change that
+# breaks it fails here.
 test: build
+	cmake --build $(BUILD) --target k5-bench
 	cd $(BUILD) && $(CTEST)
 	@$(MAKE) --no-print-directory lint
 	@if [ -f scripts/sanitize.sh ]; then $(MAKE) --no-print-directory test-sanitize; fi
@@ -32,8 +39,8 @@ test: build
 lint: build
 	bash scripts/lint.sh $(BUILD)
 
-test-sanitize: deps
-	bash scripts/sanitize.sh
+test-sanitize: deps $(BUILD)/build.ninja
+	K5_MAIN_BUILD=$(BUILD) bash scripts/sanitize.sh
 
 fuzz: deps
 	bash scripts/fuzz.sh
@@ -41,8 +48,8 @@ fuzz: deps
 fuzz-short: deps
 	bash scripts/fuzz.sh --short
 
-bench: deps
-	bash scripts/bench.sh
+bench: deps $(BUILD)/build.ninja
+	bash scripts/bench.sh $(BUILD)
 
 package: build
 	bash scripts/package.sh $(BUILD)

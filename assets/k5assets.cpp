@@ -13,6 +13,18 @@
 #include <iterator>
 #include <utility>
 
+// The resource sets are objects in the static library `assets` (CMakeLists.txt): naming them here
+// links them into every program that shows a picture, and registers them before the first lookup.
+static void registerPictures()
+{
+    static const bool registered = [] {
+        Q_INIT_RESOURCE(k5pictures);
+        Q_INIT_RESOURCE(k5scaled);
+        return true;
+    }();
+    Q_UNUSED(registered);
+}
+
 namespace K5Assets {
 
 namespace {
@@ -29,32 +41,47 @@ constexpr Qt::ImageConversionFlags flags = Qt::NoFormatConversion;
 // dots per inch by 96, say) and need not hit 1.25 exactly.
 constexpr qreal sameRatio = 0.01;
 
-// The picture at path (pixelfile.h) over the resource's memory; null, with a warning, where the
+// The picture at path (pixelfile.h): over the resource's memory where it is stored uncompressed,
+// else over its unpacked bytes, which the picture then owns. Null, with a warning, where the
 // resource is missing or not such a picture.
 QImage readPixels(const QString &path)
 {
+    registerPictures();
     const QResource resource(path);
+    const bool packed = resource.compressionAlgorithm() != QResource::NoCompression;
+    QByteArray bytes =
+        packed ? resource.uncompressedData()
+               : QByteArray::fromRawData(reinterpret_cast<const char *>(resource.data()),
+                                         qsizetype(resource.size()));
     PixelFileHeader header;
     const PixelFileHeader expected;
-    if (resource.data() && resource.size() >= qint64(sizeof header))
-        std::memcpy(&header, resource.data(), sizeof header);
+    if (bytes.size() >= qsizetype(sizeof header))
+        std::memcpy(&header, bytes.constData(), sizeof header);
     const auto format = QImage::Format(header.format);
     const bool known = std::memcmp(header.magic, expected.magic, sizeof header.magic) == 0 &&
                        format > QImage::Format_Invalid && format < QImage::NImageFormats;
     const int depth = known ? QImage::toPixelFormat(format).bitsPerPixel() : 0;
     if (depth < 8 || header.bytesPerLine < quint64(header.width) * quint32(depth / 8) ||
         header.bytesPerLine % 4 != 0 ||
-        resource.size() != qint64(sizeof header) + qint64(header.bytesPerLine) * header.height) {
+        bytes.size() != qsizetype(sizeof header) + qsizetype(header.bytesPerLine) * header.height) {
         qWarning("%s is not a picture of the build", qPrintable(path));
         return {};
     }
-    const uchar *pixels = resource.data() + sizeof header;
-    QImage image(pixels, int(header.width), int(header.height), header.bytesPerLine, format);
+    const auto *pixels = reinterpret_cast<const uchar *>(bytes.constData()) + sizeof header;
     // rcc keeps each file's data on the four-byte boundaries that QImage's rows want where all
-    // files of the set are whole words and the compiler aligns its array, as gcc and clang do.
-    if (quintptr(pixels) % 4 != 0)
-        return image.copy();
-    return image;
+    // files of the set are whole words and the compiler aligns its array, as gcc and clang do;
+    // unpacked bytes lie where the allocator put them.
+    if (quintptr(pixels) % 4 != 0) {
+        return QImage(pixels, int(header.width), int(header.height), header.bytesPerLine, format)
+            .copy();
+    }
+    if (!packed)
+        return QImage(pixels, int(header.width), int(header.height), header.bytesPerLine, format);
+    auto *owned = new QByteArray(std::move(bytes)); // the only reference: data() copies nothing
+    return QImage(
+        reinterpret_cast<uchar *>(owned->data()) + sizeof header, int(header.width),
+        int(header.height), header.bytesPerLine, format,
+        [](void *array) { delete static_cast<QByteArray *>(array); }, owned);
 }
 
 // The rendering for a ratio: ":/k5/1x/<name>" at 1, ":/k5/<ratio>x/<name>" at the others.

@@ -1,8 +1,8 @@
 #pragma once
 
-// The window's pictures, compiled into every program that links `assets` as Qt resources
-// under ":/k5". No Q_INIT_RESOURCE is needed: the build links the resource objects in directly.
-// README.md in this folder lists every resource path.
+// The window's pictures, linked into every program that uses them as Qt resources under ":/k5".
+// No Q_INIT_RESOURCE is needed: the functions below register them. README.md in this folder
+// lists every resource path.
 //
 // Each picture is rendered for the display scales of 100% to 200%, so that it stays sharp where
 // Qt scales the window: picture() takes the screen's device pixel ratio and picks the rendering
@@ -30,8 +30,9 @@ QString buttonFacePath(QStringView face, ButtonLook look);
 // One of the pictures above, drawn for a screen of the given device pixel ratio: the rendering
 // made for that ratio, carrying the ratio, so that Qt draws it pixel for pixel at the picture's
 // size in the window. For a ratio between two renderings, the next larger one scaled down
-// smoothly to it; above 200%, the 200% one scaled up. At the ratios rendered for, the pixmap
-// paints from the resources' memory: nothing is decoded or copied.
+// smoothly to it; above 200%, the 200% one scaled up. At 100% the pixmap paints from the
+// resources' memory: nothing is decoded or copied; at the other ratios the rendering is unpacked
+// once, into the pixmap.
 QPixmap picture(const QString &path, qreal ratio = 1);
 
 // Shows the picture at path on the label, unscaled, drawn for the label's screen: painted at
@@ -41,9 +42,7 @@ void showPicture(QLabel *label, const QString &path);
 
 // The hammer and spanner at 16, 32, 48, 64, 128 and 256 pixels, for the window and the desktop.
 // QIcon picks among them by device pixels: 16 px on a screen at 200% takes the 32 px picture.
-// A size is decoded when it is first asked for. The PNG reader is named, so that no image
-// plugin is loaded to look at it: Qt would otherwise load every installed plugin, which costs
-// time and memory.
+// A size is unpacked from the resources when it is first asked for.
 QIcon windowIcon();
 
 } // namespace K5Assets

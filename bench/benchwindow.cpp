@@ -60,7 +60,7 @@ bool BenchWindow::waitFor(const std::function<bool()> &done)
         if (done())
             loop.quit();
     });
-    limit.start(SimulatorProcess::PatienceMs);
+    limit.start(PatienceMs);
     loop.exec();
     return done();
 }

@@ -18,7 +18,7 @@ bool RunCli(const QStringList &arguments, QString *output, QString *error)
 {
     QProcess process;
     process.start(K5_CLI_PATH, arguments);
-    const bool ok = process.waitForFinished(SimulatorProcess::PatienceMs) &&
+    const bool ok = process.waitForFinished(PatienceMs) &&
                     process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0;
     *output = QString::fromUtf8(process.readAllStandardOutput());
     if (!ok)

@@ -53,11 +53,11 @@ install(FILES "${k5_share_build_dir}/${K5_APPSTREAM_ID}.metainfo.xml"
 # The icon as the window uses it: the PNGs rendered for the resources (the 16 px one drawn on
 # the pixel grid) and the SVG source for any other size.
 get_directory_property(k5_rendered_dir DIRECTORY "${CMAKE_CURRENT_SOURCE_DIR}/assets"
-                       DEFINITION K5_ASSETS_DIR)
+                       DEFINITION K5_RENDERED_DIR)
 get_directory_property(k5_icon_sizes DIRECTORY "${CMAKE_CURRENT_SOURCE_DIR}/assets"
                        DEFINITION K5_ICON_SIZES)
 if(NOT k5_rendered_dir OR NOT k5_icon_sizes)
-    message(FATAL_ERROR "assets/CMakeLists.txt no longer sets K5_ASSETS_DIR and "
+    message(FATAL_ERROR "assets/CMakeLists.txt no longer sets K5_RENDERED_DIR and "
                         "K5_ICON_SIZES: the icons to install are not found.")
 endif()
 foreach(size IN LISTS k5_icon_sizes)

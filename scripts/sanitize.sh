@@ -6,14 +6,23 @@
 # LSan reports of every process are written under build-asan/sanitizer-logs, the tests' output is
 # searched for UBSan's, and any of them fails the script.
 #
-# K5_ASAN_BUILD overrides the build folder; extra arguments go to ctest (e.g. -R tst_link).
+# K5_ASAN_BUILD overrides the build folder; extra arguments go to ctest (e.g. -R tst_link). The
+# pictures are the everyday build's where it is configured (K5_MAIN_BUILD, default build),
+# rendered there once.
 set -euo pipefail
 
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${K5_ASAN_BUILD:-$root/build-asan}
+main_build=${K5_MAIN_BUILD:-$root/build}
 
+shared=()
+if [ -f "$main_build/build.ninja" ]; then
+    cmake --build "$main_build" --target k5-pictures >/dev/null
+    shared=(-DK5_PICTURES_FROM="$(realpath "$main_build")/assets/k5")
+fi
 if [ ! -f "$build/build.ninja" ]; then
-    cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DK5_SANITIZE=ON >/dev/null
+    cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DK5_SANITIZE=ON \
+        "${shared[@]}" >/dev/null
 fi
 cmake --build "$build" -j2
 

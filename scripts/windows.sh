@@ -2,8 +2,8 @@
 # `make windows`: cross-builds the window and the command line for Windows x86_64 with the Qt kit
 # for Windows (K5_WINDOWS_KIT, default ../shared/windows: qt6.4.2-mingw64-kit.tar.xz and
 # toolchain-mingw64.cmake) into build-win, and packs them with the Qt and MinGW runtime into
-# build-win/k5-dipswitch-<version>-win64.zip. The pictures are rendered by the Linux build's
-# k5-topixels, which `make windows` builds first.
+# build-win/k5-dipswitch-<version>-win64.zip. The pictures are the Linux build's, which
+# `make windows` builds first.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 host_build=${1:-build}
@@ -30,12 +30,12 @@ if [ ! -f "$stamp" ] || [ "$(cat "$stamp")" != "$(stat -c %s-%Y "$archive")" ]; 
     stat -c %s-%Y "$archive" >"$stamp"
 fi
 
-if [ ! -f "$out/build.ninja" ]; then
+if [ ! -f "$out/build.ninja" ] || ! grep -q '^K5_PICTURES_FROM:PATH=/' "$out/CMakeCache.txt"; then
     cmake -S . -B "$out" -G Ninja -DCMAKE_BUILD_TYPE=Release \
         -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
         -DCMAKE_PREFIX_PATH="$(realpath "$qt")" -DQT_HOST_PATH=/usr \
         -DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake \
-        -DK5_HOST_TOPIXELS="$(realpath "$host_build")/assets/k5-topixels"
+        -DK5_PICTURES_FROM="$(realpath "$host_build")/assets/k5"
 fi
 cmake --build "$out"
 

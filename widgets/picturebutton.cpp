@@ -26,41 +26,46 @@ PictureButton::PictureButton(QWidget *parent) : QAbstractButton(parent)
 void PictureButton::setFace(const QString &face)
 {
     m_face = face;
-    loadPictures(devicePixelRatioF());
+    m_ratio = devicePixelRatioF();
+    m_looks = {};
+    picture(K5Assets::ButtonLook::Normal); // its size is the button's size hint
     update();
 }
 
-void PictureButton::loadPictures(qreal ratio)
+const QPixmap &PictureButton::picture(K5Assets::ButtonLook look)
 {
-    using K5Assets::ButtonLook;
-    m_ratio = ratio;
-    if (m_face.isEmpty())
-        return;
-    m_normal = K5Assets::picture(K5Assets::buttonFacePath(m_face, ButtonLook::Normal), ratio);
-    m_pressed = K5Assets::picture(K5Assets::buttonFacePath(m_face, ButtonLook::Pressed), ratio);
-    m_disabled = K5Assets::picture(K5Assets::buttonFacePath(m_face, ButtonLook::Disabled), ratio);
+    QPixmap &picture = m_looks.at(std::size_t(look));
+    if (picture.isNull() && !m_face.isEmpty())
+        picture = K5Assets::picture(K5Assets::buttonFacePath(m_face, look), m_ratio);
+    return picture;
 }
 
 QSize PictureButton::sizeHint() const
 {
-    return m_normal.isNull() ? QSize(72, 23) : m_normal.deviceIndependentSize().toSize();
+    const QPixmap &normal = m_looks.at(std::size_t(K5Assets::ButtonLook::Normal));
+    return normal.isNull() ? QSize(72, 23) : normal.deviceIndependentSize().toSize();
 }
 
 void PictureButton::paintEvent(QPaintEvent *)
 {
     // Every change of the ratio (the window moved to another screen, or the screen's scale
     // changed) ends in a repaint, which takes the pictures drawn for the new ratio.
+    using K5Assets::ButtonLook;
     const qreal ratio = devicePixelRatioF();
-    if (ratio != m_ratio)
-        loadPictures(ratio);
+    if (ratio != m_ratio) {
+        m_ratio = ratio;
+        m_looks = {};
+    }
 
     QPainter painter(this);
     painter.fillRect(rect(), Qt::black);
-    const QPixmap &picture = !isEnabled() ? m_disabled : isDown() ? m_pressed : m_normal;
+    const QPixmap &shown = picture(!isEnabled() ? ButtonLook::Disabled
+                                   : isDown()   ? ButtonLook::Pressed
+                                                : ButtonLook::Normal);
     // Centred in whole device pixels, so that the picture is drawn pixel for pixel.
     const QSize room = size() * ratio;
-    const QPoint at((room.width() - picture.width()) / 2, (room.height() - picture.height()) / 2);
-    painter.drawPixmap(QPointF(at) / ratio, picture);
+    const QPoint at((room.width() - shown.width()) / 2, (room.height() - shown.height()) / 2);
+    painter.drawPixmap(QPointF(at) / ratio, shown);
 
     if (hasFocus()) {
         QStyleOptionFocusRect option;

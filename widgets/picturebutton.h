@@ -4,8 +4,12 @@
 // or disabled. The picture is centred and clipped to the button, and drawn for the device pixel
 // ratio of the button's screen.
 
+#include "k5assets.h"
+
 #include <QAbstractButton>
 #include <QPixmap>
+
+#include <array>
 
 class PictureButton : public QAbstractButton
 {
@@ -16,7 +20,7 @@ public:
     explicit PictureButton(QWidget *parent = nullptr);
 
     QString face() const { return m_face; }
-    // Loads the face's three pictures from the resources, e.g. "read" or "plus".
+    // The face whose pictures the button shows, e.g. "read" or "plus".
     void setFace(const QString &face);
 
     QSize sizeHint() const override;
@@ -31,12 +35,12 @@ protected:
     void focusOutEvent(QFocusEvent *event) override;
 
 private:
-    void loadPictures(qreal ratio);
+    // The face in a look, drawn for m_ratio: read from the resources when the button is first
+    // painted in that look (at most scales that unpacks it), as most buttons never show all three.
+    const QPixmap &picture(K5Assets::ButtonLook look);
 
     QString m_face;
-    qreal m_ratio = 0; // the device pixel ratio the pictures are drawn for
-    QPixmap m_normal;
-    QPixmap m_pressed;
-    QPixmap m_disabled;
+    qreal m_ratio = 0;                // the device pixel ratio of m_looks
+    std::array<QPixmap, 3> m_looks{}; // by ButtonLook; null until first painted
     bool m_enterDown = false;
 };
