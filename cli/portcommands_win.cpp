@@ -36,7 +36,7 @@ CliReport ListPorts()
                                  {u"mapped"_s, false}});
         report.lines << u"%1 %2"_s.arg(name, -5).arg(there ? u"present"_s : u"missing"_s);
     }
-    // Ports past COM16, which the window cannot choose but the command line's --device can.
+    // Ports past COM16, which the window cannot choose but the command line's --port \\.\COMn can.
     QJsonArray unnamed;
     for (const QString &name : present) {
         const int n = name.mid(3).toInt();

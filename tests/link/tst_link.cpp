@@ -87,7 +87,8 @@ class LinkTest : public QObject
     // stays. The test delivers the bytes that the line brings.
     ScriptedLine line;
     LinkInstant now;
-    LineExchange exchange{&line, LinkClock([this] { return now; })};
+    int clockReads = 0;
+    LineExchange exchange{&line, LinkClock([this] { return ++clockReads, now; })};
     QList<ExchangeResult> results;
     PrivateConfig config;
 
@@ -213,6 +214,21 @@ private Q_SLOTS:
         deliver(Frame::ReadCodeRequest() + Frame::Reply(2, 2, Hex("30 39")));
         QCOMPARE(results.size(), 1);
         QCOMPARE(Judged('r', results.constFirst()), "value 12345");
+    }
+
+    // Waiting wakes for nothing: for the echo and for a reply byte the exchange sleeps until a
+    // byte comes or its deadline.
+    void waitingSleeps()
+    {
+        run(Frame::ReadCodeRequest(), LinkInstant(40 * 24h));
+        // The echo comes just before its limit; the reply's first byte with it.
+        for (const QByteArray &bytes : {QByteArray(), Frame::ReadCodeRequest() + Hex("FF")}) {
+            deliver(bytes);
+            const int reads = clockReads;
+            RunEventLoop(30);
+            QCOMPARE(clockReads, reads);
+            now += 499ms;
+        }
     }
 
     // The limits are held at the clock's largest instant, not wrapped around into the past.
