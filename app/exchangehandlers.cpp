@@ -10,14 +10,16 @@ ExchangeHandlers::ExchangeHandlers(TransmitterLink &link, const PortSelector &po
     : QObject(parent), m_link(link), m_ports(ports), m_panel(panel)
 {}
 
-bool ExchangeHandlers::showFault(const ExchangeReport &report, const QString &errorText)
+bool ExchangeHandlers::showFault(const ExchangeReport &report, const QString &errorText,
+                                 const QString &request)
 {
-    if (report.fault == ExchangeFault::PortUnavailable)
-        Q_EMIT status(StatusText::PortUnavailable(m_ports.port()),
-                      PortFailureText(report.portFailure));
-    else if (report.fault != ExchangeFault::None)
-        Q_EMIT status(errorText);
-    return report.fault != ExchangeFault::None;
+    if (report.fault == ExchangeFault::None)
+        return false;
+    Q_EMIT status(report.fault == ExchangeFault::PortUnavailable
+                      ? StatusText::PortUnavailable(m_ports.port())
+                      : errorText,
+                  FaultReason(report, request));
+    return true;
 }
 
 void ExchangeHandlers::readCode()
@@ -26,7 +28,7 @@ void ExchangeHandlers::readCode()
         return;
     Q_EMIT status(StatusText::ReadRunning);
     m_link.readCode({m_ports.port(), {}}, [this](const ExchangeReport &report) {
-        if (showFault(report, StatusText::ReadError))
+        if (showFault(report, StatusText::ReadError, QStringLiteral("the read request")))
             return;
         if (report.code)
             m_panel.showCode(*report.code);
@@ -45,7 +47,7 @@ void ExchangeHandlers::writeCode()
     const std::optional<std::int32_t> code = m_panel.settleCode();
     Q_EMIT status(StatusText::WriteRunning);
     m_link.writeCode({m_ports.port(), {}}, code, [this](const ExchangeReport &report) {
-        if (showFault(report, StatusText::WriteError))
+        if (showFault(report, StatusText::WriteError, QStringLiteral("the write request")))
             return;
         Q_EMIT writeConfirmed();
         Q_EMIT status(StatusText::WriteOk);
@@ -58,7 +60,7 @@ void ExchangeHandlers::readVersion()
         return;
     Q_EMIT status(StatusText::VersionRunning);
     m_link.readVersion({m_ports.port(), {}}, [this](const ExchangeReport &report) {
-        if (!showFault(report, StatusText::VersionError))
+        if (!showFault(report, StatusText::VersionError, QStringLiteral("the version request")))
             Q_EMIT status(report.text);
     });
 }

@@ -26,16 +26,17 @@ public:
     void readVersion();
 
 Q_SIGNALS:
-    // The status box's new text, and what it leaves out (why a port could not be opened) for its
-    // tooltip; empty when there is nothing more to say.
+    // The status box's new text, and what it leaves out (why an exchange failed, in the command
+    // line's words) for its tooltip; empty when there is nothing more to say.
     void status(const QString &text, const QString &detail = QString());
     // The transmitter confirmed a write.
     void writeConfirmed();
 
 private:
-    // Shows the text of a failed exchange: errorText, or that the port is not available; false
-    // when the exchange did not fail.
-    bool showFault(const ExchangeReport &report, const QString &errorText);
+    // Shows the text of a failed exchange, errorText or that the port is not available, with the
+    // reason for the tooltip (request names the request: "the read request"); false when the
+    // exchange did not fail.
+    bool showFault(const ExchangeReport &report, const QString &errorText, const QString &request);
 
     TransmitterLink &m_link;
     const PortSelector &m_ports;

@@ -79,6 +79,9 @@ private Q_SLOTS:
         codeBox()->setText("abc"); // text that came without a key: a write sends the switches
         QVERIFY(runExchange(button(exchange)));
         QCOMPARE(status(), s.window);
+        // An error's reason is the tooltip's, in the command line's words.
+        QCOMPARE(statusBox()->toolTip(),
+                 s.window.endsWith("error") ? "COM1 (" + sim->device() + "): " + s.line : "");
         QCOMPARE(sim->log("rx "), s.requests);
         QCOMPARE(counterBox()->text(), exchange == "write" && s.status == 0 ? "1" : "0");
         QCOMPARE(functionCheck()->isChecked() ? codeBox()->text() : "off", s.shown);

@@ -4,6 +4,7 @@
 // focus by click on a real X server; the sheet on paper in tests/print, the print dialog and the
 // queues with CUPS.
 
+#include "linefixtures.h"
 #include "scriptedprinttarget.h"
 #include "windowfixture.h"
 
@@ -142,6 +143,43 @@ private Q_SLOTS:
         QCOMPARE(versionButton()->isVisible(), shows);
         QTest::keyClick(target, key.key(), key.keyboardModifiers());
         QVERIFY(!versionButton()->isVisible());
+    }
+
+    // The program's own options, answered before any window is made, and a start without a
+    // display. Each row's name is the command line; "-" alone: no display.
+    void commandLine_data()
+    {
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QString>("out"); // how standard output begins
+        QTest::addColumn<QString>("err");
+        const QString version = "k5-dipswitch " K5_VERSION "\n";
+        QTest::newRow("--version") << 0 << version << "";
+        QTest::newRow("-platform offscreen --version") << 0 << version << "";
+        QTest::newRow("--help") << 0 << "Usage: k5-dipswitch [options]\n" << "";
+        QTest::newRow("--bogus") << 64 << ""
+                                 << "k5-dipswitch: Unknown option 'bogus'. (see --help)\n";
+        QTest::newRow("-") << 69 << ""
+                           << "k5-dipswitch: no display to show the window on: start it in a "
+                              "desktop session (DISPLAY or WAYLAND_DISPLAY set), or with "
+                              "QT_QPA_PLATFORM=offscreen for a test\n";
+    }
+    void commandLine()
+    {
+        QFETCH(int, status);
+        QFETCH(QString, out);
+        QFETCH(QString, err);
+        const QString tag = QTest::currentDataTag();
+        QProcess program;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        for (const char *name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+            environment.remove(name);
+        program.setProcessEnvironment(environment);
+        program.start(K5_APP_PATH, tag == "-" ? QStringList() : tag.split(u' '));
+        QVERIFY(program.waitForFinished(PatienceMs));
+        QCOMPARE(program.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(program.exitCode(), status);
+        QCOMPARE(QString::fromLocal8Bit(program.readAllStandardOutput()).left(out.size()), out);
+        QCOMPARE(QString::fromLocal8Bit(program.readAllStandardError()), err);
     }
 
     void portSelectorIgnoresTypedKeys()
