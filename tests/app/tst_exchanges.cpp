@@ -1,7 +1,10 @@
-// Read, write and version exchanges from the window, end to end over a pseudo-terminal against
-// the transmitter simulator: what the window shows of each, and that every way out of an
-// exchange closes the port and frees the window.
+// Read, write and version exchanges from the window: on a line the test plays in its own process,
+// what the window sends and shows of each answer, or of its absence; end to end over a
+// pseudo-terminal against the transmitter simulator, the wire scenarios that the window meets,
+// and that every way out of an exchange closes the port and frees the window.
 
+#include "frame.h"
+#include "scriptedline.h"
 #include "scriptedprinttarget.h"
 #include "simulatorprocess.h"
 #include "windowfixture.h"
@@ -28,8 +31,28 @@ class ExchangesTest : public QObject, WindowFixture
 
     PrivateConfig config;
     std::unique_ptr<SimulatorProcess> sim;
+    ScriptedLine *line = nullptr; // the window's, when it runs on a scripted line
+    LinkInstant now{};
 
     QString status() const { return statusBox()->text(); }
+    // A new window, on a scripted line or the system's ports, with its version button shown: it
+    // shows once Reset has the focus and V is pressed.
+    bool startWindow(bool scripted)
+    {
+        line = scripted ? new ScriptedLine : nullptr;
+        if (!openWindow(scripted ? new TransmitterLink(line, [this] { return now; }) : nullptr))
+            return false;
+        click(resetButton());
+        QTest::keyClick(resetButton(), Qt::Key_V);
+        return versionButton()->isVisible();
+    }
+    // On the scripted line: nothing more comes, and the wait runs out.
+    void silence()
+    {
+        now += LineSettings::Limit + std::chrono::nanoseconds{1};
+        line->scripted().deliver({});
+        QTRY_VERIFY(!form->busy());
+    }
     // Clicks an exchange button and waits until the exchange has ended and the line is closed
     // again: the simulator saw the window close it, or hung it up itself.
     bool runExchange(QWidget *button)
@@ -45,12 +68,78 @@ private Q_SLOTS:
     void init()
     {
         linkLog.clear();
-        QVERIFY(openWindow());
-        // The version button shows once Reset has the focus and V is pressed.
-        click(resetButton());
-        QTest::keyClick(resetButton(), Qt::Key_V);
+        QVERIFY(startWindow(false));
     }
     void cleanup() { sim.reset(); }
+
+    void onAScriptedLine_data()
+    {
+        QTest::addColumn<QString>("exchange"); // read, write, write off or version
+        QTest::addColumn<QByteArray>("reply"); // after the echo; empty: nothing comes
+        QTest::addColumn<QString>("status");
+        QTest::addColumn<QString>("shown");  // the code box, or off
+        QTest::addColumn<QString>("reason"); // the tooltip's, after the port and device
+        const QByteArray code = Frame::Reply(2, 2, Hex("30 39"));
+        const QByteArray confirmed = Frame::Reply(2, 0x12, {});
+        QTest::newRow("read a code") << "read" << code << Wire::ReadOk << "12345"
+                                     << "";
+        QTest::newRow("read off") << "read" << Frame::Reply(2, 2, Hex("FF FF")) << Wire::ReadOk
+                                  << "off"
+                                  << "";
+        QTest::newRow("read a value that is no code")
+            << "read" << Frame::Reply(2, 2, Hex("FF 00")) << Wire::ReadOk << "29524"
+            << "";
+        QTest::newRow("read, no answer")
+            << "read" << QByteArray() << Wire::ReadError << "off"
+            << "the transmitter did not answer the read request: check that it is connected and "
+               "switched on";
+        QTest::newRow("write the switches") << "write" << confirmed << Wire::WriteOk << "29524"
+                                            << "";
+        QTest::newRow("write off") << "write off" << confirmed << Wire::WriteOk << "off"
+                                   << "";
+        QTest::newRow("write, answered as a read")
+            << "write" << code << "Write transmitter DIP-switch code error"
+            << "29524"
+            << "the answer did not belong to the write request: check that a K5 transmitter is "
+               "connected";
+        QTest::newRow("version") << "version" << Frame::Reply(1, 0, "\x01\x02K5") << "K5"
+                                 << "abc"
+                                 << "";
+        QTest::newRow("version, garbled")
+            << "version" << Hex("FF 00 01 00 00 00") << "Read transmitter version error"
+            << "abc"
+            << "the answer to the version request was garbled (wrong checksum, or too long): retry";
+    }
+    void onAScriptedLine()
+    {
+        QFETCH(QString, exchange);
+        QFETCH(QByteArray, reply);
+        QFETCH(QString, status);
+        QFETCH(QString, shown);
+        QFETCH(QString, reason);
+        QVERIFY(startWindow(true));
+        const bool read = exchange == "read";
+        // A read starts from the function state opposite to the one it shows; write off unticks.
+        if (read ? shown != "off" || status != Wire::ReadOk : exchange == "write off")
+            click(functionCheck());
+        codeBox()->setText("abc"); // text that came without a key: a write sends the switches
+        click(read ? readButton() : exchange == "version" ? versionButton() : writeButton());
+        const QByteArray request = read ? Frame::ReadCodeRequest()
+                                   : exchange == "version"
+                                       ? Frame::ReadVersionRequest()
+                                       : Frame::WriteCodeRequest(shown == "off" ? 0xFFFF : 29524);
+        QCOMPARE(line->scripted().sent, request);
+        line->scripted().deliver(request + reply);
+        if (reply.isEmpty())
+            silence();
+        QVERIFY(!form->busy());
+        QCOMPARE(this->status(), status);
+        QCOMPARE(statusBox()->toolTip(), reason.isEmpty() ? "" : "COM1 (/dev/ttyS0): " + reason);
+        QCOMPARE(functionCheck()->isChecked() ? codeBox()->text() : "off", shown);
+        if (read && status == Wire::ReadOk)
+            QCOMPARE(switches(), shown == "off" ? QString(9, u' ') : switchesOf(shown.toInt()));
+        QCOMPARE(counterBox()->text(), status == Wire::WriteOk ? "1" : "0");
+    }
 
     void scenarios_data()
     {
@@ -124,41 +213,40 @@ private Q_SLOTS:
 
     void secondClicksDuringAnExchangeDoNothing()
     {
-        QVERIFY(SimulatorProcess::startOnCom1(sim, {"--fault", "no-reply"}));
+        QVERIFY(startWindow(true));
         QStringList printed;
         form->setPrintTargetFactory(
             [&](QPrinter &) { return std::make_unique<ScriptedTarget>(-1, &printed); });
-        const int closed = sim->closedCount();
         click(readButton());
         QVERIFY(form->busy());
         for (QWidget *button : {readButton(), writeButton(), versionButton(), printButton()})
             click(button);
         QCOMPARE(status(), "Read transmitter DIP-switch code");
         QCOMPARE(printed, QStringList());
-        QVERIFY(sim->waitForClosed(closed + 1));
-        QTRY_COMPARE(status(), Wire::ReadError);
-        QCOMPARE(sim->log("rx "), QStringList{Wire::Read});
+        silence();
+        QCOMPARE(status(), Wire::ReadError);
+        QCOMPARE(line->scripted().sent, Frame::ReadCodeRequest());
     }
 
+    // The user acts while a write waits: the request stays as it was sent.
     void panelAndResetWorkDuringTheWait()
     {
-        // Paced at the real line speed, a write takes some 70 ms; the user acts in the meantime.
-        sim = std::make_unique<SimulatorProcess>(QStringList{"--log", "--link", "COM1"});
-        QVERIFY(sim->started());
-        QVERIFY(runExchange(writeButton()));
+        QVERIFY(startWindow(true));
+        click(writeButton());
+        line->scripted().deliver(line->scripted().sent + Frame::Reply(2, 0x12, {}));
+        QCOMPARE(counterBox()->text(), "1");
         click(allMinusLabel()); // code 0
-        const int closed = sim->closedCount();
+        line->scripted().sent.clear();
         click(writeButton());
         QVERIFY(form->busy());
         click(resetButton());
         QCOMPARE(counterBox()->text(), "0");
         click(allPlusLabel());
         QCOMPARE(codeBox()->text(), "59048");
-        QVERIFY(sim->waitForClosed(closed + 1));
-        QTRY_COMPARE(status(), Wire::WriteOk);
+        QCOMPARE(line->scripted().sent, Frame::WriteCodeRequest(0));
+        line->scripted().deliver(Frame::WriteCodeRequest(0) + Frame::Reply(2, 0x12, {}));
+        QCOMPARE(status(), Wire::WriteOk);
         QCOMPARE(counterBox()->text(), "1");
-        QVERIFY(runExchange(readButton())); // the transmitter holds the code of the click
-        QCOMPARE(codeBox()->text(), "0");
     }
 
     void endingDuringAnExchange_data()

@@ -6,6 +6,7 @@
 #include "dropdownbox.h"
 #include "form1.h"
 #include "switchcode.h"
+#include "transmitterlink.h"
 
 #include <QAbstractButton>
 #include <QAbstractItemView>
@@ -19,11 +20,12 @@
 class WindowFixture
 {
 protected:
-    // Starts a new window in place of the one before; false when it did not come up.
-    bool openWindow()
+    // Starts a new window in place of the one before, on link when given; false when it did not
+    // come up.
+    bool openWindow(TransmitterLink *link = nullptr)
     {
         form.reset();
-        form = std::make_unique<Form1>();
+        form = std::make_unique<Form1>(nullptr, link);
         form->showCentred();
         return QTest::qWaitForWindowExposed(form.get());
     }

@@ -8,6 +8,7 @@
 #include "linefixtures.h"
 #include "portmap.h"
 #include "portnames.h"
+#include "scriptedline.h"
 
 #include <QTest>
 
@@ -46,35 +47,6 @@ QString Judged(char exchange, const ExchangeResult &result)
     return faults.value(int(FaultOf(result, false))) + u' ' + QString::number(result.reply.size());
 }
 
-// The line as the test plays it: what the test delivers is read in order; what the exchange writes
-// waits in the device (bytesToWrite) while holding, as a serial port's writes wait for its event
-// loop, until the test hands it to the system.
-class ScriptedLine : public QIODevice
-{
-public:
-    QByteArray incoming;
-    bool holding = false;
-    qint64 held = 0;
-
-    bool isSequential() const override { return true; }
-    qint64 bytesAvailable() const override { return incoming.size(); }
-    qint64 bytesToWrite() const override { return held; }
-
-protected:
-    qint64 readData(char *data, qint64 maxSize) override
-    {
-        const qint64 n = std::min(maxSize, qint64(incoming.size()));
-        std::copy_n(incoming.constData(), n, data);
-        incoming.remove(0, n);
-        return n;
-    }
-    qint64 writeData(const char *, qint64 size) override
-    {
-        held += holding ? size : 0;
-        return size;
-    }
-};
-
 } // namespace
 
 Q_DECLARE_METATYPE(Row)
@@ -85,14 +57,14 @@ class LinkTest : public QObject
 
     // One exchange on one line for every case, one run after another: nothing of the run before
     // stays. The test delivers the bytes that the line brings.
-    ScriptedLine line;
+    ScriptedDevice line;
     LinkInstant now;
     int clockReads = 0;
     LineExchange exchange{&line, LinkClock([this] { return ++clockReads, now; })};
     QList<ExchangeResult> results;
     PrivateConfig config;
 
-    void deliver(const QByteArray &bytes) { line.incoming.append(bytes), Q_EMIT line.readyRead(); }
+    void deliver(const QByteArray &bytes) { line.deliver(bytes); }
     qint64 unread() const { return line.incoming.size(); }
     static void row(const char *name, const Row &row) { QTest::newRow(name) << row; }
     static QByteArray version(const QByteArray &data) { return Frame::Reply(1, 0, data); }

@@ -1,0 +1,72 @@
+#pragma once
+
+// A serial line that the test plays in its own process, on the link's fake clock: what the test
+// delivers is read in order, what the link writes is kept. Writes wait in the device
+// (bytesToWrite) while holding, as a serial port's wait for its event loop, until the test hands
+// them to the system. As a SerialLine it opens and closes as the link asks, or refuses to open.
+
+#include "serialline.h"
+
+#include <QIODevice>
+
+#include <algorithm>
+#include <optional>
+#include <utility>
+
+class ScriptedDevice : public QIODevice
+{
+public:
+    QByteArray incoming;
+    QByteArray sent;
+    bool holding = false;
+    qint64 held = 0;
+
+    // The line brings bytes; while the device is closed they wait on it.
+    void deliver(const QByteArray &bytes)
+    {
+        incoming += bytes;
+        if (isOpen())
+            Q_EMIT readyRead();
+    }
+    bool isSequential() const override { return true; }
+    qint64 bytesAvailable() const override { return incoming.size(); }
+    qint64 bytesToWrite() const override { return held; }
+
+protected:
+    qint64 readData(char *data, qint64 maxSize) override
+    {
+        const qint64 n = std::min(maxSize, qint64(incoming.size()));
+        std::copy_n(incoming.constData(), n, data);
+        incoming.remove(0, n);
+        return n;
+    }
+    qint64 writeData(const char *data, qint64 size) override
+    {
+        sent.append(data, size);
+        held += holding ? size : 0;
+        return size;
+    }
+};
+
+class ScriptedLine : public SerialLine
+{
+public:
+    ScriptedLine() : SerialLine(new ScriptedDevice) {}
+
+    ScriptedDevice &scripted() const { return *static_cast<ScriptedDevice *>(device()); }
+    // The next opens fail so, until reset.
+    std::optional<PortProblem> refusal;
+
+    bool open(const QString &, PortProblem *problem, QString *reason) override
+    {
+        if (refusal) {
+            *problem = *refusal;
+            *reason = QStringLiteral("refused by the test");
+            return false;
+        }
+        return device()->open(QIODevice::ReadWrite | QIODevice::Unbuffered);
+    }
+    void close() override { device()->close(); }
+    qint64 discardReceived() override { return std::exchange(scripted().incoming, {}).size(); }
+    QString settings() const override { return QStringLiteral("2400 8N1"); }
+};
