@@ -24,10 +24,10 @@ void PortSelector::showPopup()
 void PortSelector::describePorts()
 {
     for (int n = FirstPortNumber; n <= LastPortNumber; ++n) {
-        const PortDevice port = DescribePort(n);
+        const PortDevice described = DescribePort(n);
         const QString tip =
-            port.present ? port.device
-                         : QStringLiteral("Nothing connected: %1 is not there").arg(port.device);
+            described.present ? described.device
+                         : QStringLiteral("Nothing connected: %1 is not there").arg(described.device);
         setItemData(n - FirstPortNumber, tip, Qt::ToolTipRole);
     }
 }
