@@ -186,5 +186,7 @@ Exit status:
   2   The port could not be opened.
   64  Bad usage; nothing was sent.
   73  A port link could not be made or removed.
+  74  Standard output or standard error could not be written: the answer was
+      lost.
 )"_s;
 }

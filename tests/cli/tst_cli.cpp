@@ -195,6 +195,50 @@ private Q_SLOTS:
         QCOMPARE(sim->log("rx "), QStringList{Wire::Read});
     }
 
+    // The program started with its standard streams redirected (as a shell's "exec" takes
+    // them), with the log on: an answer it could not write is an error.
+    void redirected_data()
+    {
+        QTest::addColumn<QString>("redirection");
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QStringList>("requests");
+        const QStringList read{Wire::Read};
+        QTest::newRow("read, standard output full") << ">/dev/full" << 74 << read;
+        QTest::newRow("read, standard output closed") << ">&-" << 74 << read;
+        QTest::newRow("read, descriptors 0 and 2 closed") << "0<&- 2>&-" << 0 << read;
+        QTest::newRow("write 12a, standard error full") << "2>/dev/full" << 74 << QStringList{};
+    }
+    void redirected()
+    {
+        QFETCH(QString, redirection);
+        QFETCH(int, status);
+        QFETCH(QStringList, requests);
+        QVERIFY(SimulatorProcess::startOnCom1(sim));
+        const QStringList command = QString(QTest::currentDataTag()).section(u',', 0, 0).split(u' ');
+        const QString shell =
+            "exec " + redirection + "; QT_LOGGING_RULES='k5.*=true' exec \"$0\" \"$@\"";
+        QCOMPARE(RunProcess("sh", QStringList{"-c", shell, K5_CLI_PATH} + command).status, status);
+        QCOMPARE(Cli({"read"}).status, 0);
+        QVERIFY(sim->waitForClosed(int(requests.size()) + 1));
+        QCOMPARE(sim->log("rx "), requests << Wire::Read);
+    }
+
+    // Started without descriptors 0 to 2 and with the log on, the program would open the device
+    // as one of them: the line's far end, a bare pseudo-terminal, gets what reaches the line.
+    void nothingButTheRequestOnTheLine()
+    {
+        const int far = ::posix_openpt(O_RDWR | O_NOCTTY);
+        const auto closeFar = qScopeGuard([&] { ::close(far); });
+        QVERIFY(far >= 0 && ::grantpt(far) == 0 && ::unlockpt(far) == 0);
+        QVERIFY(QFile::link(QString::fromLocal8Bit(::ptsname(far)), config.portLink("COM1")));
+        const auto removeLink = qScopeGuard([&] { QFile::remove(config.portLink("COM1")); });
+        const QString shell = "exec 0<&- 1>&- 2>&-; QT_LOGGING_RULES='k5.*=true' exec \"$0\" read";
+        QCOMPARE(RunProcess("sh", {"-c", shell, K5_CLI_PATH}).status, 1); // no echo
+        QByteArray line(256, '\0');
+        line.resize(std::max<qsizetype>(0, ::read(far, line.data(), size_t(line.size()))));
+        QCOMPARE(line.toHex(' ').toUpper(), Wire::Read.mid(3).toLatin1());
+    }
+
     void mapAndUnmap()
     {
         QVERIFY(SimulatorProcess::startOnCom1(sim));
