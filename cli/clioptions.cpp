@@ -2,6 +2,7 @@
 
 #include "codeargument.h"
 #include "portnames.h"
+#include "quoting.h"
 
 #include <QCommandLineParser>
 
@@ -53,24 +54,64 @@ std::optional<int> PortNumber(const QString &name)
 
 QString UnknownPort(const QString &name)
 {
-    return u"unknown port '%1': name one of %2 to %3"_s.arg(name, PortName(FirstPortNumber),
+    return u"unknown port '%1': name one of %2 to %3"_s.arg(Quoted(name), PortName(FirstPortNumber),
                                                             PortName(LastPortNumber));
 }
 
-// A switch string may begin with "-", which the parser would take for options. No option looks
-// like one, so such arguments go behind "--", where only positional arguments stand.
-QStringList WithSwitchStringsLast(QStringList arguments)
+// Where the command stands: the first argument that is neither an option nor the port's value;
+// -1 when there is none.
+qsizetype CommandIndex(const QStringList &arguments)
 {
-    if (arguments.contains(u"--"_s))
+    for (qsizetype i = 1; i < arguments.size(); ++i) {
+        const QString &argument = arguments.at(i);
+        if (argument == u"--")
+            return i + 1 < arguments.size() ? i + 1 : -1;
+        if (argument == u"-p" || argument == u"--port")
+            ++i;
+        else if (argument.size() < 2 || !argument.startsWith(u'-'))
+            return i;
+    }
+    return -1;
+}
+
+// A word that begins with "-" and then a digit or a switch character: "-1", "-+-0++0+0-", or
+// switches with a wrong character among them. After the command that is the code the user meant,
+// which the parser would take for options; "--verify" and "--" are not.
+bool LooksLikeCode(QStringView word)
+{
+    if (word.size() < 2 || !word.startsWith(u'-'))
+        return false;
+    const QChar second = word.at(1);
+    if (second == u'-')
+        return word.size() > 2 && !word.at(2).isLetter();
+    return second.isDigit() || second == u'+';
+}
+
+// Such words go behind "--", where only positional arguments stand, in their order, so that the
+// code's own check judges them.
+QStringList WithCodesLast(QStringList arguments)
+{
+    const qsizetype command = CommandIndex(arguments);
+    if (command < 0 || arguments.contains(u"--"_s))
         return arguments;
     QStringList moved;
-    for (qsizetype i = arguments.size() - 1; i > 0; --i) {
-        if (IsDashSwitchString(arguments.at(i)))
+    for (qsizetype i = arguments.size() - 1; i > command; --i) {
+        if (LooksLikeCode(arguments.at(i)))
             moved.prepend(arguments.takeAt(i));
     }
     if (!moved.isEmpty())
         arguments << u"--"_s << moved;
     return arguments;
+}
+
+// The parser's own words, with what the user typed quoted as the program quotes arguments.
+QString ParserError(const QCommandLineParser &parser)
+{
+    const QStringList unknown = parser.unknownOptionNames();
+    if (unknown.isEmpty())
+        return parser.errorText();
+    return unknown.size() == 1 ? u"Unknown option '%1'."_s.arg(Quoted(unknown.constFirst()))
+                               : u"Unknown options: %1."_s.arg(Quoted(unknown.join(u", "_s)));
 }
 
 } // namespace
@@ -79,15 +120,22 @@ bool CliOptions::parse(const QStringList &arguments, QString *error)
 {
     QCommandLineParser parser;
     parser.addOptions({PortOption, VerifyOption, JsonOption, HelpOption, VersionOption});
-    const bool parsed = parser.parse(WithSwitchStringsLast(arguments));
+    const bool parsed = parser.parse(WithCodesLast(arguments));
     json = parser.isSet(JsonOption);
+    // Named as far as it can be, for the JSON object of an error found before the command.
+    commandName = arguments.value(CommandIndex(arguments));
     if (!parsed) {
-        *error = parser.errorText() + u" (see --help)"_s;
+        *error = ParserError(parser) + u" (see --help)"_s;
         return false;
     }
     if (parser.isSet(HelpOption) || parser.isSet(VersionOption)) {
         command = parser.isSet(HelpOption) ? Command::Help : Command::ShowVersion;
+        commandName = parser.isSet(HelpOption) ? u"--help"_s : u"--version"_s;
         return true;
+    }
+    if (parser.values(PortOption).size() > 1) {
+        *error = u"--port given more than once: give one port"_s;
+        return false;
     }
     QStringList positional = parser.positionalArguments();
     if (positional.isEmpty()) {
@@ -98,7 +146,7 @@ bool CliOptions::parse(const QStringList &arguments, QString *error)
     const auto *info = std::find_if(Commands.begin(), Commands.end(),
                                     [&](const CommandInfo &c) { return c.name == commandName; });
     if (info == Commands.end()) {
-        *error = u"unknown command '%1' (see --help)"_s.arg(commandName);
+        *error = u"unknown command '%1' (see --help)"_s.arg(Quoted(commandName));
         return false;
     }
     command = info->command;
@@ -186,5 +234,7 @@ Exit status:
   2   The port could not be opened.
   64  Bad usage; nothing was sent.
   73  A port link could not be made or removed.
+  74  Standard output or standard error could not be written: the answer was
+      lost.
 )"_s;
 }

@@ -34,10 +34,12 @@ CliReport Run(const CliOptions &options)
         break;
     }
     CliReport report;
+    report.command = options.commandName;
     report.lines << (options.command == Command::Help
                          ? CliOptions::helpText().chopped(1) // Publish ends the line itself
                          : QCoreApplication::applicationName() + u' ' +
                                QCoreApplication::applicationVersion());
+    report.fields.insert(u"text"_s, report.lines.constFirst());
     return report;
 }
 
@@ -54,7 +56,5 @@ int RunCli(const QStringList &arguments)
         report.error = error;
         return Publish(report, options.json);
     }
-    const bool json =
-        options.json && options.command != Command::Help && options.command != Command::ShowVersion;
-    return Publish(Run(options), json);
+    return Publish(Run(options), options.json);
 }

@@ -1,6 +1,7 @@
 #include "clireport.h"
 
 #include "codeargument.h"
+#include "quoting.h"
 #include "switchcode.h"
 
 #include <QJsonDocument>
@@ -13,12 +14,14 @@ using namespace Qt::StringLiterals;
 namespace {
 
 // The exit statuses: done, the transmitter failed, the port failed, the command line (as
-// sysexits' EX_USAGE), a file could not be made (EX_CANTCREAT).
+// sysexits' EX_USAGE), a file could not be made (EX_CANTCREAT), the answer could not be written
+// (EX_IOERR).
 constexpr int DoneStatus = 0;
 constexpr int TransmitterStatus = 1;
 constexpr int PortStatus = 2;
 constexpr int UsageStatus = 64;
 constexpr int CannotCreateStatus = 73;
+constexpr int OutputLostStatus = 74;
 
 struct OutcomeInfo
 {
@@ -90,6 +93,13 @@ void Print(std::FILE *stream, const QString &text)
     std::fflush(stream);
 }
 
+// Whether all that was written to stream reached it: a full disk, or a stream that was closed
+// when the program started, loses it. (The log writes to standard error too.)
+bool Delivered(std::FILE *stream)
+{
+    return std::fflush(stream) == 0 && std::ferror(stream) == 0;
+}
+
 bool IsCode(std::int32_t code)
 {
     return code >= LowestCode && code <= HighestCode;
@@ -121,22 +131,28 @@ QString StateText(std::optional<std::int32_t> code)
 
 int Publish(const CliReport &report, bool json)
 {
+    // The error line stays one line whatever the arguments it quotes held.
+    const QString error = Escaped(report.error);
     if (json) {
-        QJsonObject object{{u"command"_s, report.command}, {u"outcome"_s, OutcomeName(report)}};
+        // No command known: null, so that the field is always there.
+        QJsonObject object{
+            {u"command"_s, report.command.isEmpty() ? QJsonValue() : QJsonValue(report.command)},
+            {u"outcome"_s, OutcomeName(report)}};
         if (!report.port.isEmpty())
             object.insert(u"port"_s, report.port);
         if (!report.device.isEmpty())
             object.insert(u"device"_s, report.device);
         for (auto it = report.fields.begin(); it != report.fields.end(); ++it)
             object.insert(it.key(), it.value());
-        if (!report.error.isEmpty())
-            object.insert(u"error"_s, report.error);
+        if (!error.isEmpty())
+            object.insert(u"error"_s, error);
         Print(stdout, QString::fromUtf8(QJsonDocument(object).toJson(QJsonDocument::Compact)));
     } else {
         for (const QString &line : report.lines)
             Print(stdout, line);
     }
-    if (!report.error.isEmpty())
-        Print(stderr, u"k5-dipswitch-cli: "_s + report.error);
-    return NameAndStatus(report).second;
+    if (!error.isEmpty())
+        Print(stderr, u"k5-dipswitch-cli: "_s + error);
+    const bool delivered = Delivered(stdout) && Delivered(stderr);
+    return delivered ? NameAndStatus(report).second : OutputLostStatus;
 }

@@ -29,7 +29,7 @@ enum class Outcome {
 
 struct CliReport
 {
-    QString command; // "read", "write", ...
+    QString command; // "read", "write", ...; empty when no command was found
     Outcome outcome = Outcome::Done;
     ExchangeFault fault = ExchangeFault::None; // with ExchangeFailed
     QString port;                              // "COMn", when the command has one
@@ -50,5 +50,6 @@ QString StateText(std::optional<std::int32_t> code);
 QString OutcomeName(const CliReport &report);
 
 // Writes the report: the JSON object (json) or the lines on standard output, the error line on
-// standard error; returns the exit status.
+// standard error; returns the exit status, which says so when standard output or standard error
+// lost what was written to it.
 int Publish(const CliReport &report, bool json);

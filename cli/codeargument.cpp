@@ -1,5 +1,6 @@
 #include "codeargument.h"
 
+#include "quoting.h"
 #include "switchcode.h"
 
 #include <algorithm>
@@ -43,21 +44,22 @@ bool CodeArgument(QStringView text, std::optional<std::int32_t> *code, QString *
             *code = number;
             return true;
         }
-        *error = u"%1 is out of range: a code is %2"_s.arg(text, range);
+        *error = u"%1 is out of range: a code is %2"_s.arg(Quoted(text), range);
         return false;
     }
     if (IsSwitchCharacters(text) && !text.isEmpty()) {
-        *error = u"'%1' has %2 switch characters: give all %3, switch 1 first"_s.arg(text)
+        *error = u"'%1' has %2 switch characters: give all %3, switch 1 first"_s.arg(Quoted(text))
                      .arg(text.size())
                      .arg(SwitchCount);
         return false;
     }
     if (text.size() == SwitchCount) {
-        *error = u"'%1' is no switch setting: switches are +, 0 or -, switch 1 first"_s.arg(text);
+        *error = u"'%1' is no switch setting: switches are +, 0 or -, switch 1 first"_s.arg(
+            Quoted(text));
         return false;
     }
     *error = u"'%1' is not a code: give %2, ten switch characters (+, 0, -; switch 1 first) "
-             u"or off"_s.arg(text, range);
+             u"or off"_s.arg(Quoted(text), range);
     return false;
 }
 
@@ -67,9 +69,4 @@ QString SwitchString(std::int32_t code)
     for (const SwitchPosition position : PositionsFromCode(code))
         text += TextFromPosition(position);
     return text;
-}
-
-bool IsDashSwitchString(QStringView text)
-{
-    return text.size() == SwitchCount && text.startsWith(u'-') && IsSwitchCharacters(text);
 }

@@ -20,7 +20,3 @@ bool CodeArgument(QStringView text, std::optional<std::int32_t> *code, QString *
 
 // "-+-0++0+0-" for 12345: the switches of a valid code, switch 1 first.
 QString SwitchString(std::int32_t code);
-
-// Whether text looks like switches whose first one is at "-", which a command line would
-// otherwise take for an option.
-bool IsDashSwitchString(QStringView text);

@@ -2,6 +2,7 @@
 
 #include "portmap.h"
 #include "portnames.h"
+#include "quoting.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -43,6 +44,8 @@ constexpr std::array<std::pair<QStringView, QStringView>, 5> DeviceLabels = {{
     {u"serial", u"serial_number"},
 }};
 
+const QString NotSerial = u"not a serial device"_s;
+
 } // namespace
 
 CliReport ListPorts()
@@ -53,13 +56,22 @@ CliReport ListPorts()
     for (int n = FirstPortNumber; n <= LastPortNumber; ++n) {
         const PortDevice port = DescribePort(n);
         named.insert(QFileInfo(DevicePathForPort(n)).canonicalFilePath());
-        ports.append(QJsonObject{{u"port"_s, PortName(n)},
-                                 {u"device"_s, port.device},
-                                 {u"present"_s, port.present},
-                                 {u"mapped"_s, port.mapped}});
-        report.lines << u"%1 %2 %3"_s.arg(PortName(n), -5)
-                            .arg(port.present ? u"present"_s : u"missing"_s, -7)
-                            .arg(port.device + (port.mapped ? QString() : u" (built-in)"_s));
+        // Something there that no line can be, such as a file the link was pointed at by hand.
+        const bool unfit = port.present && !port.characterDevice;
+        QJsonObject entry{{u"port"_s, PortName(n)},
+                          {u"device"_s, port.device},
+                          {u"present"_s, port.present && !unfit},
+                          {u"mapped"_s, port.mapped}};
+        if (unfit)
+            entry.insert(u"problem"_s, NotSerial);
+        ports.append(entry);
+        report.lines << u"%1 %2 %3%4%5"_s.arg(PortName(n), -5)
+                            .arg(unfit          ? u"unfit"_s
+                                 : port.present ? u"present"_s
+                                                : u"missing"_s,
+                                 -7)
+                            .arg(port.device, port.mapped ? QString() : u" (built-in)"_s,
+                                 unfit ? u" ("_s + NotSerial + u')' : QString());
     }
 
     QJsonArray unnamed;
@@ -95,16 +107,13 @@ CliReport MapPort(int portNumber, const QString &device)
     CliReport report = PortReport(u"map"_s, portNumber);
     // The link is read from the ports folder: a relative target would be taken from there.
     const QString absolute = QFileInfo(device).absoluteFilePath();
-    if (!QFileInfo::exists(absolute)) {
+    const QString problem = device.isEmpty()               ? u"no device given"_s
+                            : !QFileInfo::exists(absolute) ? Quoted(device) + u": no such device"_s
+                            : !IsSerialDevice(absolute)    ? Quoted(device) + u": "_s + NotSerial
+                                                           : QString();
+    if (!problem.isEmpty()) {
         report.outcome = Outcome::BadUsage;
-        report.error = device + u": no such device: give the adapter's device, as 'ports' "
-                                u"lists them"_s;
-        return report;
-    }
-    if (!IsSerialDevice(absolute)) {
-        report.outcome = Outcome::BadUsage;
-        report.error = device + u": not a serial device: give the adapter's device, as 'ports' "
-                                u"lists them"_s;
+        report.error = problem + u": give the adapter's device, as 'ports' lists them"_s;
         return report;
     }
     const QString target = StableDeviceName(absolute);
@@ -124,6 +133,7 @@ CliReport UnmapPort(int portNumber)
     CliReport report = PortReport(u"unmap"_s, portNumber);
     const QString link = PortLinkPath(portNumber);
     const QFileInfo info(link);
+    report.fields.insert(u"was_mapped"_s, info.isSymLink());
     if (info.isSymLink()) {
         QFile file(link);
         if (!file.remove()) {
@@ -139,6 +149,8 @@ CliReport UnmapPort(int portNumber)
         return report;
     }
     report.device = DevicePathForPort(portNumber);
-    report.lines << u"%1 -> %2 (built-in)"_s.arg(report.port, report.device);
+    report.lines << (info.isSymLink() ? u"%1 -> %2 (built-in)"_s
+                                      : u"%1 was not mapped: it stands for %2 (built-in)"_s)
+                        .arg(report.port, report.device);
     return report;
 }

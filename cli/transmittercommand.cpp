@@ -1,9 +1,11 @@
 #include "transmittercommand.h"
 
 #include "portnames.h"
+#include "quoting.h"
 #include "switchcode.h"
 
 #include <QEventLoop>
+#include <QFileInfo>
 
 using namespace Qt::StringLiterals;
 
@@ -36,7 +38,14 @@ ExchangeReport TransmitterCommand::exchange(const std::function<void(Transmitter
     if (ended->fault != ExchangeFault::None) {
         report->outcome = Outcome::ExchangeFailed;
         report->fault = ended->fault;
-        report->error = FaultReason(*ended, request);
+        // A device named with --port that is not there is only the user's text, quoted as their
+        // other arguments are. (One that is there is a file the advice may look at.)
+        ExchangeReport quoted = *ended;
+        if (!m_line.device.isEmpty() && !QFileInfo::exists(m_line.device)) {
+            quoted.device = Quoted(quoted.device);
+            quoted.portFailure.device = Quoted(quoted.portFailure.device);
+        }
+        report->error = FaultReason(quoted, request);
     }
     return *ended;
 }

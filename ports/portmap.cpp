@@ -38,15 +38,23 @@ bool IsPseudoTerminal(const QByteArray &path)
 #endif
 }
 
+bool IsCharacterDevice(const QString &path)
+{
+    struct stat status
+    {
+    };
+    return ::stat(QFile::encodeName(path).constData(), &status) == 0 && S_ISCHR(status.st_mode);
+}
+
 } // namespace
 
 PortDevice DescribePort(int n)
 {
     const QFileInfo link(PortLinkPath(n));
-    if (link.isSymLink())
-        return {link.symLinkTarget(), true, link.exists()};
-    const QString device = DevicePathForPort(n);
-    return {device, false, QFileInfo::exists(device)};
+    const bool mapped = link.isSymLink();
+    const QString device = mapped ? link.symLinkTarget() : DevicePathForPort(n);
+    const bool present = QFileInfo::exists(device);
+    return {device, mapped, present, !present || IsCharacterDevice(device)};
 }
 
 QString StableDeviceName(const QString &device, const QString &byIdFolder)

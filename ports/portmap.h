@@ -15,6 +15,8 @@ struct PortDevice
     QString device; // as the port's link names it, or the built-in port it falls back to
     bool mapped;    // the port has a link in the ports folder
     bool present;   // the device is there
+    // It is a character device, as serial lines are; a file, a FIFO or a folder is not.
+    bool characterDevice = true;
 };
 
 // What port n (1..16) stands for now.

@@ -46,5 +46,5 @@ QStringList SystemComPorts()
 PortDevice DescribePort(int n)
 {
     const QString device = DevicePathForPort(n);
-    return {device, false, SystemComPorts().contains(PortName(n))};
+    return {device, false, SystemComPorts().contains(PortName(n)), true};
 }

@@ -1,6 +1,50 @@
 #include "portproblem.h"
 
+#ifndef Q_OS_WIN
+#include <QFile>
+
+#include <grp.h>
+#include <pwd.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
 using namespace Qt::StringLiterals;
+
+namespace {
+
+#ifndef Q_OS_WIN
+// The group that serial devices belong to, whose members may open them.
+constexpr auto SerialGroup = u"dialout";
+
+// What to do about a device the user may not open: join the serial devices' group where the
+// device belongs to it; else say whose it is, as only its owner or the administrator can help
+// (or the user, whose own it may be).
+QString PermissionAdvice(const QString &device)
+{
+    const QString join = u"add the user to the group %1 (sudo adduser $USER %1) and log in again"_s;
+    struct stat status
+    {
+    };
+    if (::stat(QFile::encodeName(device).constData(), &status) != 0)
+        return join.arg(SerialGroup);
+    if (status.st_uid == ::geteuid())
+        return u"the device is the user's own: give it read and write permission (chmod u+rw %1)"_s
+            .arg(device);
+    const struct passwd *user = ::getpwuid(status.st_uid);
+    const struct group *group = ::getgrgid(status.st_gid);
+    const QString owner =
+        user ? QString::fromLocal8Bit(user->pw_name) : QString::number(status.st_uid);
+    const QString groupName =
+        group ? QString::fromLocal8Bit(group->gr_name) : QString::number(status.st_gid);
+    if (groupName == SerialGroup)
+        return join.arg(SerialGroup);
+    return u"the device belongs to the user %1 and the group %2, not to %3: ask %1 or the "
+           u"administrator for access to it"_s.arg(owner, groupName, SerialGroup);
+}
+#endif
+
+} // namespace
 
 QString PortAndDevice(const QString &portName, const QString &device)
 {
@@ -30,8 +74,7 @@ QString PortFailureText(const PortFailure &failure)
 #ifdef Q_OS_WIN
         return where + u": no permission"_s + reason + u": ask the administrator for the port"_s;
 #endif
-        return where + u": no permission"_s + reason +
-               u": add the user to the group dialout (sudo adduser $USER dialout) and log in again"_s;
+        return where + u": no permission"_s + reason + u": "_s + PermissionAdvice(failure.device);
     case PortProblem::InUse:
         // The serial port's words here speak of permission or a lock, which would mislead.
         return where + u": in use by another program: close that program, or wait until it has "

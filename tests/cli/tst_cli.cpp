@@ -149,9 +149,11 @@ private Q_SLOTS:
         QVERIFY(QFile::setPermissions(sim->device(), QFile::Permissions{}));
         const Ran run = Cli({"read"});
         QCOMPARE(run.status, 2);
+        // The simulator's line is the user's own, whom no group would help.
         QCOMPARE(run.err, "k5-dipswitch-cli: COM1 (" + sim->device() +
-                              "): no permission (Permission denied): add the user to the group "
-                              "dialout (sudo adduser $USER dialout) and log in again\n");
+                              "): no permission (Permission denied): the device is the user's "
+                              "own: give it read and write permission (chmod u+rw " +
+                              sim->device() + ")\n");
 
         // A ports folder the user cannot write: nothing is mapped, and the command says so.
         const QString ports = config.path() + "/k5-dipswitch/ports";
@@ -164,8 +166,8 @@ private Q_SLOTS:
         QVERIFY(!QFileInfo(config.portLink("COM2")).isSymLink());
     }
 
-    // Each row's name is the command line. Nothing reaches the line: a read afterwards is the
-    // first thing the simulator sees.
+    // Each row's name is the command line, with <...> for an argument a name cannot hold.
+    // Nothing reaches the line: a read afterwards is the first thing the simulator sees.
     void badUsage_data()
     {
         QTest::addColumn<QString>("error"); // how the error line begins
@@ -181,18 +183,99 @@ private Q_SLOTS:
         QTest::newRow("map COM2 /nonexistent/ttyUSB9")
             << "/nonexistent/ttyUSB9: no such device: give the adapter's device, as 'ports' lists "
                "them\n";
+        QTest::newRow("map COM2 <empty>") << "no device given: ";
+        QTest::newRow("write -1") << "'-1' is not a code: ";
+        QTest::newRow("write -+-0++0+0x") << "'-+-0++0+0x' is no switch setting: ";
+        QTest::newRow("--port COM1 --port COM2 read") << "--port given more than once";
+        QTest::newRow("write <100000-nines>") << QString(64, u'9') + "... is out of range";
+        QTest::newRow("write 12<newline>") << "'12\\n' is not a code: ";
+        QTest::newRow("<escape>[31m") << "unknown command '\\x1B[31m' ";
     }
     void badUsage()
     {
         QFETCH(QString, error);
         QVERIFY(SimulatorProcess::startOnCom1(sim));
-        const Ran run = Cli(QString(QTest::currentDataTag()).split(u' '));
+        QStringList arguments = QString(QTest::currentDataTag()).split(u' ');
+        arguments.replaceInStrings("<empty>", "")
+            .replaceInStrings("<100000-nines>", QString(100000, u'9'))
+            .replaceInStrings("<newline>", "\n")
+            .replaceInStrings("<escape>", "\x1b");
+        const Ran run = Cli(arguments);
         QCOMPARE(run.status, 64);
         QVERIFY(run.err.startsWith("k5-dipswitch-cli: " + error) && run.err.count(u'\n') == 1);
         QVERIFY(!QFileInfo::exists(config.portLink("COM2")));
         QCOMPARE(Cli({"read"}).status, 0);
         QVERIFY(sim->waitForClosed(1));
         QCOMPARE(sim->log("rx "), QStringList{Wire::Read});
+    }
+
+    // The program started with its standard streams redirected (as a shell's "exec" takes
+    // them), with the log on: an answer it could not write is an error.
+    void redirected_data()
+    {
+        QTest::addColumn<QString>("redirection");
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QStringList>("requests");
+        const QStringList read{Wire::Read};
+        QTest::newRow("read, standard output full") << ">/dev/full" << 74 << read;
+        QTest::newRow("read, standard output closed") << ">&-" << 74 << read;
+        QTest::newRow("read, descriptors 0 and 2 closed") << "0<&- 2>&-" << 0 << read;
+        QTest::newRow("write 12a, standard error full") << "2>/dev/full" << 74 << QStringList{};
+    }
+    void redirected()
+    {
+        QFETCH(QString, redirection);
+        QFETCH(int, status);
+        QFETCH(QStringList, requests);
+        QVERIFY(SimulatorProcess::startOnCom1(sim));
+        const QStringList command =
+            QString(QTest::currentDataTag()).section(u',', 0, 0).split(u' ');
+        const QString shell =
+            "exec " + redirection + "; QT_LOGGING_RULES='k5.*=true' exec \"$0\" \"$@\"";
+        QCOMPARE(RunProcess("sh", QStringList{"-c", shell, K5_CLI_PATH} + command).status, status);
+        QCOMPARE(Cli({"read"}).status, 0);
+        QVERIFY(sim->waitForClosed(int(requests.size()) + 1));
+        QCOMPARE(sim->log("rx "), requests << Wire::Read);
+    }
+
+    // Started without descriptors 0 to 2 and with the log on, the program would open the device
+    // as one of them: the line's far end, a bare pseudo-terminal, gets what reaches the line.
+    void nothingButTheRequestOnTheLine()
+    {
+        const int far = ::posix_openpt(O_RDWR | O_NOCTTY);
+        const auto closeFar = qScopeGuard([&] { ::close(far); });
+        QVERIFY(far >= 0 && ::grantpt(far) == 0 && ::unlockpt(far) == 0);
+        QVERIFY(QFile::link(QString::fromLocal8Bit(::ptsname(far)), config.portLink("COM1")));
+        const auto removeLink = qScopeGuard([&] { QFile::remove(config.portLink("COM1")); });
+        const QString shell = "exec 0<&- 1>&- 2>&-; QT_LOGGING_RULES='k5.*=true' exec \"$0\" read";
+        QCOMPARE(RunProcess("sh", {"-c", shell, K5_CLI_PATH}).status, 1); // no echo
+        QByteArray line(256, '\0');
+        line.resize(std::max<qsizetype>(0, ::read(far, line.data(), size_t(line.size()))));
+        QCOMPARE(line.toHex(' ').toUpper(), Wire::Read.mid(3).toLatin1());
+    }
+
+    // With --json every answer is JSON, named after the command wherever it is known.
+    void jsonAnswers_data()
+    {
+        QTest::addColumn<QJsonValue>("command");
+        QTest::addColumn<QString>("outcome");
+        QTest::newRow("--version") << QJsonValue("--version") << "done";
+        QTest::newRow("--help") << QJsonValue("--help") << "done";
+        QTest::newRow("--bogus read") << QJsonValue("read") << "bad-usage";
+        QTest::newRow("--port COM1 --port COM2 write 1") << QJsonValue("write") << "bad-usage";
+        QTest::newRow("--bogus") << QJsonValue() << "bad-usage";
+    }
+    void jsonAnswers()
+    {
+        QFETCH(QJsonValue, command);
+        QFETCH(QString, outcome);
+        const QStringList arguments = QString(QTest::currentDataTag()).split(u' ');
+        const Ran plain = Cli(arguments);
+        const QJsonObject json = Json(arguments);
+        QCOMPARE(json.value("command"), command);
+        QCOMPARE(json.value("outcome"), outcome);
+        QCOMPARE(json.value("text").toString() + json.value("error").toString(),
+                 plain.out.trimmed() + plain.err.mid(18).trimmed());
     }
 
     void mapAndUnmap()
@@ -217,7 +300,6 @@ private Q_SLOTS:
         QVERIFY(file.open(QIODevice::WriteOnly));
         QCOMPARE(Cli({"map", "COM4", device}).status, 73);
         QCOMPARE(Cli({"unmap", "COM4"}).status, 73);
-        QVERIFY(file.remove());
 
         // A link whose device is gone stays, and says so. (A pseudo-terminal's number is soon
         // another's: a link to the simulator's closed one could find a device there again.)
@@ -228,10 +310,27 @@ private Q_SLOTS:
                                                              {"present", false},
                                                              {"mapped", true}}));
 
+        // A link to something there that no line can be is no port either.
+        for (const QString &unfit : {config.path(), config.portLink("COM4")}) {
+            QVERIFY(QFile::remove(config.portLink("COM3")));
+            QVERIFY(QFile::link(unfit, config.portLink("COM3")));
+            QCOMPARE(PortEntry(Json({"ports"}), 3),
+                     (QJsonObject{{"port", "COM3"},
+                                  {"device", unfit},
+                                  {"present", false},
+                                  {"mapped", true},
+                                  {"problem", "not a serial device"}}));
+            QVERIFY(Cli({"ports"}).out.contains("\nCOM3  unfit   " + unfit +
+                                                " (not a serial device)\n"));
+        }
+        QVERIFY(file.remove());
+
         QCOMPARE(Cli({"unmap", "COM3"}).out, "COM3 -> /dev/ttyS2 (built-in)\n");
         QVERIFY(!QFileInfo(config.portLink("COM3")).isSymLink());
         QCOMPARE(PortEntry(Json({"ports"}), 3).value("mapped"), false);
-        QCOMPARE(Cli({"unmap", "COM3"}).status, 0); // nothing left to do
+        const Ran again = Cli({"unmap", "COM3"}); // nothing left to do, and it says so
+        QCOMPARE(again.status, 0);
+        QCOMPARE(again.out, "COM3 was not mapped: it stands for /dev/ttyS2 (built-in)\n");
     }
 
     // A device the system lists as a serial port is taken, and is no longer listed apart.
