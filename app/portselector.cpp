@@ -25,9 +25,11 @@ void PortSelector::describePorts()
 {
     for (int n = FirstPortNumber; n <= LastPortNumber; ++n) {
         const PortDevice described = DescribePort(n);
-        const QString tip =
-            described.present ? described.device
-                         : QStringLiteral("Nothing connected: %1 is not there").arg(described.device);
+        QString tip = described.device;
+        if (!described.present)
+            tip = QStringLiteral("Nothing connected: %1 is not there").arg(described.device);
+        else if (!described.characterDevice)
+            tip = QStringLiteral("Nothing connected: %1 is no serial device").arg(described.device);
         setItemData(n - FirstPortNumber, tip, Qt::ToolTipRole);
     }
 }

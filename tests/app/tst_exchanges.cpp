@@ -195,6 +195,11 @@ private Q_SLOTS:
         QCOMPARE(portSelector()->itemData(0, Qt::ToolTipRole).toString(), sim->device());
         QCOMPARE(portSelector()->itemData(entry, Qt::ToolTipRole).toString(),
                  "Nothing connected: /nonexistent/ttyUSB9 is not there");
+        // A link to a file that is no device, made while the list was closed.
+        QVERIFY(QFile::link(config.path(), config.portLink("COM6")));
+        pick(portSelector(), entry);
+        QCOMPARE(portSelector()->itemData(5, Qt::ToolTipRole).toString(),
+                 "Nothing connected: " + config.path() + " is no serial device");
         click(readButton());
         QCOMPARE(status(), s.window);
         // The reason is the tooltip's, in the words of the command line's error line.
