@@ -73,8 +73,9 @@ QString PortFailureText(const PortFailure &failure)
     case PortProblem::NoPermission:
 #ifdef Q_OS_WIN
         return where + u": no permission"_s + reason + u": ask the administrator for the port"_s;
-#endif
+#else
         return where + u": no permission"_s + reason + u": "_s + PermissionAdvice(failure.device);
+#endif
     case PortProblem::InUse:
         // The serial port's words here speak of permission or a lock, which would mislead.
         return where + u": in use by another program: close that program, or wait until it has "
