@@ -10,6 +10,7 @@
 
 #include <array>
 #include <deque>
+#include <utility>
 
 using namespace Qt::StringLiterals;
 
@@ -107,7 +108,12 @@ bool WinSerialPort::openLine(const QString &port, unsigned long *systemError)
     timeouts.ReadIntervalTimeout = 1;
     if (!SetCommTimeouts(handle, &timeouts))
         return refuse("SetCommTimeouts");
-    PurgeComm(handle, PURGE_TXCLEAR);
+    // What waits in the driver from before the open goes before the first read could take it;
+    // discardReceived() counts it.
+    COMSTAT status{};
+    DWORD errors = 0;
+    m_heldAtOpen = ClearCommError(handle, &errors, &status) ? status.cbInQue : 0;
+    PurgeComm(handle, PURGE_RXCLEAR | PURGE_TXCLEAR);
 
     m_io->port = handle;
     m_received.clear();
@@ -159,7 +165,7 @@ qint64 WinSerialPort::discardReceived()
     if (m_io->port == INVALID_HANDLE_VALUE)
         return 0;
     // The pending read may hold bytes already: it ends, and what it got is counted with the rest.
-    qint64 held = m_received.size();
+    qint64 held = std::exchange(m_heldAtOpen, 0) + m_received.size();
     m_received.clear();
     DWORD got = 0;
     if (m_reading) {

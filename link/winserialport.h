@@ -58,4 +58,5 @@ private:
     QWinEventNotifier *const m_writeDone;
     QByteArray m_received;
     bool m_reading = false; // a ReadFile is pending
+    qint64 m_heldAtOpen = 0; // bytes the driver held when the port was opened
 };
