@@ -13,8 +13,9 @@
 namespace {
 
 constexpr double RatioTarget = 1.15;
-// At 200% the bare form's frame is four times larger too, but it has no pictures to draw.
-constexpr double CountedRatioTargetAt200 = 1.25;
+// At 200% the bare form's frame is four times larger too, but it has no pictures to draw, where
+// the tool unpacks its larger renderings: its start-up may take that much more.
+constexpr double RatioTargetAt200 = 1.25;
 constexpr int PatienceMs = 10000;
 // Counted instructions hardly vary from run to run (by about 0.1%), so that a few runs do.
 constexpr int CountedRuns = 3;
@@ -123,7 +124,8 @@ bool MeasureAt(BenchReport &report, int runs, int scale, QString *error)
                    "<= x" + Figure(target, 2), ratio <= target);
         report.addSummary(QStringLiteral("%1%2 x%3").arg(key, summaryAt, Figure(ratio, 2)));
     };
-    add("startup", "process start to first frame", "ms", toolMs, bareMs, RatioTarget);
+    add("startup", "process start to first frame", "ms", toolMs, bareMs,
+        scale == 1 ? RatioTarget : RatioTargetAt200);
     add("rss", "peak resident memory", "MiB", toolMiB, bareMiB, RatioTarget);
 
     // Wall time on a shared machine is noisy; the instructions that callgrind counts are not.
@@ -149,7 +151,7 @@ bool MeasureAt(BenchReport &report, int runs, int scale, QString *error)
         bareCount << *bare;
     }
     add("instr", "instructions to first frame", "M", toolCount, bareCount,
-        scale == 1 ? RatioTarget : CountedRatioTargetAt200);
+        scale == 1 ? RatioTarget : RatioTargetAt200);
     return true;
 }
 
