@@ -42,7 +42,11 @@ setenv() { wine reg add 'HKCU\Environment' /v "$1" /t REG_SZ /d "$2" /f >/dev/nu
 setenv QT_FORCE_STDERR_LOGGING 1
 setenv QT_LOGGING_RULES 'k5.*=true'
 wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v Arial /t REG_SZ /d "Liberation Sans" /f >/dev/null
-wine reg add 'HKLM\Software\Wine\Ports' /v COM1 /t REG_SZ /d "$work/com1" /f >/dev/null
+# COM17 and COM101 are ports past the window's, which the system's map lists as Serial16 and
+# Serial100, the second first.
+for port in COM1 COM17 COM101; do
+    wine reg add 'HKLM\Software\Wine\Ports' /v $port /t REG_SZ /d "$work/com1" /f >/dev/null
+done
 wineserver -k; wineserver -w
 
 # The installation, as "setup.exe /S" makes it.
@@ -204,7 +208,11 @@ while read -r -u 3 line; do
 done 3<"$work/rows"
 [ "$rows" -gt 20 ] || fail "only $rows wire scenarios from k5-wire-rows"
 
-wine "$installed/k5-dipswitch-cli.exe" ports | tr -d '\r' | grep -q '^COM1  present' || fail "ports: COM1 not present"
+wine "$installed/k5-dipswitch-cli.exe" ports | tr -d '\r' >"$work/ports"
+grep -q '^COM1  present' "$work/ports" || fail "ports: COM1 not present"
+# The ports past COM16 in the order of their numbers.
+[ "$(sed -n '/^Serial devices that no port names:$/,$p' "$work/ports" | tail -n +2 | xargs)" = \
+    "COM17 COM101" ] || fail "ports: $(cat "$work/ports")"
 wine "$installed/k5-dipswitch-cli.exe" map COM2 /dev/null >/dev/null 2>&1 && rc=0 || rc=$?
 [ "$rc" = 64 ] || fail "map: exit status $rc, not 64"
 
