@@ -152,6 +152,14 @@ row() {
     first wine "$installed/k5-dipswitch-cli.exe"
     wine "$installed/k5-dipswitch-cli.exe" "${windows_command[@]}" --json >"$work/win.out" \
         2>"$work/win.all" && wrc=0 || wrc=$?
+    # Wine's own client, seldom, loses its server before the program starts: once more, said.
+    if grep -q '^wine client error' "$work/win.all"; then
+        echo "again: $name: $(grep '^wine client error' "$work/win.all")"
+        start_sim --no-pacing "${simulator[@]}"
+        first wine "$installed/k5-dipswitch-cli.exe"
+        wine "$installed/k5-dipswitch-cli.exe" "${windows_command[@]}" --json >"$work/win.out" \
+            2>"$work/win.all" && wrc=0 || wrc=$?
+    fi
     [ "$port" = in-use ] && release_com1
     lines >"$work/win.line"
     tr -d '\r' <"$work/win.out" | same_device >"$work/win.json"
