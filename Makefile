@@ -64,10 +64,11 @@ screenshot: build
 	QT_QPA_PLATFORM=offscreen QT_SCALE_FACTOR=$(SCALE) $(BUILD)/app/form1-screenshot $(SCREENSHOT)
 
 # The Windows build, cross-compiled with the Qt kit in K5_WINDOWS_KIT (default ../shared/windows):
-# build-win/k5-dipswitch-<version>-win64.zip. `make test-windows` runs it under Wine against the
+# build-win/k5-dipswitch-<version>-win64.zip and the installer k5-dipswitch-<version>-setup.exe.
+# `make test-windows` installs it under Wine and runs it against the
 # simulator; `make screenshot-windows` writes the window's first frame under Wine to
 # build-win/form1-windows.png.
-WINDOWS_FOLDER = build-win/zip/k5-dipswitch-*-win64
+WINDOWS_SETUP = build-win/k5-dipswitch-*-setup.exe
 
 deps-windows:
 	@bash scripts/install-deps.sh --windows
@@ -76,10 +77,10 @@ windows: deps-windows build
 	bash scripts/windows.sh $(BUILD)
 
 test-windows: windows
-	bash tests/windows/test-windows.sh $(BUILD) $(WINDOWS_FOLDER)
+	bash tests/windows/test-windows.sh $(BUILD) $(WINDOWS_SETUP)
 
 screenshot-windows: windows
-	bash tests/windows/test-windows.sh $(BUILD) $(WINDOWS_FOLDER) build-win/form1-windows.png
+	bash tests/windows/test-windows.sh $(BUILD) $(WINDOWS_SETUP) build-win/form1-windows.png
 
 clean:
 	rm -rf $(BUILD) build-*

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian packages that building, running and testing need; with --windows also those
-# that cross-build for Windows and test that build under Wine (`make windows`, `make test-windows`).
+# that cross-build for Windows, make its installer and test both under Wine (`make windows`,
+# `make test-windows`).
 # Idempotent: prints nothing and changes nothing when everything is already there.
 set -euo pipefail
 
@@ -21,7 +22,8 @@ packages=(
     locales
 )
 if [ "${1:-}" = --windows ]; then
-    packages+=(g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix wine wine64 x11-apps netpbm)
+    packages+=(g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix wine wine64 x11-apps netpbm
+        nsis icoutils)
 fi
 
 missing=()

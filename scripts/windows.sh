@@ -2,8 +2,9 @@
 # `make windows`: cross-builds the window and the command line for Windows x86_64 with the Qt kit
 # for Windows (K5_WINDOWS_KIT, default ../shared/windows: qt6.4.2-mingw64-kit.tar.xz and
 # toolchain-mingw64.cmake) into build-win, and packs them with the Qt and MinGW runtime into
-# build-win/k5-dipswitch-<version>-win64.zip. The pictures are the Linux build's, which
-# `make windows` builds first.
+# build-win/k5-dipswitch-<version>-win64.zip, and into the installer
+# build-win/k5-dipswitch-<version>-setup.exe (NSIS, share/k5-dipswitch.nsi). The pictures are
+# the Linux build's, which `make windows` builds first.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 host_build=${1:-build}
@@ -59,7 +60,38 @@ for dll in libstdc++-6.dll libgcc_s_seh-1.dll libwinpthread-1.dll; do
 done
 x86_64-w64-mingw32-strip --strip-unneeded "$folder"/*.exe "$folder"/*.dll "$folder"/*/*.dll
 sed "s/@VERSION@/$version/" share/README-windows.txt.in | sed 's/$/\r/' >"$folder/README.txt"
+# The icon of the Start menu entry and of the list of installed programs, from the window's own
+# renderings; the 256 px one is kept as PNG, as Windows' own icons do.
+icons=$out/assets/k5
+icotool -c -o "$folder/k5-dipswitch.ico" "$icons/icon16.png" "$icons/icon32.png" \
+    "$icons/icon48.png" --raw="$icons/icon256.png"
 
 rm -f "$out/$name.zip"
 (cd "$out/zip" && cmake -E tar cf "../$name.zip" --format=zip "$name")
 echo "$out/$name.zip: $(du -h "$out/$name.zip" | cut -f1), $(du -sh "$folder" | cut -f1) unpacked"
+
+# The installer installs the folder's files, each named, so that the uninstaller removes exactly
+# those: install.nsh and uninstall.nsh, beside a copy of the script, with the files' paths relative
+# to it.
+installer=$out/installer
+setup=k5-dipswitch-$version-setup.exe
+rm -rf "$installer"
+mkdir -p "$installer"
+cp share/k5-dipswitch.nsi "$installer/"
+backslashed() { echo "${1//\//\\}"; }
+mapfile -t subfolders < <(cd "$folder" && find . -mindepth 1 -type d -printf '%P\n' | sort)
+for dir in "" "${subfolders[@]}"; do
+    echo "SetOutPath \"\$INSTDIR${dir:+\\$(backslashed "$dir")}\""
+    (cd "$folder/${dir:-.}" && find . -maxdepth 1 -type f -printf '%P\n' | sort) |
+        while read -r f; do echo "File \"../zip/$name/${dir:+$dir/}$f\""; done
+done >"$installer/install.nsh"
+{
+    (cd "$folder" && find . -type f -printf '%P\n' | sort) |
+        while read -r f; do echo "Delete \"\$INSTDIR\\$(backslashed "$f")\""; done
+    for ((i = ${#subfolders[@]} - 1; i >= 0; i--)); do
+        echo "RMDir \"\$INSTDIR\\$(backslashed "${subfolders[i]}")\""
+    done
+} >"$installer/uninstall.nsh"
+makensis -V2 -DVERSION="$version" -DFOLDER="../zip/$name" -DINCLUDES=. -DOUTFILE="../$setup" \
+    "$installer/k5-dipswitch.nsi"
+echo "$out/$setup: $(du -h "$out/$setup" | cut -f1)"

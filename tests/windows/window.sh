@@ -1,0 +1,135 @@
+# The installed window under Wine on a private X server; sourced by test-windows.sh, whose
+# start_sim, hold_com1, fail and not_under_wine it uses. Its first frame beside the Linux build's,
+# then, by the window's status log (its k5.window lines, each with the time since the start):
+# a Read; a Write that the simulator confirms, which goes out once and is told once; a Read
+# against a silent transmitter, which ends in the error text after the time limit; a Read on a
+# port that another program holds, and on one whose device is gone.
+
+# The Wine that ran the command line had no display; the window's starts afresh with one. Its
+# server's output goes aside: it lists its objects each time a line it holds is hung up.
+wineserver -k; wineserver -w
+wineserver -p 2>>"$work/wineserver.log"
+Xvfb -displayfd 5 -screen 0 1280x1024x24 -nolisten tcp 5>"$work/display" 2>/dev/null &
+xvfb_pid=$!
+until [ -s "$work/display" ]; do sleep 0.05; done
+export DISPLAY=:$(cat "$work/display")
+setenv QT_MESSAGE_PATTERN '%{time process} %{category}: %{message}'
+start_sim --code 4242
+wine "$installed/k5-dipswitch.exe" >"$work/window.log" 2>&1 &
+window_pid=$!
+id=
+for _ in $(seq 1 240); do
+    id=$(xdotool search --name '^K5 DIP-switch$' 2>/dev/null | head -n 1 || true)
+    [ -n "$id" ] && break
+    sleep 0.25
+done
+
+# The status texts so far, without their times.
+statuses() { tr -d '\r' <"$work/window.log" | sed -nE 's/^ *[0-9.]+ k5\.window: status: //p'; }
+# click WHAT X Y: clicks at X,Y in the window and sets outcome to the status text that ends the
+# exchange (OK, error or the port's message; a running text ends nothing).
+click() {
+    local count
+    count=$(statuses | wc -l)
+    xdotool mousemove --window "$id" "$2" "$3" click 1
+    outcome=
+    for _ in $(seq 1 100); do
+        outcome=$(statuses | tail -n +$((count + 1)) | grep -E '(OK!|error|not available for use)$' |
+            head -n 1)
+        [ -n "$outcome" ] && return 0
+        sleep 0.1
+    done
+    fail "window: $1: no outcome, the status log: $(statuses | tail -n 3)"
+    return 1
+}
+# expect WHAT TEXT: the outcome is TEXT.
+expect() {
+    [ "$outcome" = "$2" ] || { fail "window: $1: \"$outcome\", not \"$2\""; return 1; }
+}
+# Button centres, from app/form1.ui.
+read_button=(75 459)
+write_button=(300 459)
+
+if [ -z "$id" ]; then
+    fail "window: did not come up: $(cat "$work/window.log")"
+else
+    sleep 1
+    xwd -id "$id" -silent | xwdtopnm 2>/dev/null >"$work/window.ppm"
+
+    click Read "${read_button[@]}" && expect Read "Read transmitter DIP-switch code OK!" &&
+        echo "ok: window: Read"
+    grep -q '^rx 00 FF 01 02 02 03 01 00 02 F5$' "$work/sim.log" ||
+        fail "window: the simulator got no read request: $(cat "$work/sim.log")"
+
+    # The code the Read showed, 4242 (10 92), written and confirmed: one request, one text.
+    start_sim
+    if click Write "${write_button[@]}" && expect Write "Write transmitter DIP-switch code OK!"; then
+        sleep 0.5
+        [ "$(grep -c '^rx ' "$work/sim.log")" = 1 ] &&
+            grep -q '^rx 00 FF 01 02 12 04 01 00 10 92 ' "$work/sim.log" ||
+            fail "window: Write: on the line $(grep '^rx ' "$work/sim.log")"
+        [ "$(statuses | grep -c '^Write transmitter DIP-switch code OK!$')" = 1 ] ||
+            fail "window: Write: told $(statuses | grep -c '^Write ') times"
+        echo "ok: window: Write confirmed once"
+    fi
+
+    # Nothing comes back: the error once the time limit has run out after the request.
+    start_sim --fault no-echo
+    if click "silent transmitter" "${read_button[@]}" &&
+        expect "silent transmitter" "Read transmitter DIP-switch code error"; then
+        tr -d '\r' <"$work/window.log" | awk '
+            / k5\.link: COM1: opened / { opened = $1 }
+            / k5\.window: status: Read transmitter DIP-switch code error$/ { error = $1 }
+            END { printf "%d\n", (error - opened) * 1000 }' >"$work/waited"
+        [ "$(cat "$work/waited")" -ge 500 ] ||
+            fail "window: silent transmitter: the error $(cat "$work/waited") ms after the open"
+        echo "ok: window: silent transmitter, the error $(cat "$work/waited") ms after the open"
+    fi
+
+    start_sim
+    hold_com1
+    if click "port held" "${read_button[@]}"; then
+        if [ "$outcome" = "Read transmitter DIP-switch code OK!" ]; then
+            not_under_wine "window: port held by another program" "Wine lets a second program \
+open a COM port that one holds"
+        elif expect "port held" "COM1 not available for use"; then
+            echo "ok: window: port held by another program"
+        fi
+    fi
+    release_com1
+
+    ln -sfn /nonexistent/ttyUSB9 "$work/com1"
+    click "port without device" "${read_button[@]}" &&
+        expect "port without device" "COM1 not available for use" &&
+        echo "ok: window: port without device"
+fi
+xdotool key --window "$id" alt+F4 2>/dev/null || true
+wait "$window_pid" 2>/dev/null || true
+
+QT_QPA_PLATFORM=offscreen "$linux/app/form1-screenshot" "$work/linux.png" >/dev/null
+pngtopnm "$work/linux.png" >"$work/linux.ppm"
+# The share of pixels that differ by no more than a little in any channel: the pictures are
+# the same, the text is drawn by another rasteriser.
+python3 - "$work/window.ppm" "$work/linux.ppm" <<'PY' || fail "window: first frame unlike the Linux one"
+import sys
+def ppm(path):
+    data = open(path, 'rb').read()
+    fields, pos = [], 0
+    while len(fields) < 4:
+        while data[pos:pos + 1].isspace(): pos += 1
+        end = pos
+        while not data[end:end + 1].isspace(): end += 1
+        fields.append(data[pos:end]); pos = end
+    return int(fields[1]), int(fields[2]), data[pos + 1:]
+(w1, h1, a), (w2, h2, b) = ppm(sys.argv[1]), ppm(sys.argv[2])
+if (w1, h1) != (w2, h2):
+    sys.exit(f"size {w1}x{h1}, on Linux {w2}x{h2}")
+close = sum(1 for i in range(0, len(a), 3) if max(abs(a[i + k] - b[i + k]) for k in range(3)) <= 24)
+share = close / (w1 * h1)
+print(f"first frame: {share:.1%} of the pixels as on Linux")
+sys.exit(0 if share >= 0.9 else 1)
+PY
+if [ -n "$shot" ]; then pnmtopng "$work/window.ppm" >"$shot" && echo "wrote $shot"; fi
+kill "$xvfb_pid" 2>/dev/null; wait "$xvfb_pid" 2>/dev/null || true
+xvfb_pid=
+unset DISPLAY
