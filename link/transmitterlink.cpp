@@ -2,10 +2,14 @@
 
 #include "frame.h"
 #include "lineexchange.h"
+#include "linesettings.h"
 #include "linklog.h"
 #include "portnames.h"
 #include "serialline.h"
 
+#include <QTimer>
+
+#include <algorithm>
 #include <utility>
 
 Q_LOGGING_CATEGORY(lcLink, "k5.link")
@@ -15,11 +19,13 @@ TransmitterLink::TransmitterLink(QObject *parent)
 {}
 
 TransmitterLink::TransmitterLink(SerialLine *line, LinkClock clock, QObject *parent)
-    : QObject(parent), m_line(line),
-      m_exchange(new LineExchange(m_line->device(), std::move(clock), this))
+    : QObject(parent), m_line(line), m_clock(std::move(clock)),
+      m_exchange(new LineExchange(m_line->device(), m_clock, this)), m_settle(new QTimer(this))
 {
     m_line->setParent(this);
     connect(m_line, &SerialLine::lost, this, &TransmitterLink::lineLost);
+    m_settle->setSingleShot(true);
+    connect(m_settle, &QTimer::timeout, this, [this] { std::exchange(m_settled, {})(); });
 }
 
 TransmitterLink::~TransmitterLink()
@@ -50,6 +56,22 @@ bool TransmitterLink::run(const Line &line, const QByteArray &request, Judge jud
         return false;
     }
     m_busy = true;
+    const auto wait = std::chrono::ceil<std::chrono::milliseconds>(
+        m_lastEnd ? LimitAfter(*m_lastEnd, LineSettings::Settle) - m_clock()
+                  : LinkInstant::duration{});
+    if (wait.count() <= 0) {
+        begin(line, request, judge, std::move(done));
+        return true;
+    }
+    m_settled = [this, line, request, judge, done = std::move(done)]() mutable {
+        begin(line, request, judge, std::move(done));
+    };
+    m_settle->start(std::min(wait, LineSettings::Settle));
+    return true;
+}
+
+void TransmitterLink::begin(const Line &line, const QByteArray &request, Judge judge, Done done)
+{
     ExchangeReport report;
     // A port is looked up afresh for each exchange: its link may have changed meanwhile.
     const bool byPort = line.device.isEmpty();
@@ -59,7 +81,7 @@ bool TransmitterLink::run(const Line &line, const QByteArray &request, Judge jud
         m_busy = false;
         report.fault = ExchangeFault::PortUnavailable;
         done(report);
-        return true;
+        return;
     }
     m_exchange->run(request, [this, judge, report = std::move(report),
                               done = std::move(done)](const ExchangeResult &result) mutable {
@@ -67,9 +89,9 @@ bool TransmitterLink::run(const Line &line, const QByteArray &request, Judge jud
         if (!judge(result, &report))
             report.fault = FaultOf(result, m_lineLost);
         stop();
+        m_lastEnd = m_clock();
         done(report);
     });
-    return true;
 }
 
 bool TransmitterLink::open(ExchangeReport *report)
@@ -104,6 +126,8 @@ void TransmitterLink::lineLost(const QString &reason)
 
 void TransmitterLink::stop()
 {
+    m_settle->stop();
+    m_settled = {};
     m_exchange->stop();
     m_line->close();
     m_busy = false;

@@ -6,8 +6,10 @@
 // blocking the thread: the port's readyRead and a deadline timer drive it from the event loop, so
 // the window stays responsive and the CPU idle. done gets how the exchange ended, once, after the
 // port has been closed and the link freed; a device that cannot be opened ends the exchange
-// inside the call, with the reason (also logged). A call while another exchange runs is refused:
-// it returns false and done never runs. done must not delete the link (deleteLater is fine).
+// inside the call, with the reason (also logged). An exchange that follows another within
+// LineSettings::Settle waits until then before it opens the port. A call while another exchange
+// runs is refused: it returns false and done never runs. done must not delete the link
+// (deleteLater is fine).
 
 #include "exchanges.h"
 #include "linkclock.h"
@@ -21,6 +23,7 @@
 #include <optional>
 
 class LineExchange;
+class QTimer;
 class SerialLine;
 
 // Where an exchange runs: port COMn, whose device is looked up as the exchange starts, or a device
@@ -56,11 +59,17 @@ public:
 private:
     using Judge = bool (*)(const ExchangeResult &, ExchangeReport *);
     bool run(const Line &line, const QByteArray &request, Judge judge, Done done);
+    void begin(const Line &line, const QByteArray &request, Judge judge, Done done);
     bool open(ExchangeReport *report);
     void lineLost(const QString &reason);
 
     SerialLine *const m_line;
+    const LinkClock m_clock;
     LineExchange *const m_exchange;
+    QTimer *const m_settle;
+    std::function<void()> m_settled; // the exchange that waits for m_settle
+    // When the last exchange that opened the port ended.
+    std::optional<LinkInstant> m_lastEnd;
     bool m_busy = false;
     bool m_lineLost = false;
     // How the log names the line: "COMn", or the device path; and its device.

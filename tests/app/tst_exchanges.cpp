@@ -248,7 +248,7 @@ private Q_SLOTS:
         QCOMPARE(counterBox()->text(), "0");
         click(allPlusLabel());
         QCOMPARE(codeBox()->text(), "59048");
-        QCOMPARE(line->scripted().sent, Frame::WriteCodeRequest(0));
+        QTRY_COMPARE(line->scripted().sent, Frame::WriteCodeRequest(0));
         line->scripted().deliver(Frame::WriteCodeRequest(0) + Frame::Reply(2, 0x12, {}));
         QCOMPARE(status(), Wire::WriteOk);
         QCOMPARE(counterBox()->text(), "1");

@@ -100,8 +100,10 @@ private Q_SLOTS:
                      : QString(),
                  ran.err);
         QCOMPARE(json, QJsonDocument::fromJson(s.fields).object());
-        if (s.status == 0)
+        if (s.status == 0) {
+            QVERIFY(sim->waitForReplies()); // stray bytes after the last reply are in
             QCOMPARE(Cli(s.command).out, s.line + "\n");
+        }
     }
 
     // socat between the port and the transmitter, as a network serial bridge brings a transmitter
