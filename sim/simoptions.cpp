@@ -153,7 +153,7 @@ Fault kinds:
   cut:K           Echo, then only the first K bytes of the reply (K up to 255).
   slow:MS         Echo, then the reply with a pause of MS milliseconds (0 to
                   2000) before every byte of it.
-  trailing-noise  Echo, the reply, then the stray bytes 55 AA 00, 2 ms apart.
+  trailing-noise  Echo, the reply, then the stray bytes 55 AA 00.
   leading-noise   The stray bytes 55 AA 00, then the echo and the reply.
   short-echo      The echo without the request's first byte, then the reply.
   late:MS         Echo and reply MS milliseconds (0 to 2000) late, as through a
@@ -174,8 +174,7 @@ Log lines:
   open            The other side opened the line.
   line N baud     The speed it set, at its first bytes.
   rx HEX          A well-formed request frame received.
-  tx HEX          A reply sent in full (the bytes after the echo, stray ones
-                  included).
+  tx HEX          A reply sent in full (the bytes after the echo).
   closed          The other side closed the line.
   hangup          The line hung up (fault hangup).
 

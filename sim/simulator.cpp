@@ -117,9 +117,8 @@ void Simulator::receive(const QByteArray &bytes)
             if (answer.reply.isEmpty())
                 continue;
             enqueue(answer.reply, sentFrom, answer.pauseBeforeEach);
+            m_queue.back().reply = answer.reply;
             m_queue.back().hangUpAfter = answer.hangUp;
-            enqueue(answer.trailing, sentFrom, Transmitter::NoisePause);
-            m_queue.back().reply = answer.reply + answer.trailing;
         }
     }
     // Sending waits for the event loop, so that it never runs inside the line's own handlers.

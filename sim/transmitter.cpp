@@ -118,7 +118,7 @@ Answer Transmitter::faultyAnswer(const Reply &reply, FaultKind fault) const
         answer.pauseBeforeEach = m_fault.pause;
         break;
     case FaultKind::TrailingNoise:
-        answer.trailing = NoiseBytes.toByteArray();
+        answer.reply.append(NoiseBytes);
         break;
     }
     return answer;

@@ -24,7 +24,6 @@ struct Answer
     QByteArray reply;                             // empty when the request gets no reply
     std::chrono::milliseconds pauseBeforeEach{0}; // pause before every byte of the reply
     bool hangUp = false;                          // the line hangs up after the reply
-    QByteArray trailing; // stray bytes after the reply, each NoisePause after the one before
 };
 
 // What goes back on the line for the bytes received: the echo, then each answer in order, all
@@ -42,10 +41,8 @@ public:
     static constexpr QByteArrayView DefaultVersionText = "K5-SIM 1.0";
     // The version reply carries 01 02 before the text and at most MaxReplyData bytes in all.
     static constexpr qsizetype MaxVersionTextSize = Frame::MaxReplyData - Frame::VersionPrefixSize;
-    // The stray bytes of the noise faults: after a reply's checksum, or before an echo; after a
-    // reply they come a moment apart, as a line's noise does.
+    // The stray bytes of the noise faults: after a reply's checksum, or before an echo.
     static constexpr QByteArrayView NoiseBytes{"\x55\xAA\x00", 3};
-    static constexpr std::chrono::milliseconds NoisePause{2};
     // What the chatter fault sends when the line comes up.
     static constexpr QByteArrayView ChatterBytes{"\r\nK5 boot\r\n"};
 

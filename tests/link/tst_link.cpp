@@ -9,6 +9,7 @@
 #include "portmap.h"
 #include "portnames.h"
 #include "scriptedline.h"
+#include "transmitterlink.h"
 
 #include <QTest>
 
@@ -201,6 +202,28 @@ private Q_SLOTS:
             QCOMPARE(clockReads, reads);
             now += 499ms;
         }
+    }
+
+    // Stray bytes that follow a reply come once its exchange has ended: the next exchange, asked
+    // for at once, opens the port when they are in, and its open discards them.
+    void strayBytesAfterAReplyGoWithTheNextOpen()
+    {
+        auto *scripted = new ScriptedLine;
+        TransmitterLink link(scripted, [this] { return now; });
+        QList<ExchangeReport> reports;
+        const auto collect = [&](const ExchangeReport &report) {
+            reports << report;
+        };
+        const QByteArray answer = Frame::ReadCodeRequest() + Frame::Reply(2, 2, Hex("30 39"));
+        QVERIFY(link.readCode({1, {}}, collect));
+        scripted->scripted().deliver(answer);
+        QVERIFY(link.readCode({1, {}}, collect));
+        scripted->scripted().deliver(Hex("55 AA 00")); // the first reply's
+        QTRY_VERIFY(scripted->device()->isOpen());
+        scripted->scripted().deliver(answer);
+        QCOMPARE(reports.size(), 2);
+        for (const ExchangeReport &report : std::as_const(reports))
+            QVERIFY(report.fault == ExchangeFault::None && report.code == 12345);
     }
 
     // The limits are held at the clock's largest instant, not wrapped around into the past.

@@ -120,7 +120,7 @@ private Q_SLOTS:
             echo += output.echo;
             QCOMPARE(output.late.count(), row.fault.startsWith("late:") ? 650 : 0);
             for (const Answer &answer : output.answers) {
-                replies << answer.reply + answer.trailing;
+                replies << answer.reply;
                 QCOMPARE(answer.pauseBeforeEach.count(),
                          row.fault.startsWith("slow:") ? row.fault.mid(5).toInt() : 0);
                 QCOMPARE(answer.hangUp, row.fault == "hangup");
