@@ -7,7 +7,6 @@ PortSelector::PortSelector(QWidget *parent) : DropDownBox(parent)
 {
     for (int n = FirstPortNumber; n <= LastPortNumber; ++n)
         addItem(PortName(n));
-    describePorts();
 }
 
 int PortSelector::port() const

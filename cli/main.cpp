@@ -22,14 +22,10 @@ namespace {
 void OccupyStandardDescriptors()
 {
 #ifndef Q_OS_WIN
+    // The lowest free descriptor is the one opened, and those below fd are open by then.
     for (int fd = STDIN_FILENO; fd <= STDERR_FILENO; ++fd) {
-        if (::fcntl(fd, F_GETFD) != -1 || errno != EBADF)
-            continue;
-        const int null = ::open("/dev/null", fd == STDERR_FILENO ? O_WRONLY : O_RDONLY);
-        if (null != fd && null >= 0) {
-            ::dup2(null, fd);
-            ::close(null);
-        }
+        if (::fcntl(fd, F_GETFD) == -1 && errno == EBADF)
+            ::open("/dev/null", fd == STDERR_FILENO ? O_WRONLY : O_RDONLY);
     }
 #endif
 }

@@ -189,6 +189,7 @@ private Q_SLOTS:
         QTest::newRow("write -1") << "'-1' is not a code: ";
         QTest::newRow("write -+-0++0+0x") << "'-+-0++0+0x' is no switch setting: ";
         QTest::newRow("--port COM1 --port COM2 read") << "--port given more than once";
+        QTest::newRow("read --verify") << "--verify goes with write only";
         QTest::newRow("write <100000-nines>") << QString(64, u'9') + "... is out of range";
         QTest::newRow("write 12<newline>") << "'12\\n' is not a code: ";
         QTest::newRow("<escape>[31m") << "unknown command '\\x1B[31m' ";
