@@ -62,7 +62,7 @@ x86_64-w64-mingw32-strip --strip-unneeded "$folder"/*.exe "$folder"/*.dll "$fold
 sed "s/@VERSION@/$version/" share/README-windows.txt.in | sed 's/$/\r/' >"$folder/README.txt"
 # The icon of the Start menu entry and of the list of installed programs, from the window's own
 # renderings; the 256 px one is kept as PNG, as Windows' own icons do.
-icons=$out/assets/k5
+icons=$(realpath "$host_build")/assets/k5 # the everyday build renders them
 icotool -c -o "$folder/k5-dipswitch.ico" "$icons/icon16.png" "$icons/icon32.png" \
     "$icons/icon48.png" --raw="$icons/icon256.png"
 
