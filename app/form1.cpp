@@ -40,6 +40,8 @@ Form1::Form1(QWidget *parent, TransmitterLink *link)
     std::copy(m_panel->switchBoxes().begin(), m_panel->switchBoxes().end(), boxes.begin());
     FormLooks::placeSwitchBoxes(*ui, boxes);
     FormLooks::apply(*this, *ui, boxes);
+    m_panel->fill();
+    ui->Combo1->fill();
     setWindowIcon(K5Assets::windowIcon());
     // The background is drawn at the control's size, so it is shown as it stands, unscaled, in
     // the rendering for the pixel ratio of the window's screen.

@@ -3,7 +3,7 @@
 #include "portmap.h"
 #include "portnames.h"
 
-PortSelector::PortSelector(QWidget *parent) : DropDownBox(parent)
+void PortSelector::fill()
 {
     for (int n = FirstPortNumber; n <= LastPortNumber; ++n)
         addItem(PortName(n));

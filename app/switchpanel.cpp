@@ -16,14 +16,9 @@ SwitchPanel::SwitchPanel(Ui::Form1 &ui, QObject *parent)
     for (int i = 1; i <= SwitchCount; ++i) {
         DropDownBox *box = m_switchBoxes.at(std::size_t(i - 1)) =
             new DropDownBox(m_codeBox.parentWidget());
-        for (const SwitchPosition position :
-             {SwitchPosition::Plus, SwitchPosition::Zero, SwitchPosition::Minus})
-            box->addItem(TextFromPosition(position));
-        box->setText(TextFromPosition(SwitchPosition::Zero));
         connect(box, &DropDownBox::keyDown, this, [this, i](int vk) { switchKeyDown(i, vk); });
         connect(box, &QComboBox::activated, this, &SwitchPanel::switchesToCode);
     }
-    switchesToCode();
 
     connect(&m_functionCheck, &QCheckBox::toggled, this, &SwitchPanel::functionToggled);
     connect(ui.Command4, &QAbstractButton::clicked, this, [this] { step(+1); });
@@ -37,6 +32,17 @@ SwitchPanel::SwitchPanel(Ui::Form1 &ui, QObject *parent)
     // Typed digits are taken up when their key comes up; pasted text raises no key of its own.
     connect(&m_codeBox, &CodeBox::keyUp, this, &SwitchPanel::codeKeyUp);
     connect(&m_codeBox, &CodeBox::textPasted, this, &SwitchPanel::codeToSwitches);
+}
+
+void SwitchPanel::fill()
+{
+    for (DropDownBox *box : m_switchBoxes) {
+        for (const SwitchPosition position :
+             {SwitchPosition::Plus, SwitchPosition::Zero, SwitchPosition::Minus})
+            box->addItem(TextFromPosition(position));
+        box->setText(TextFromPosition(SwitchPosition::Zero));
+    }
+    switchesToCode();
 }
 
 DropDownBox *SwitchPanel::switchBox(int i) const

@@ -32,9 +32,12 @@ class SwitchPanel : public QObject
 public:
     using SwitchBoxes = std::array<DropDownBox *, SwitchCount>; // [0] is switch 1
 
-    // Makes the switch boxes on the form's window, fills their lists and sets every switch to
-    // "0", with the matching code.
+    // Makes the switch boxes on the form's window, empty.
     explicit SwitchPanel(Ui::Form1 &ui, QObject *parent = nullptr);
+    // Fills the switch boxes' lists and sets every switch to "0", with the matching code. Once
+    // the window's looks are set: a box measures each of its entries again at every change of
+    // its font.
+    void fill();
 
     const SwitchBoxes &switchBoxes() const { return m_switchBoxes; }
     bool functionOn() const;

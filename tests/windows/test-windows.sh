@@ -198,8 +198,7 @@ row() {
     # What a late answer left on the line is thrown away, and said: at the open, or as bytes
     # that came before the request had gone out.
     if [ ${#before[@]} -gt 0 ] && ! grep -qE '(discarded|dropped) [1-9][0-9]* bytes' "$work/win.all"; then
-        not_under_wine "$name: the late answer's bytes thrown away" "they never reached the \
-program: Wine had lost them by the next open (it does so at times, not always)"
+        fail "$name: the late answer's bytes were not thrown away: $(cat "$work/win.all")"
     fi
     echo "ok: $name (exit $wrc)"
 }
