@@ -193,6 +193,7 @@ private Q_SLOTS:
         const int entry = s.portName().mid(3).toInt() - 1;
         pick(portSelector(), entry);
         QCOMPARE(portSelector()->itemData(0, Qt::ToolTipRole).toString(), sim->device());
+        QVERIFY(portSelector()->itemData(15, Qt::ToolTipRole).toString().contains("/dev/ttyS15"));
         QCOMPARE(portSelector()->itemData(entry, Qt::ToolTipRole).toString(),
                  "Nothing connected: /nonexistent/ttyUSB9 is not there");
         // A link to a file that is no device, made while the list was closed.
