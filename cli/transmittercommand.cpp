@@ -1,6 +1,5 @@
 #include "transmittercommand.h"
 
-#include "portnames.h"
 #include "quoting.h"
 #include "switchcode.h"
 
@@ -17,9 +16,8 @@ CliReport TransmitterCommand::newReport(const QString &command) const
 {
     CliReport report;
     report.command = command;
-    const bool byPort = m_line.device.isEmpty();
-    report.port = byPort ? PortName(m_line.port) : QString();
-    report.device = byPort ? DevicePathForPort(m_line.port) : m_line.device;
+    report.port = m_line.portName();
+    report.device = m_line.devicePath();
     return report;
 }
 

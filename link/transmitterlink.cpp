@@ -14,6 +14,16 @@
 
 Q_LOGGING_CATEGORY(lcLink, "k5.link")
 
+QString Line::portName() const
+{
+    return device.isEmpty() ? PortName(port) : QString();
+}
+
+QString Line::devicePath() const
+{
+    return device.isEmpty() ? DevicePathForPort(port) : device;
+}
+
 TransmitterLink::TransmitterLink(QObject *parent)
     : TransmitterLink(new SerialLine, SteadyNow, parent)
 {}
@@ -74,9 +84,8 @@ void TransmitterLink::begin(const Line &line, const QByteArray &request, Judge j
 {
     ExchangeReport report;
     // A port is looked up afresh for each exchange: its link may have changed meanwhile.
-    const bool byPort = line.device.isEmpty();
-    report.port = byPort ? PortName(line.port) : QString();
-    report.device = byPort ? DevicePathForPort(line.port) : line.device;
+    report.port = line.portName();
+    report.device = line.devicePath();
     if (!open(&report)) {
         m_busy = false;
         report.fault = ExchangeFault::PortUnavailable;

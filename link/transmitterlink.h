@@ -32,6 +32,10 @@ struct Line
 {
     int port = 0; // 1..16, unless device names the line
     QString device;
+
+    // "COMn", or empty for a device named directly; and the device, a port's looked up now.
+    QString portName() const;
+    QString devicePath() const;
 };
 
 class TransmitterLink : public QObject
