@@ -100,18 +100,11 @@ void SerialLine::close()
 QString SerialLine::settings() const
 {
     const QSerialPort &port = *Port(m_device);
-    const auto parity = [&] {
-        switch (port.parity()) {
-        case QSerialPort::NoParity: return u'N';
-        case QSerialPort::EvenParity: return u'E';
-        case QSerialPort::OddParity: return u'O';
-        case QSerialPort::SpaceParity: return u'S';
-        case QSerialPort::MarkParity: return u'M';
-        }
-        return u'?';
-    };
+    // By QSerialPort::Parity's values: none 0, even 2, odd 3, space 4, mark 5.
+    constexpr QStringView parities = u"N?EOSM";
+    const QChar parity = port.parity() < parities.size() ? parities[port.parity()] : QChar(u'?');
     const QString stop = port.stopBits() == QSerialPort::OneAndHalfStop
                              ? QStringLiteral("1.5")
                              : QString::number(int(port.stopBits()));
-    return LineSettingsText(port.baudRate(), int(port.dataBits()), parity(), stop);
+    return LineSettingsText(port.baudRate(), int(port.dataBits()), parity, stop);
 }

@@ -12,12 +12,11 @@ QString PortName(int n)
 
 int PortNumberFromText(QStringView comboText)
 {
-    int port = FirstPortNumber;
     for (int n = FirstPortNumber; n <= LastPortNumber; ++n) {
         if (comboText == PortName(n))
-            port = n;
+            return n;
     }
-    return port;
+    return FirstPortNumber;
 }
 
 QString PortsFolder()

@@ -23,7 +23,22 @@ void LogLink(QtMsgType, const QMessageLogContext &context, const QString &text)
         linkLog << text;
 }
 
+// An answer the window gets on a scripted line to the exchange it runs (read, write, write off or
+// version), and what it shows: its status, the code box (or off) and the tooltip's reason after
+// the port and device.
+struct Answer
+{
+    const char *name;
+    QString exchange;
+    QByteArray reply; // after the echo; empty: nothing comes
+    QString status;
+    QString shown;
+    QString reason = {};
+};
+
 } // namespace
+
+Q_DECLARE_METATYPE(Answer)
 
 class ExchangesTest : public QObject, WindowFixture
 {
@@ -53,6 +68,30 @@ class ExchangesTest : public QObject, WindowFixture
         line->scripted().deliver({});
         QTRY_VERIFY(!form->busy());
     }
+    QAbstractButton *button(const QString &exchange) const
+    {
+        return exchange == "read" ? readButton()
+               : exchange == "version" ? versionButton()
+                                       : writeButton();
+    }
+    // Ticks or unticks the function where toggle says so, then puts into the code box text that
+    // came without a key: a write sends the switches.
+    void prepare(bool toggle)
+    {
+        if (toggle)
+            click(functionCheck());
+        codeBox()->setText("abc");
+    }
+    // What the window shows once an exchange has ended: the status, the code box (off: the
+    // function unticked), the switches after a read, and the counter, 1 after a confirmed write.
+    void checkShown(const QString &status, const QString &shown)
+    {
+        QCOMPARE(statusBox()->text(), status);
+        QCOMPARE(functionCheck()->isChecked() ? codeBox()->text() : "off", shown);
+        if (status == Wire::ReadOk)
+            QCOMPARE(switches(), shown == "off" ? QString(9, u' ') : switchesOf(shown.toInt()));
+        QCOMPARE(counterBox()->text(), status == Wire::WriteOk ? "1" : "0");
+    }
     // Clicks an exchange button and waits until the exchange has ended and the line is closed
     // again: the simulator saw the window close it, or hung it up itself.
     bool runExchange(QWidget *button)
@@ -74,56 +113,39 @@ private Q_SLOTS:
 
     void onAScriptedLine_data()
     {
-        QTest::addColumn<QString>("exchange"); // read, write, write off or version
-        QTest::addColumn<QByteArray>("reply"); // after the echo; empty: nothing comes
-        QTest::addColumn<QString>("status");
-        QTest::addColumn<QString>("shown");  // the code box, or off
-        QTest::addColumn<QString>("reason"); // the tooltip's, after the port and device
+        QTest::addColumn<Answer>("a");
         const QByteArray code = Frame::Reply(2, 2, Hex("30 39"));
         const QByteArray confirmed = Frame::Reply(2, 0x12, {});
-        QTest::newRow("read a code") << "read" << code << Wire::ReadOk << "12345"
-                                     << "";
-        QTest::newRow("read off") << "read" << Frame::Reply(2, 2, Hex("FF FF")) << Wire::ReadOk
-                                  << "off"
-                                  << "";
-        QTest::newRow("read a value that is no code")
-            << "read" << Frame::Reply(2, 2, Hex("FF 00")) << Wire::ReadOk << "29524"
-            << "";
-        QTest::newRow("read, no answer")
-            << "read" << QByteArray() << Wire::ReadError << "off"
-            << "the transmitter did not answer the read request: check that it is connected and "
-               "switched on";
-        QTest::newRow("write the switches") << "write" << confirmed << Wire::WriteOk << "29524"
-                                            << "";
-        QTest::newRow("write off") << "write off" << confirmed << Wire::WriteOk << "off"
-                                   << "";
-        QTest::newRow("write, answered as a read")
-            << "write" << code << "Write transmitter DIP-switch code error"
-            << "29524"
-            << "the answer did not belong to the write request: check that a K5 transmitter is "
-               "connected";
-        QTest::newRow("version") << "version" << Frame::Reply(1, 0, "\x01\x02K5") << "K5"
-                                 << "abc"
-                                 << "";
-        QTest::newRow("version, garbled")
-            << "version" << Hex("FF 00 01 00 00 00") << "Read transmitter version error"
-            << "abc"
-            << "the answer to the version request was garbled (wrong checksum, or too long): retry";
+        const QString garbled = "the answer to the version request was garbled (wrong checksum, "
+                                "or too long): retry";
+        for (const Answer &a : QList<Answer>{
+                 {"read a code", "read", code, Wire::ReadOk, "12345"},
+                 {"read off", "read", Frame::Reply(2, 2, Hex("FF FF")), Wire::ReadOk, "off"},
+                 {"read a value that is no code", "read", Frame::Reply(2, 2, Hex("FF 00")),
+                  Wire::ReadOk, "29524"},
+                 {"read, no answer", "read", {}, Wire::ReadError, "off",
+                  "the transmitter did not answer the read request: check that it is connected "
+                  "and switched on"},
+                 {"write the switches", "write", confirmed, Wire::WriteOk, "29524"},
+                 {"write off", "write off", confirmed, Wire::WriteOk, "off"},
+                 {"write, answered as a read", "write", code,
+                  "Write transmitter DIP-switch code error", "29524",
+                  "the answer did not belong to the write request: check that a K5 transmitter "
+                  "is connected"},
+                 {"version", "version", Frame::Reply(1, 0, "\x01\x02K5"), "K5", "abc"},
+                 {"version, garbled", "version", Hex("FF 00 01 00 00 00"),
+                  "Read transmitter version error", "abc", garbled}})
+            QTest::newRow(a.name) << a;
     }
     void onAScriptedLine()
     {
-        QFETCH(QString, exchange);
-        QFETCH(QByteArray, reply);
-        QFETCH(QString, status);
-        QFETCH(QString, shown);
-        QFETCH(QString, reason);
+        QFETCH(Answer, a);
+        const auto &[name, exchange, reply, status, shown, reason] = a;
         QVERIFY(startWindow(true));
         const bool read = exchange == "read";
         // A read starts from the function state opposite to the one it shows; write off unticks.
-        if (read ? shown != "off" || status != Wire::ReadOk : exchange == "write off")
-            click(functionCheck());
-        codeBox()->setText("abc"); // text that came without a key: a write sends the switches
-        click(read ? readButton() : exchange == "version" ? versionButton() : writeButton());
+        prepare(read ? shown != "off" || status != Wire::ReadOk : exchange == "write off");
+        click(button(exchange));
         const QByteArray request = read ? Frame::ReadCodeRequest()
                                    : exchange == "version"
                                        ? Frame::ReadVersionRequest()
@@ -133,12 +155,8 @@ private Q_SLOTS:
         if (reply.isEmpty())
             silence();
         QVERIFY(!form->busy());
-        QCOMPARE(this->status(), status);
+        checkShown(status, shown);
         QCOMPARE(statusBox()->toolTip(), reason.isEmpty() ? "" : "COM1 (/dev/ttyS0): " + reason);
-        QCOMPARE(functionCheck()->isChecked() ? codeBox()->text() : "off", shown);
-        if (read && status == Wire::ReadOk)
-            QCOMPARE(switches(), shown == "off" ? QString(9, u' ') : switchesOf(shown.toInt()));
-        QCOMPARE(counterBox()->text(), status == Wire::WriteOk ? "1" : "0");
     }
 
     void scenarios_data()
@@ -153,29 +171,18 @@ private Q_SLOTS:
         QFETCH(WireScenario, s);
         QVERIFY(SimulatorProcess::startOnCom1(sim, s.simulator));
         const QString exchange = s.command.first();
-        const auto button = [&](const QString &name) {
-            return name == "read"    ? readButton()
-                   : name == "write" ? writeButton()
-                                     : versionButton();
-        };
         if (!s.before.isEmpty()) {
             QVERIFY(runExchange(button(s.before.first())));
             QVERIFY(sim->waitForReplies());
         }
         // A read starts from the function state opposite to the one it finds; write off unticks.
-        if (exchange == "read" ? s.outcome != "off" : s.command.endsWith("off"))
-            click(functionCheck());
-        codeBox()->setText("abc"); // text that came without a key: a write sends the switches
+        prepare(exchange == "read" ? s.outcome != "off" : s.command.endsWith("off"));
         QVERIFY(runExchange(button(exchange)));
-        QCOMPARE(status(), s.window);
+        checkShown(s.window, s.shown);
         // An error's reason is the tooltip's, in the command line's words.
         QCOMPARE(statusBox()->toolTip(),
                  s.window.endsWith("error") ? "COM1 (" + sim->device() + "): " + s.line : "");
         QCOMPARE(sim->log("rx "), s.requests);
-        QCOMPARE(counterBox()->text(), exchange == "write" && s.status == 0 ? "1" : "0");
-        QCOMPARE(functionCheck()->isChecked() ? codeBox()->text() : "off", s.shown);
-        if (exchange == "read" && s.window == Wire::ReadOk)
-            QCOMPARE(switches(), s.shown == "off" ? QString(9, u' ') : switchesOf(s.shown.toInt()));
         QCOMPARE(linkLog.first(), "COM1: opened " + sim->device() + " at 2400 8N1");
         // What waited on the line for the exchange is discarded, and the log says how much.
         QCOMPARE(linkLog.filter(QRegularExpression("^COM1: discarded 1[78] bytes ")).size(),

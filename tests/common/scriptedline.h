@@ -3,14 +3,13 @@
 // A serial line that the test plays in its own process, on the link's fake clock: what the test
 // delivers is read in order, what the link writes is kept. Writes wait in the device
 // (bytesToWrite) while holding, as a serial port's wait for its event loop, until the test hands
-// them to the system. As a SerialLine it opens and closes as the link asks, or refuses to open.
+// them to the system. As a SerialLine it opens and closes as the link asks.
 
 #include "serialline.h"
 
 #include <QIODevice>
 
 #include <algorithm>
-#include <optional>
 #include <utility>
 
 class ScriptedDevice : public QIODevice
@@ -54,16 +53,8 @@ public:
     ScriptedLine() : SerialLine(new ScriptedDevice) {}
 
     ScriptedDevice &scripted() const { return *static_cast<ScriptedDevice *>(device()); }
-    // The next opens fail so, until reset.
-    std::optional<PortProblem> refusal;
-
-    bool open(const QString &, PortProblem *problem, QString *reason) override
+    bool open(const QString &, PortProblem *, QString *) override
     {
-        if (refusal) {
-            *problem = *refusal;
-            *reason = QStringLiteral("refused by the test");
-            return false;
-        }
         return device()->open(QIODevice::ReadWrite | QIODevice::Unbuffered);
     }
     void close() override { device()->close(); }
