@@ -23,7 +23,7 @@ packages=(
 )
 if [ "${1:-}" = --windows ]; then
     packages+=(g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix wine wine64 x11-apps netpbm
-        nsis icoutils)
+        nsis icoutils jq)
 fi
 
 missing=()

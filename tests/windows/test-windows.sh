@@ -3,8 +3,8 @@
 # on a pseudo-terminal that Wine serves as COM1:
 # - the installer, silently, into a fresh Wine prefix: the files, the Start menu entry and the
 #   entry in the installed programs;
-# - every row of the wire-scenario table (tests/common/wirescenarios.h, as k5-wire-rows prints
-#   it) with the installed command line, beside the Linux build's run of the same row: same JSON
+# - every row of the wire-scenario table (tests/common/wirescenarios.json) with the installed
+#   command line, beside the Linux build's run of the same row: same JSON
 #   output, error line, exit status and bytes on the line. A row that Wine cannot show is named
 #   with the reason, and still run where it can be;
 # - the installed window on a private X server: its first frame, a Read, a Read against a silent
@@ -126,7 +126,7 @@ release_com1() {
 }
 x86_64-w64-mingw32-gcc -O2 -o "$work/holdport.exe" "$here/holdport.c"
 
-# row: runs the row that k5-wire-rows printed last, with the Linux program and then with the
+# row: runs the row read last from the table, with the Linux program and then with the
 # installed Windows one, each against a fresh simulator, unpaced as for the table's own test.
 # (Paced, the stray bytes after a write's reply can still be arriving when --verify's read goes
 # out, and garble it on either system.)
@@ -206,14 +206,18 @@ row() {
 # A persistent server spares each program the server's start; made so before it runs. Its output
 # goes aside: it lists its objects each time a line it holds is hung up.
 wineserver -k; wineserver -w; wineserver -p 2>>"$work/wineserver.log"
-"$linux/tests/windows/k5-wire-rows" >"$work/rows"
+# One row a line, as shell assignments: name='...' port=sound simulator=(...) before=(...)
+# command=(...) status=N window='...'.
+jq -r '.[] | @sh "name=\(.name) port=\(.port // "sound") simulator=(\(.simulator // []))"
+    + @sh " before=(\(.before // [])) command=(\(.command)) status=\(.status)"
+    + @sh " window=\(.window // "")"' "$here/../common/wirescenarios.json" >"$work/rows"
 rows=0
 while read -r -u 3 line; do
     eval "$line"
     row
     rows=$((rows + 1))
 done 3<"$work/rows"
-[ "$rows" -gt 20 ] || fail "only $rows wire scenarios from k5-wire-rows"
+[ "$rows" -gt 20 ] || fail "only $rows wire scenarios from wirescenarios.json"
 
 wine "$installed/k5-dipswitch-cli.exe" ports | tr -d '\r' >"$work/ports"
 grep -q '^COM1  present' "$work/ports" || fail "ports: COM1 not present"
