@@ -8,7 +8,8 @@
 #   output, error line, exit status and bytes on the line. A row that Wine cannot show is named
 #   with the reason, and still run where it can be;
 # - the installed window on a private X server: its first frame, a Read, a Read against a silent
-#   transmitter, a confirmed Write, a port held by another program and a port without device;
+#   transmitter, a confirmed Write, the code sheet printed through a private CUPS scheduler, a
+#   port held by another program and a port without device;
 # - the uninstaller, silently: nothing of the installation left.
 # Usage: test-windows.sh LINUX_BUILD SETUP.EXE [SCREENSHOT.png]
 set -euo pipefail
@@ -53,9 +54,11 @@ wineserver -k; wineserver -w
 uninstall_key='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall'
 drive_c=$WINEPREFIX/drive_c
 # What the prefix holds, but the user's scratch folder, where the uninstaller runs from a copy
-# that Windows deletes at the next start.
+# that Windows deletes at the next start, and the spooler's folder, where Wine puts the drivers
+# of the printers it finds.
 prefix_state() {
-    find "$drive_c" -path "$drive_c/users/*/Temp" -prune -o -print | sort
+    find "$drive_c" -path "$drive_c/users/*/Temp" -prune -o -path "$drive_c/windows/system32/spool" \
+        -prune -o -print | sort
     wine reg query "$uninstall_key" /s 2>/dev/null | tr -d '\r'
 }
 prefix_state >"$work/before-install"

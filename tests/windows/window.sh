@@ -1,9 +1,10 @@
 # The installed window under Wine on a private X server; sourced by test-windows.sh, whose
 # start_sim, hold_com1, fail and not_under_wine it uses. Its first frame beside the Linux build's,
 # then, by the window's status log (its k5.window lines, each with the time since the start):
-# a Read; a Write that the simulator confirms, which goes out once and is told once; a Read
-# against a silent transmitter, which ends in the error text after the time limit; a Read on a
-# port that another program holds, and on one whose device is gone.
+# a Read; a Write that the simulator confirms, which goes out once and is told once; the code
+# sheet printed through Wine's spooler into a queue of a private CUPS scheduler; a Read against a
+# silent transmitter, which ends in the error text after the time limit; a Read on a port that
+# another program holds, and on one whose device is gone.
 
 # The Wine that ran the command line had no display; the window's starts afresh with one. Its
 # server's output goes aside: it lists its objects each time a line it holds is hung up.
@@ -15,8 +16,29 @@ until [ -s "$work/display" ]; do sleep 0.05; done
 export DISPLAY=:$(cat "$work/display")
 setenv QT_MESSAGE_PATTERN '%{time process} %{category}: %{message}'
 start_sim --code 4242
-wine "$installed/k5-dipswitch.exe" >"$work/window.log" 2>&1 &
+# The window runs under a private CUPS scheduler (common/privatecups.sh) with one queue of the
+# virtual PDF printer, the scheduler's default, as a machine with one printer has it; its default
+# paper, Legal, is neither Windows' nor Wine's first choice. Wine's spooler lists the scheduler's
+# queues as Windows printers, and its default as Windows' default printer, when a program loads
+# it while no other that has loaded it runs: here the window, which reaches the scheduler through
+# CUPS_SERVER. The scheduler's folder goes to $work/cups once the queue is there.
+"$here/../common/privatecups.sh" bash -c 'lpadmin -p "$0" -E -v "cups-pdf:/${K5_CUPS_FOLDER##*/}" \
+    -m lsb/usr/cups-pdf/CUPS-PDF_opt.ppd -o PageSize=Legal && lpadmin -d "$0" &&
+    echo "$K5_CUPS_FOLDER" >"$1" && exec "${@:2}"' K5-Test-PDF "$work/cups" \
+    wine "$installed/k5-dipswitch.exe" >"$work/window.log" 2>&1 &
 window_pid=$!
+until [ -s "$work/cups" ] || ! kill -0 "$window_pid" 2>/dev/null; do sleep 0.05; done
+cups=$(cat "$work/cups" 2>/dev/null || true)
+if [ -z "$cups" ]; then
+    wait "$window_pid" && cups_status=0 || cups_status=$?
+    if [ "$cups_status" = 77 ]; then
+        echo "skipped: window: Print: $(tail -n 1 "$work/window.log" | sed 's/^skipped: //')"
+    else
+        fail "window: Print: no private CUPS scheduler: $(cat "$work/window.log")"
+    fi
+    wine "$installed/k5-dipswitch.exe" >"$work/window.log" 2>&1 &
+    window_pid=$!
+fi
 id=
 for _ in $(seq 1 240); do
     id=$(xdotool search --name '^K5 DIP-switch$' 2>/dev/null | head -n 1 || true)
@@ -48,6 +70,7 @@ expect() {
 }
 # Button centres, from app/form1.ui.
 read_button=(75 459)
+print_button=(188 459)
 write_button=(300 459)
 
 if [ -z "$id" ]; then
@@ -71,6 +94,50 @@ else
         [ "$(statuses | grep -c '^Write transmitter DIP-switch code OK!$')" = 1 ] ||
             fail "window: Write: told $(statuses | grep -c '^Write ') times"
         echo "ok: window: Write confirmed once"
+    fi
+
+    # Print, and Enter in Wine's print dialog, as a person confirms it: no status text, one job,
+    # named after the tool, and in the PDF that the queue writes for it one page on the queue's
+    # paper with the sheet of the code shown, 4242, whose lines the Linux build's sheet has too.
+    if [ -n "$cups" ]; then
+        count=$(statuses | wc -l)
+        xdotool mousemove --window "$id" "${print_button[@]}" click 1
+        dialog=
+        for _ in $(seq 1 100); do
+            dialog=$(xdotool search --onlyvisible --name '^Print$' 2>/dev/null | head -n 1 || true)
+            [ -n "$dialog" ] && break
+            sleep 0.1
+        done
+        if [ -z "$dialog" ]; then
+            fail "window: Print: no print dialog: $(statuses | tail -n 1)"
+        else
+            # Wine hands a key to the window it has focused, the dialog, whichever of its
+            # windows the X server gave it to.
+            xdotool key Return
+            # The scheduler logs the job once cups-pdf has written its PDF.
+            for _ in $(seq 1 300); do
+                [ -s "$cups/log/page_log" ] && break
+                sleep 0.1
+            done
+            jobs=$(cat "$cups/log/page_log" 2>/dev/null || true)
+            pdf=$(find "$cups/out" -name '*-job_1.pdf')
+            # The font draws the hyphen and the soft hyphen with one glyph, which Qt gives
+            # Windows by its index, and the PDF reads that glyph back as the soft hyphen.
+            sheet=$(pdftotext "$pdf" - 2>&1 | sed 's/\xc2\xad/-/g' | tr -d '\f' | grep . || true)
+            paper=$(pdfinfo "$pdf" 2>&1 | sed -nE 's/^(Pages|Page size): +//p' | xargs)
+            if [ "$jobs" != "1 total K5 DIP-switch code sheet" ]; then
+                fail "window: Print: the queue's jobs: \"$jobs\""
+            elif [ "$sheet" != "$(printf '%s\n' 'DIP-switch 1-10' '- 0 - 0 0 + + 0 - -' \
+                'DIP-switch code: 4242')" ]; then
+                fail "window: Print: the PDF reads \"$sheet\""
+            elif [ "$paper" != "1 612 x 1008 pts" ]; then
+                fail "window: Print: the PDF's pages and paper: $paper, not 1 page of Legal"
+            elif [ "$(statuses | tail -n +$((count + 1)) | tr '\n' '|')" != "|" ]; then
+                fail "window: Print: the status log after it: $(statuses | tail -n +$((count + 1)))"
+            else
+                echo "ok: window: Print, the sheet's lines in the queue's PDF"
+            fi
+        fi
     fi
 
     # Nothing comes back: the error once the time limit has run out after the request.
