@@ -2,7 +2,6 @@
 
 // The simulator's command line.
 
-#include "fault.h"
 #include "switchcode.h"
 #include "transmitter.h"
 

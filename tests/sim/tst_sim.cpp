@@ -2,7 +2,6 @@
 // receives, with each fault), and its own process as the tool meets it: a pseudo-terminal opened
 // the way the tool opens it, the pacing, the port link, the hang-up and the options it refuses.
 
-#include "fault.h"
 #include "linefixtures.h"
 #include "simulatorprocess.h"
 #include "transmitter.h"
