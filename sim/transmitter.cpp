@@ -122,8 +122,8 @@ QList<QByteArray> Transmitter::takeFrames()
             Frame::RequestDataOffset + byteAt(m_received, Frame::RequestLengthOffset) + 1;
         if (m_received.size() < frameSize)
             return frames;
-        const QByteArrayView body = QByteArrayView(m_received).sliced(
-            Frame::RequestHeaderOffset, frameSize - Frame::RequestHeaderOffset - 1);
+        const QByteArrayView body(m_received.constData() + Frame::RequestHeaderOffset,
+                                  frameSize - Frame::RequestHeaderOffset - 1);
         const bool sound = Frame::Checksum(body) == byteAt(m_received, frameSize - 1);
         if (sound)
             frames.append(m_received.first(frameSize));
@@ -163,10 +163,10 @@ Answer Transmitter::answer(const QByteArray &request, FaultKind fault)
         return {request, {}}; // not understood: no reply
     }
 
-    Answer answer{request, Frame::Reply(group,
-                                        fault == FaultKind::WrongCommand ? wrongCommand(command)
-                                                                         : command,
-                                        replyData)};
+    Answer answer{request,
+                  Frame::Reply(group,
+                               fault == FaultKind::WrongCommand ? wrongCommand(command) : command,
+                               replyData)};
     switch (fault) {
     case FaultKind::NoReply:
         answer.reply.clear();
