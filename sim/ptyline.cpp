@@ -182,17 +182,13 @@ qint64 PtyLine::write(QByteArrayView bytes)
         return bytes.size();
     }
     const ssize_t written = ::write(m_master, bytes.data(), size_t(bytes.size()));
-    if (written >= 0) {
-        if (written < bytes.size())
-            m_writeNotifier->setEnabled(true);
-        return written;
+    if (written < 0 && errno != EAGAIN) {
+        printProblem(systemError("write"));
+        return -1;
     }
-    if (errno == EAGAIN) {
+    if (written < bytes.size())
         m_writeNotifier->setEnabled(true);
-        return 0;
-    }
-    printProblem(systemError("write"));
-    return -1;
+    return std::max<qint64>(written, 0);
 }
 
 void PtyLine::readMaster()

@@ -21,11 +21,9 @@ using namespace Qt::StringLiterals;
 
 Simulator::Simulator(const SimOptions &options, QObject *parent)
     : QObject(parent), m_options(options),
+      m_transmitter(options.heldValue, options.versionText, options.fault),
       m_linkPath(options.linkPort > 0 ? PortLinkPath(options.linkPort) : QString())
 {
-    m_transmitter.setHeldValue(options.heldValue);
-    m_transmitter.setVersionText(options.versionText);
-    m_transmitter.setFault(options.fault);
     m_line.setKeepsBytes(options.fault.leavesBytesOnLine());
 
     connect(&m_line, &PtyLine::received, this, &Simulator::receive);
@@ -170,9 +168,8 @@ void Simulator::pump()
             return;
         }
     }
-    if (written < ready.size())
-        return; // the line is full; writable() calls again
-    if (!m_queue.empty())
+    // When the line is full, writable() calls again.
+    if (written == ready.size() && !m_queue.empty())
         pumpAt(m_queue.front().due);
 }
 

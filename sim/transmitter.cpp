@@ -73,10 +73,12 @@ bool Fault::leavesBytesOnLine() const
            kind == FaultKind::Chatter;
 }
 
-void Transmitter::setVersionText(QByteArrayView text)
-{
-    m_versionText = text.first(std::min(text.size(), MaxVersionTextSize)).toByteArray();
-}
+Transmitter::Transmitter(std::uint16_t heldValue, QByteArrayView versionText, Fault fault)
+    : m_heldValue(heldValue),
+      m_versionText(
+          versionText.first(std::min(versionText.size(), MaxVersionTextSize)).toByteArray()),
+      m_fault(fault)
+{}
 
 LineOutput Transmitter::receive(std::uint8_t byte)
 {

@@ -5,7 +5,6 @@
 // with the line fault it plays. Time and I/O stay outside; a pause is only planned here.
 
 #include "frame.h"
-#include "switchcode.h"
 
 #include <QByteArray>
 #include <QByteArrayView>
@@ -86,14 +85,11 @@ public:
     // What the chatter fault sends when the line comes up.
     static constexpr QByteArrayView ChatterBytes{"\r\nK5 boot\r\n"};
 
+    // Keeps the first MaxVersionTextSize bytes of the version text.
+    Transmitter(std::uint16_t heldValue, QByteArrayView versionText, Fault fault);
+
     // The code held, or Frame::OffMarker while the DIP-switch function is off.
     std::uint16_t heldValue() const { return m_heldValue; }
-    void setHeldValue(std::uint16_t value) { m_heldValue = value; }
-
-    // Keeps the first MaxVersionTextSize bytes.
-    void setVersionText(QByteArrayView text);
-
-    void setFault(Fault fault) { m_fault = fault; }
 
     // Takes the next byte from the line.
     LineOutput receive(std::uint8_t byte);
@@ -113,8 +109,8 @@ private:
 
     // At most one frame's worth of bytes: the start of a frame, or nothing.
     QByteArray m_received;
-    std::uint16_t m_heldValue = DefaultCode;
-    QByteArray m_versionText{DefaultVersionText.toByteArray()};
+    std::uint16_t m_heldValue;
+    QByteArray m_versionText;
     Fault m_fault;
     int m_requests = 0; // frames received
 };

@@ -102,14 +102,11 @@ private Q_SLOTS:
     void transmitter()
     {
         QFETCH(Row, row);
-        Transmitter transmitter;
-        transmitter.setHeldValue(12345);
-        transmitter.setVersionText(LongText);
         std::optional<Fault> fault = Fault::fromText(row.fault);
         QVERIFY(fault || row.fault.isEmpty());
         fault = fault.value_or(Fault{});
         fault->requests = row.faultRequests;
-        transmitter.setFault(*fault);
+        Transmitter transmitter(12345, LongText, *fault);
         QCOMPARE(transmitter.powerUp(),
                  row.fault == "chatter" ? Transmitter::ChatterBytes.toByteArray() : QByteArray());
         QByteArray echo;
