@@ -20,7 +20,8 @@
 namespace {
 
 // The usual speeds, as termios names them.
-constexpr std::array<std::pair<speed_t, int>, 5> Speeds = {
+using Speed = std::pair<speed_t, int>;
+constexpr std::array<Speed, 5> Speeds = {
     {{B1200, 1200}, {B2400, 2400}, {B4800, 4800}, {B9600, 9600}, {B19200, 19200}}};
 
 // Raw 8-bit line: no CR/LF translation, no echo by the terminal, no signal characters, no flow
@@ -33,10 +34,7 @@ void setRawMode(int fd, int when = TCSAFLUSH)
         return;
     ::cfmakeraw(&settings);
     settings.c_cflag |= CLOCAL | CREAD;
-    const auto *const speed = std::find_if(Speeds.begin(), Speeds.end(), [](const auto &speed) {
-        return speed.second == LineSettings::Baud;
-    });
-    ::cfsetspeed(&settings, speed->first);
+    ::cfsetspeed(&settings, std::ranges::find(Speeds, LineSettings::Baud, &Speed::second)->first);
     ::tcsetattr(fd, when, &settings);
 }
 
@@ -147,9 +145,7 @@ int PtyLine::baudRate() const
     // The master shares the line's settings with the slave, as the other side left them.
     termios settings{};
     ::tcgetattr(m_master, &settings);
-    const auto *const known = std::find_if(Speeds.begin(), Speeds.end(), [&](const auto &speed) {
-        return speed.first == ::cfgetospeed(&settings);
-    });
+    const auto *const known = std::ranges::find(Speeds, ::cfgetospeed(&settings), &Speed::first);
     return known == Speeds.end() ? 0 : known->second;
 }
 
@@ -163,13 +159,14 @@ void PtyLine::close()
         }
         *notifier = nullptr;
     }
-    if (m_openEvents >= 0)
-        ::close(m_openEvents); // with it go the events not read yet
-    m_openEvents = -1;
+    // With the watch go the events not read yet; with the master the other side's reads fail,
+    // as with an unplugged adapter.
+    for (int *fd : {&m_openEvents, &m_master}) {
+        if (*fd >= 0)
+            ::close(*fd);
+        *fd = -1;
+    }
     m_othersOpen = 0;
-    if (m_master >= 0)
-        ::close(m_master); // the other side's reads fail now, as with an unplugged adapter
-    m_master = -1;
 }
 
 qint64 PtyLine::write(QByteArrayView bytes)

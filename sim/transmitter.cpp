@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <array>
+#include <tuple>
 
 using namespace Qt::StringLiterals;
 
@@ -15,24 +16,18 @@ constexpr QByteArrayView LeadIn{"\x00\xFF\x01", 3};
 constexpr QByteArrayView VersionPrefix{"\x01\x02", 2};
 static_assert(VersionPrefix.size() == Frame::VersionPrefixSize);
 
-struct KindName
-{
-    FaultKind kind;
-    QStringView name;
-    int maxNumber = -1; // the largest number after the colon; -1 for a kind without one
-};
-
-constexpr std::array<KindName, 13> KindNames = {{
-    {FaultKind::NoEcho, u"no-echo"},
-    {FaultKind::NoReply, u"no-reply"},
-    {FaultKind::BadChecksum, u"bad-checksum"},
-    {FaultKind::WrongCommand, u"wrong-command"},
-    {FaultKind::Hangup, u"hangup"},
-    {FaultKind::TrailingNoise, u"trailing-noise"},
-    {FaultKind::KeepCode, u"keep-code"},
-    {FaultKind::LeadingNoise, u"leading-noise"},
-    {FaultKind::ShortEcho, u"short-echo"},
-    {FaultKind::Chatter, u"chatter"},
+// Each kind by its name, with the largest number after its colon, -1 for a kind without one.
+constexpr std::array<std::tuple<FaultKind, QStringView, int>, 13> KindNames = {{
+    {FaultKind::NoEcho, u"no-echo", -1},
+    {FaultKind::NoReply, u"no-reply", -1},
+    {FaultKind::BadChecksum, u"bad-checksum", -1},
+    {FaultKind::WrongCommand, u"wrong-command", -1},
+    {FaultKind::Hangup, u"hangup", -1},
+    {FaultKind::TrailingNoise, u"trailing-noise", -1},
+    {FaultKind::KeepCode, u"keep-code", -1},
+    {FaultKind::LeadingNoise, u"leading-noise", -1},
+    {FaultKind::ShortEcho, u"short-echo", -1},
+    {FaultKind::Chatter, u"chatter", -1},
     {FaultKind::Cut, u"cut", Fault::MaxCutLength},
     {FaultKind::Slow, u"slow", int(Fault::MaxPause.count())},
     {FaultKind::Late, u"late", int(Fault::MaxPause.count())},
