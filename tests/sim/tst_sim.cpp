@@ -139,9 +139,17 @@ private Q_SLOTS:
         QVERIFY(sim.waitForDevices(2) && sim.devices()[1] != sim.device());
         QCOMPARE(QFileInfo(link).symLinkTarget(), sim.devices()[1]);
 
+        // The echo and the reply take at least their bytes' time on the line; nothing is left
+        // from before the hang-up.
+        const QByteArray next = Write0.sliced(9) + Read;
+        const auto started = std::chrono::steady_clock::now();
+        QCOMPARE(Exchange(sim.devices()[1], next, next.size() + 8), next + Reply12345);
+        QVERIFY(std::chrono::steady_clock::now() - started >=
+                (next.size() + 8) * 1'000'000'000ns / 240);
+
         // The stray bytes' echo keeps the read's reply owed well past the close.
         const QByteArray device = QFile::encodeName(sim.devices()[1]);
-        const QByteArray first = Write0.sliced(9) + QByteArray(100, 'U') + Read + Write0.first(9);
+        const QByteArray first = QByteArray(100, 'U') + Read + Write0.first(9);
         termios settings{};
         int fd = ::open(device.constData(), O_RDWR | O_NOCTTY);
         QVERIFY(fd >= 0 && ::tcgetattr(fd, &settings) == 0);
@@ -149,22 +157,18 @@ private Q_SLOTS:
         settings.c_iflag |= ICRNL;
         QVERIFY(::tcsetattr(fd, TCSANOW, &settings) == 0 &&
                 ::write(fd, first.constData(), size_t(first.size())) == first.size());
-        QTRY_COMPARE(sim.log().count(ReadLogged), 2);
+        QTRY_COMPARE(sim.log().count(ReadLogged), 3);
         ::close(::open(device.constData(), O_RDWR | O_NOCTTY)); // a second user is no new line
         ::close(fd);
-        QTRY_COMPARE(sim.log(), (QStringList{"open", "line 9600 baud", ReadLogged, "tx FF 00 02",
-                                             "hangup", "open", ReadLogged, "closed"}));
+        QTRY_COMPARE(sim.log(),
+                     (QStringList{"open", "line 9600 baud", ReadLogged, "tx FF 00 02", "hangup",
+                                  "open", ReadLogged, "tx " + Reply12345.toHex(' ').toUpper(),
+                                  "closed", "open", "line 2400 baud", ReadLogged, "closed"}));
         fd = ::open(device.constData(), O_RDWR | O_NOCTTY);
         QVERIFY(fd >= 0 && ::tcgetattr(fd, &settings) == 0 && ::close(fd) == 0);
         QVERIFY(!(settings.c_lflag & ICANON) && !(settings.c_iflag & ICRNL) &&
                 (settings.c_cflag & CLOCAL) && ::cfgetospeed(&settings) == B2400);
-
-        // The echo and the reply take at least their bytes' time on the line.
-        const QByteArray next = Write0.sliced(9) + Read;
-        const auto started = std::chrono::steady_clock::now();
         QCOMPARE(Exchange(sim.devices()[1], next, next.size() + 8), next + Reply12345);
-        QVERIFY(std::chrono::steady_clock::now() - started >=
-                (next.size() + 8) * 1'000'000'000ns / 240);
         QCOMPARE(QDir(openFiles.path()).count(), filesBefore); // the old line's went with it
         sim.stop();                                            // by SIGTERM
         QVERIFY(sim.process().exitStatus() == QProcess::NormalExit &&
