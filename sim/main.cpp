@@ -11,12 +11,7 @@
 #include <cstdio>
 #include <sys/signalfd.h>
 
-namespace {
-
-constexpr int BadOptionStatus = 2;
-constexpr int SetupFailedStatus = 1;
-
-} // namespace
+enum ExitStatus { SetupFailedStatus = 1, BadOptionStatus = 2 };
 
 int main(int argc, char *argv[])
 {

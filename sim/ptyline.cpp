@@ -20,7 +20,8 @@
 namespace {
 
 // The usual speeds, as termios names them.
-constexpr std::array<std::pair<speed_t, int>, 5> Speeds = {
+using Speed = std::pair<speed_t, int>;
+constexpr std::array<Speed, 5> Speeds = {
     {{B1200, 1200}, {B2400, 2400}, {B4800, 4800}, {B9600, 9600}, {B19200, 19200}}};
 
 // Raw 8-bit line: no CR/LF translation, no echo by the terminal, no signal characters, no flow
@@ -33,10 +34,7 @@ void setRawMode(int fd, int when = TCSAFLUSH)
         return;
     ::cfmakeraw(&settings);
     settings.c_cflag |= CLOCAL | CREAD;
-    const auto *const speed = std::find_if(Speeds.begin(), Speeds.end(), [](const auto &speed) {
-        return speed.second == LineSettings::Baud;
-    });
-    ::cfsetspeed(&settings, speed->first);
+    ::cfsetspeed(&settings, std::ranges::find(Speeds, LineSettings::Baud, &Speed::second)->first);
     ::tcsetattr(fd, when, &settings);
 }
 
@@ -56,29 +54,27 @@ bool PtyLine::open(QString *error)
         *error = systemError("posix_openpt");
         return false;
     }
-    std::array<char, 128> name{};
-    if (::grantpt(master) != 0 || ::unlockpt(master) != 0 ||
-        ::ptsname_r(master, name.data(), name.size()) != 0) {
-        *error = systemError("pseudo-terminal setup");
+    const auto fail = [&](const char *call) {
+        *error = systemError(call);
         ::close(master);
         return false;
-    }
+    };
+    std::array<char, 128> name{};
+    if (::grantpt(master) != 0 || ::unlockpt(master) != 0 ||
+        ::ptsname_r(master, name.data(), name.size()) != 0)
+        return fail("pseudo-terminal setup");
 
     // Open the slave once and close it again: it gets its raw settings, and from then on the
     // master reports POLLHUP until the other side opens the device.
     const int slave = ::open(name.data(), O_RDWR | O_NOCTTY | O_CLOEXEC);
-    if (slave < 0) {
-        *error = systemError(name.data());
-        ::close(master);
-        return false;
-    }
+    if (slave < 0)
+        return fail(name.data());
     setRawMode(slave);
     ::close(slave);
 
     close();
     m_master = master;
     m_devicePath = QString::fromLocal8Bit(name.data());
-    m_peerOpen = false;
     m_readNotifier = new QSocketNotifier(m_master, QSocketNotifier::Read, this);
     m_readNotifier->setEnabled(false);
     connect(m_readNotifier, &QSocketNotifier::activated, this, &PtyLine::readMaster);
@@ -90,27 +86,13 @@ bool PtyLine::open(QString *error)
     });
     // The watch comes after the line's own open above, whose events would count as the tool's;
     // nobody else knows the device yet.
-    if (!watchOpens(QByteArray(name.data()), error)) {
+    m_openEvents = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+    if (m_openEvents < 0 ||
+        ::inotify_add_watch(m_openEvents, name.data(), IN_OPEN | IN_CLOSE) < 0) {
+        *error = systemError(m_openEvents < 0 ? "inotify_init1" : "inotify_add_watch");
         close();
         return false;
     }
-    return true;
-}
-
-bool PtyLine::watchOpens(const QByteArray &slavePath, QString *error)
-{
-    const int events = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
-    if (events < 0) {
-        *error = systemError("inotify_init1");
-        return false;
-    }
-    if (::inotify_add_watch(events, slavePath.constData(), IN_OPEN | IN_CLOSE) < 0) {
-        *error = systemError("inotify_add_watch");
-        ::close(events);
-        return false;
-    }
-    m_openEvents = events;
-    m_othersOpen = 0;
     m_openNotifier = new QSocketNotifier(m_openEvents, QSocketNotifier::Read, this);
     connect(m_openNotifier, &QSocketNotifier::activated, this, &PtyLine::readOpenEvents);
     return true;
@@ -131,42 +113,22 @@ void PtyLine::readOpenEvents()
         };
         for (ssize_t at = 0; at < count;) {
             const std::uint32_t mask = eventAt(at);
-            if (mask & IN_OPEN)
-                otherOpened();
-            if (mask & IN_CLOSE) {
+            if ((mask & IN_OPEN) && m_othersOpen++ == 0) {
+                m_readNotifier->setEnabled(true);
+                Q_EMIT peerOpened();
+            }
+            if ((mask & IN_CLOSE) && m_othersOpen > 0 && --m_othersOpen == 0) {
+                // What the other side wrote before it closed did reach the line; but once a new
+                // side has opened it, what waits there is the new side's, for after the close.
                 bool reopened = false;
                 for (ssize_t next = at; next < count && !reopened;)
                     reopened = eventAt(next) & IN_OPEN;
-                otherClosed(reopened);
+                if (!reopened)
+                    takeInput();
+                lostPeer();
             }
         }
     }
-}
-
-void PtyLine::otherOpened()
-{
-    if (m_othersOpen++ > 0)
-        return;
-    m_peerOpen = true;
-    m_readNotifier->setEnabled(true);
-    Q_EMIT peerOpened();
-}
-
-void PtyLine::otherClosed(bool reopened)
-{
-    if (m_othersOpen == 0 || --m_othersOpen > 0)
-        return;
-    // What the other side wrote before it closed did reach the line; but once a new side has
-    // opened it, what waits there is the new side's, for after the close.
-    if (!reopened)
-        takeInput();
-    lostPeer();
-}
-
-bool PtyLine::masterHungUp() const
-{
-    pollfd watch{m_master, POLLIN, 0};
-    return ::poll(&watch, 1, 0) > 0 && (watch.revents & POLLHUP);
 }
 
 bool PtyLine::takeInput()
@@ -183,56 +145,47 @@ int PtyLine::baudRate() const
     // The master shares the line's settings with the slave, as the other side left them.
     termios settings{};
     ::tcgetattr(m_master, &settings);
-    const auto *const known = std::find_if(Speeds.begin(), Speeds.end(), [&](const auto &speed) {
-        return speed.first == ::cfgetospeed(&settings);
-    });
+    const auto *const known = std::ranges::find(Speeds, ::cfgetospeed(&settings), &Speed::first);
     return known == Speeds.end() ? 0 : known->second;
 }
 
 void PtyLine::close()
 {
     // Later, not now: close() may run while one of the notifiers is delivering its signal.
-    for (QSocketNotifier *notifier : {m_readNotifier, m_writeNotifier, m_openNotifier}) {
-        if (notifier) {
-            notifier->setEnabled(false);
-            notifier->deleteLater();
+    for (QSocketNotifier **notifier : {&m_readNotifier, &m_writeNotifier, &m_openNotifier}) {
+        if (*notifier) {
+            (*notifier)->setEnabled(false);
+            (*notifier)->deleteLater();
         }
+        *notifier = nullptr;
     }
-    m_readNotifier = nullptr;
-    m_writeNotifier = nullptr;
-    m_openNotifier = nullptr;
-    if (m_openEvents >= 0)
-        ::close(m_openEvents); // with it go the events not read yet
-    m_openEvents = -1;
+    // With the watch go the events not read yet; with the master the other side's reads fail,
+    // as with an unplugged adapter.
+    for (int *fd : {&m_openEvents, &m_master}) {
+        if (*fd >= 0)
+            ::close(*fd);
+        *fd = -1;
+    }
     m_othersOpen = 0;
-    if (m_master >= 0)
-        ::close(m_master); // the other side's reads fail now, as with an unplugged adapter
-    m_master = -1;
-    m_peerOpen = false;
 }
 
 qint64 PtyLine::write(QByteArrayView bytes)
 {
-    if (!m_peerOpen) {
+    if (m_othersOpen == 0) {
         // Nobody listens: the bytes wait for the next open where the line keeps them (what does
         // not fit is lost, as in a full buffer), else they are lost.
-        if (m_keepsBytes && m_master >= 0)
-            [[maybe_unused]] const ssize_t kept =
-                ::write(m_master, bytes.data(), size_t(bytes.size()));
+        if (m_keepsBytes && m_master >= 0) [[maybe_unused]]
+            const ssize_t kept = ::write(m_master, bytes.data(), size_t(bytes.size()));
         return bytes.size();
     }
     const ssize_t written = ::write(m_master, bytes.data(), size_t(bytes.size()));
-    if (written >= 0) {
-        if (written < bytes.size())
-            m_writeNotifier->setEnabled(true);
-        return written;
+    if (written < 0 && errno != EAGAIN) {
+        printProblem(systemError("write"));
+        return -1;
     }
-    if (errno == EAGAIN) {
+    if (written < bytes.size())
         m_writeNotifier->setEnabled(true);
-        return 0;
-    }
-    printProblem(systemError("write"));
-    return -1;
+    return std::max<qint64>(written, 0);
 }
 
 void PtyLine::readMaster()
@@ -240,13 +193,14 @@ void PtyLine::readMaster()
     // A close and a reopen that came before these bytes are taken in their turn first: a tool
     // that closes and at once opens again and writes must not lose its echo to the close.
     readOpenEvents();
-    if (!m_peerOpen || takeInput())
+    if (m_othersOpen == 0 || takeInput())
         return;
     // EIO: no process has the slave open any more. The close's event is queued before the
     // master hears of it, so the events tell it first, with each open and close in its turn.
     // After them the other side may be back already.
     readOpenEvents();
-    if (!m_peerOpen || !masterHungUp())
+    pollfd watch{m_master, POLLIN, 0};
+    if (m_othersOpen == 0 || ::poll(&watch, 1, 0) <= 0 || !(watch.revents & POLLHUP))
         return;
     m_othersOpen = 0; // events lost: the master has the last word
     lostPeer();
@@ -254,7 +208,6 @@ void PtyLine::readMaster()
 
 void PtyLine::lostPeer()
 {
-    m_peerOpen = false;
     m_readNotifier->setEnabled(false);
     m_writeNotifier->setEnabled(false);
     // Bytes the other side did not read would greet the next process that opens the device: the

@@ -52,25 +52,21 @@ Q_SIGNALS:
     void writable();
 
 private:
-    bool watchOpens(const QByteArray &slavePath, QString *error);
     void readOpenEvents();
-    void otherOpened();
-    void otherClosed(bool reopened);
     // Hands on all that the other side wrote; false when the master's reads fail (EIO: no
     // process has the slave open).
     bool takeInput();
-    bool masterHungUp() const;
     void readMaster();
     void lostPeer();
 
     int m_master = -1;
     QString m_devicePath;
-    bool m_peerOpen = false;
     bool m_keepsBytes = false;
     QSocketNotifier *m_readNotifier = nullptr;
     QSocketNotifier *m_writeNotifier = nullptr;
     int m_openEvents = -1; // inotify on the slave device
     QSocketNotifier *m_openNotifier = nullptr;
-    // Descriptors of the slave held by others, as counted from the open and close events.
+    // Descriptors of the slave held by others, as counted from the open and close events: the
+    // other side has the line open while there are any.
     int m_othersOpen = 0;
 };

@@ -7,8 +7,6 @@
 #include <QCommandLineParser>
 #include <QRegularExpression>
 
-#include <algorithm>
-
 using namespace Qt::StringLiterals;
 
 namespace {
@@ -26,10 +24,10 @@ const QCommandLineOption OffOption(u"off"_s,
 const QCommandLineOption VersionTextOption(
     u"version-text"_s,
     u"The version text (default \"K5-SIM 1.0\"), Latin-1, cut to 32 characters."_s, u"TEXT"_s);
-const QCommandLineOption
-    NoPacingOption(u"no-pacing"_s, u"Send at once instead of at %1 baud (1/%2 s a byte)."_s.arg(
-                                       LineSettings::Baud)
-                                       .arg(std::chrono::seconds{1} / LineSettings::ByteTime));
+const QCommandLineOption NoPacingOption(u"no-pacing"_s,
+                                        u"Send at once instead of at %1 baud (1/%2 s a byte)."_s
+                                            .arg(LineSettings::Baud)
+                                            .arg(std::chrono::seconds{1} / LineSettings::ByteTime));
 const QCommandLineOption
     LogOption(u"log"_s, u"Log events on standard error, one line each (see Log lines)."_s);
 const QCommandLineOption
@@ -42,94 +40,18 @@ const QCommandLineOption FaultCountOption(
 const QCommandLineOption HelpOption(QStringList{u"h"_s, u"help"_s}, u"Show this help."_s);
 const QCommandLineOption VersionOption(QStringList{u"v"_s, u"version"_s},
                                        u"Show the program's version."_s);
+const QList<QCommandLineOption> AllOptions{
+    LinkOption, CodeOption,  OffOption,        VersionTextOption, NoPacingOption,
+    LogOption,  FaultOption, FaultCountOption, HelpOption,        VersionOption};
 
-} // namespace
-
-std::optional<SimOptions> SimOptions::parse(const QStringList &arguments, QString *error)
+// Whether the whole text has the pattern's form.
+bool isWhole(const QString &text, const QString &pattern)
 {
-    QCommandLineParser parser;
-    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
-    parser.addOptions({LinkOption, CodeOption, OffOption, VersionTextOption, NoPacingOption,
-                       LogOption, FaultOption, FaultCountOption, HelpOption, VersionOption});
-    if (!parser.parse(arguments)) {
-        *error = parser.errorText();
-        return std::nullopt;
-    }
-    if (!parser.positionalArguments().isEmpty()) {
-        *error = u"unexpected argument '%1'"_s.arg(parser.positionalArguments().constFirst());
-        return std::nullopt;
-    }
-
-    SimOptions options;
-    if (parser.isSet(HelpOption))
-        options.infoText = usage();
-    else if (parser.isSet(VersionOption))
-        options.infoText = u"k5-transmitter-sim "_s + QLatin1StringView(K5_VERSION) + u'\n';
-    options.pacing = !parser.isSet(NoPacingOption);
-    options.log = parser.isSet(LogOption);
-
-    if (parser.isSet(CodeOption) && parser.isSet(OffOption)) {
-        *error = u"--code and --off exclude each other"_s;
-        return std::nullopt;
-    }
-    if (parser.isSet(CodeOption)) {
-        const QString text = parser.value(CodeOption);
-        static const QRegularExpression digits(
-            QRegularExpression::anchoredPattern(u"[0-9]{1,5}"_s));
-        const uint value = text.toUInt();
-        if (!digits.match(text).hasMatch() || value > 0xFFFF) {
-            *error = u"--code: '%1' is not a number from 0 to 65535"_s.arg(text);
-            return std::nullopt;
-        }
-        options.heldValue = static_cast<std::uint16_t>(value);
-    }
-    if (parser.isSet(OffOption))
-        options.heldValue = Frame::OffMarker;
-
-    if (parser.isSet(VersionTextOption)) {
-        const QString text = parser.value(VersionTextOption);
-        if (std::any_of(text.begin(), text.end(), [](QChar c) { return c.unicode() > 0xFF; })) {
-            *error = u"--version-text: only Latin-1 characters fit on the line"_s;
-            return std::nullopt;
-        }
-        options.versionText = text.toLatin1();
-    }
-
-    if (parser.isSet(FaultOption)) {
-        const std::optional<Fault> fault = Fault::fromText(parser.value(FaultOption));
-        if (!fault) {
-            *error = u"--fault: unknown fault '%1' (see --help)"_s.arg(parser.value(FaultOption));
-            return std::nullopt;
-        }
-        options.fault = *fault;
-    }
-    if (parser.isSet(FaultCountOption)) {
-        const QString text = parser.value(FaultCountOption);
-        static const QRegularExpression count(
-            QRegularExpression::anchoredPattern(u"[1-9][0-9]{0,3}"_s));
-        if (!parser.isSet(FaultOption) || !count.match(text).hasMatch()) {
-            *error =
-                u"--fault-count: '%1' is not a number from 1 to 9999 after a --fault"_s.arg(text);
-            return std::nullopt;
-        }
-        options.fault.requests = text.toInt();
-    }
-
-    if (parser.isSet(LinkOption)) {
-        // The names the tool offers, exactly.
-        const QString name = parser.value(LinkOption);
-        const int port = PortNumberFromText(name);
-        if (PortName(port) != name) {
-            *error = u"--link: '%1' is not a port name from %2 to %3"_s.arg(
-                name, PortName(FirstPortNumber), PortName(LastPortNumber));
-            return std::nullopt;
-        }
-        options.linkPort = port;
-    }
-    return options;
+    return QRegularExpression(QRegularExpression::anchoredPattern(pattern)).match(text).hasMatch();
 }
 
-QString SimOptions::usage()
+// The --help text.
+QString usage()
 {
     QCommandLineParser parser;
     parser.setApplicationDescription(
@@ -139,8 +61,7 @@ QString SimOptions::usage()
         u"until SIGINT, SIGTERM or SIGHUP. Every byte received is echoed; the requests\n"
         u"read code, write code and read version are answered after their echo, all\n"
         u"paced as on a line at %1 baud."_s.arg(LineSettings::Baud));
-    parser.addOptions({LinkOption, CodeOption, OffOption, VersionTextOption, NoPacingOption,
-                       LogOption, FaultOption, FaultCountOption, HelpOption, VersionOption});
+    parser.addOptions(AllOptions);
     // The parser's usage line names the program by the path it was started with.
     return u"Usage: k5-transmitter-sim [options]\n"_s + parser.helpText().section(u'\n', 1) + uR"(
 Fault kinds:
@@ -183,4 +104,72 @@ Exit status:
   1   The line could not be set up.
   2   A bad option.
 )"_s;
+}
+
+} // namespace
+
+std::optional<SimOptions> SimOptions::parse(const QStringList &arguments, QString *error)
+{
+    const auto fail = [error](const QString &why) {
+        *error = why;
+        return std::nullopt;
+    };
+    QCommandLineParser parser;
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+    parser.addOptions(AllOptions);
+    if (!parser.parse(arguments))
+        return fail(parser.errorText());
+    if (!parser.positionalArguments().isEmpty())
+        return fail(u"unexpected argument '%1'"_s.arg(parser.positionalArguments().constFirst()));
+
+    SimOptions options;
+    if (parser.isSet(HelpOption))
+        options.infoText = usage();
+    else if (parser.isSet(VersionOption))
+        options.infoText = u"k5-transmitter-sim "_s + QLatin1StringView(K5_VERSION) + u'\n';
+    options.pacing = !parser.isSet(NoPacingOption);
+    options.log = parser.isSet(LogOption);
+
+    if (parser.isSet(CodeOption) && parser.isSet(OffOption))
+        return fail(u"--code and --off exclude each other"_s);
+    if (parser.isSet(CodeOption)) {
+        const QString text = parser.value(CodeOption);
+        if (!isWhole(text, u"[0-9]{1,5}"_s) || text.toUInt() > 0xFFFF)
+            return fail(u"--code: '%1' is not a number from 0 to 65535"_s.arg(text));
+        options.heldValue = static_cast<std::uint16_t>(text.toUInt());
+    }
+    if (parser.isSet(OffOption))
+        options.heldValue = Frame::OffMarker;
+
+    if (parser.isSet(VersionTextOption)) {
+        const QString text = parser.value(VersionTextOption);
+        options.versionText = text.toLatin1(); // what is not Latin-1 becomes '?'
+        if (QString::fromLatin1(options.versionText) != text)
+            return fail(u"--version-text: only Latin-1 characters fit on the line"_s);
+    }
+
+    if (parser.isSet(FaultOption)) {
+        const std::optional<Fault> fault = Fault::fromText(parser.value(FaultOption));
+        if (!fault)
+            return fail(
+                u"--fault: unknown fault '%1' (see --help)"_s.arg(parser.value(FaultOption)));
+        options.fault = *fault;
+    }
+    if (parser.isSet(FaultCountOption)) {
+        const QString text = parser.value(FaultCountOption);
+        if (!parser.isSet(FaultOption) || !isWhole(text, u"[1-9][0-9]{0,3}"_s))
+            return fail(
+                u"--fault-count: '%1' is not a number from 1 to 9999 after a --fault"_s.arg(text));
+        options.fault.requests = text.toInt();
+    }
+
+    if (parser.isSet(LinkOption)) {
+        // The names the tool offers, exactly.
+        const QString name = parser.value(LinkOption);
+        options.linkPort = PortNumberFromText(name);
+        if (PortName(options.linkPort) != name)
+            return fail(u"--link: '%1' is not a port name from %2 to %3"_s.arg(
+                name, PortName(FirstPortNumber), PortName(LastPortNumber)));
+    }
+    return options;
 }

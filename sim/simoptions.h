@@ -2,7 +2,6 @@
 
 // The simulator's command line.
 
-#include "fault.h"
 #include "switchcode.h"
 #include "transmitter.h"
 
@@ -26,6 +25,4 @@ struct SimOptions
     // Reads the arguments (the program name first). On a bad option gives nullopt and a
     // one-line message in *error.
     static std::optional<SimOptions> parse(const QStringList &arguments, QString *error);
-    // The --help text.
-    static QString usage();
 };

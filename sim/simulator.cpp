@@ -15,18 +15,16 @@
 #include <ctime>
 #include <sys/timerfd.h>
 #include <unistd.h>
+#include <utility>
 
 using namespace Qt::StringLiterals;
 
 Simulator::Simulator(const SimOptions &options, QObject *parent)
-    : QObject(parent), m_options(options)
+    : QObject(parent), m_options(options),
+      m_transmitter(options.heldValue, options.versionText, options.fault),
+      m_linkPath(options.linkPort > 0 ? PortLinkPath(options.linkPort) : QString())
 {
-    m_transmitter.setHeldValue(options.heldValue);
-    m_transmitter.setVersionText(options.versionText);
-    m_transmitter.setFault(options.fault);
     m_line.setKeepsBytes(options.fault.leavesBytesOnLine());
-    if (options.linkPort > 0)
-        m_linkPath = PortLinkPath(options.linkPort);
 
     connect(&m_line, &PtyLine::received, this, &Simulator::receive);
     connect(&m_line, &PtyLine::writable, this, [this] { pumpAt({}); });
@@ -92,17 +90,15 @@ void Simulator::receive(const QByteArray &bytes)
     if (qsizetype(m_queue.size()) > MaxQueuedBytes) {
         // The other side writes far faster than the paced line returns; a real line cannot
         // fall behind like this, so rather than grow without bound the bytes are dropped.
-        if (!m_warnedFull)
+        if (!std::exchange(m_warnedFull, true))
             printProblem(u"output backed up; received bytes dropped"_s);
-        m_warnedFull = true;
         return;
     }
     m_warnedFull = false;
 
     // By the first bytes the other side has set the line up as it wants it.
-    if (!m_speedLogged)
+    if (!std::exchange(m_speedLogged, true))
         logEvent("line " + QByteArray::number(m_line.baudRate()) + " baud");
-    m_speedLogged = true;
 
     // The pseudo-terminal hands over the other side's bytes at once; on the line each takes its
     // byte time, and its echo comes back as soon as it is through.
@@ -140,9 +136,8 @@ void Simulator::pumpAt(Clock::time_point due)
 {
     const Clock::duration sinceBoot = std::max(due.time_since_epoch(), Clock::duration{1});
     const auto seconds = std::chrono::floor<std::chrono::seconds>(sinceBoot);
-    itimerspec wake{};
-    wake.it_value.tv_sec = time_t(seconds.count());
-    wake.it_value.tv_nsec = long(std::chrono::nanoseconds(sinceBoot - seconds).count());
+    const itimerspec wake{
+        {}, {time_t(seconds.count()), long(std::chrono::nanoseconds(sinceBoot - seconds).count())}};
     ::timerfd_settime(m_wakeTimer, TFD_TIMER_ABSTIME, &wake, nullptr);
 }
 
@@ -173,9 +168,8 @@ void Simulator::pump()
             return;
         }
     }
-    if (written < ready.size())
-        return; // the line is full; writable() calls again
-    if (!m_queue.empty())
+    // When the line is full, writable() calls again.
+    if (written == ready.size() && !m_queue.empty())
         pumpAt(m_queue.front().due);
 }
 
@@ -192,21 +186,18 @@ void Simulator::hangUp()
     // other side has not read yet.
     m_hangingUp = true;
     dropOutput();
-    QTimer::singleShot(HangUpGrace, this, &Simulator::renewLine);
-}
-
-void Simulator::renewLine()
-{
-    m_hangingUp = false;
-    logEvent("hangup");
-    m_transmitter.resetLine();
-    // A fresh pair first, then the old one closes: the tool's reads fail as with an unplugged
-    // adapter, and the new device gets a path of its own.
-    QString error;
-    if (!m_line.open(&error) || !announceLine(&error)) {
-        printProblem(u"no fresh line after the hangup: "_s + error);
-        QCoreApplication::exit(1);
-    }
+    QTimer::singleShot(HangUpGrace, this, [this] {
+        m_hangingUp = false;
+        logEvent("hangup");
+        m_transmitter.resetLine();
+        // A fresh pair first, then the old one closes: the tool's reads fail as with an
+        // unplugged adapter, and the new device gets a path of its own.
+        QString error;
+        if (!m_line.open(&error) || !announceLine(&error)) {
+            printProblem(u"no fresh line after the hangup: "_s + error);
+            QCoreApplication::exit(1);
+        }
+    });
 }
 
 void Simulator::logEvent(QByteArrayView event, QByteArrayView bytes) const

@@ -56,7 +56,6 @@ private:
     void pump();
     void dropOutput();
     void hangUp();
-    void renewLine();
     bool announceLine(QString *error);
     void logEvent(QByteArrayView event, QByteArrayView bytes = {}) const;
 
