@@ -7,17 +7,6 @@
 
 namespace {
 
-// Weight of switch i is 3^(i-1); every weight and sum is an exact integer.
-constexpr std::array<std::int32_t, SwitchCount> weights = [] {
-    std::array<std::int32_t, SwitchCount> w{};
-    std::int32_t power = 1;
-    for (auto &weight : w) {
-        weight = power;
-        power *= 3;
-    }
-    return w;
-}();
-
 bool isDigit(QChar c)
 {
     return c >= u'0' && c <= u'9';
@@ -78,26 +67,19 @@ QString TextFromPosition(SwitchPosition position)
 
 std::int32_t CodeFromPositions(const SwitchPositions &positions)
 {
+    // Switch 10 is the most significant digit.
     std::int32_t code = 0;
-    for (int k = 0; k < SwitchCount; ++k)
-        code += static_cast<std::int32_t>(positions[k]) * weights[k];
+    for (auto position = positions.rbegin(); position != positions.rend(); ++position)
+        code = code * 3 + static_cast<std::int32_t>(*position);
     return code;
 }
 
 SwitchPositions PositionsFromCode(std::int32_t code)
 {
     SwitchPositions positions{};
-    for (int k = SwitchCount - 1; k >= 0; --k) {
-        const auto w = weights[k];
-        if (2 * w <= code) {
-            code -= 2 * w;
-            positions[k] = SwitchPosition::Plus;
-        } else if (w <= code) {
-            code -= w;
-            positions[k] = SwitchPosition::Zero;
-        } else {
-            positions[k] = SwitchPosition::Minus;
-        }
+    for (SwitchPosition &position : positions) {
+        position = static_cast<SwitchPosition>(code % 3);
+        code /= 3;
     }
     return positions;
 }
