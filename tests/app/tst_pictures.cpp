@@ -5,7 +5,6 @@
 
 #include "windowfixture.h"
 
-#include <QPainter>
 #include <QProcess>
 #include <QScreen>
 #include <QTemporaryDir>
@@ -24,13 +23,11 @@ class PicturesTest : public QObject, WindowFixture
     {
         const QString png = m_scratch.filePath(QStringLiteral("%1.png").arg(ratio));
         QProcess rsvg;
-        rsvg.start(K5_RSVG_CONVERT, {"--zoom", QString::number(ratio), "--output", png, svg});
+        rsvg.start(K5_RSVG_CONVERT, {"--zoom", QString::number(ratio), "--background-color",
+                                     "black", "--output", png, svg});
         if (!rsvg.waitForFinished() || rsvg.exitCode() != 0)
             return {};
-        QImage flat(QImage(png).size(), QImage::Format_RGB32);
-        flat.fill(Qt::black);
-        QPainter(&flat).drawImage(0, 0, QImage(png));
-        return flat;
+        return QImage(png).convertToFormat(QImage::Format_RGB32);
     }
 
     // The control as the window draws it against its source at the control's ratio: centred in
