@@ -11,12 +11,12 @@ namespace {
 
 constexpr int DigitCount = 10;
 
-// Keys whose code does not depend on the keypad modifier, but for the digits and letters.
+// Keys whose code does not depend on the keypad modifier, but for the digits and letters; the
+// main keyboard's plus and minus keys by their unshifted and shifted characters.
 constexpr std::pair<int, int> NamedKeys[] = {
-    {Qt::Key_Backspace, Back}, {Qt::Key_Return, Return}, {Qt::Key_Enter, Return},
-    {Qt::Key_Left, Left},      {Qt::Key_Right, Right},   {Qt::Key_Delete, Delete},
-    // The main keyboard's plus and minus keys, by their unshifted and shifted characters.
-    {Qt::Key_Equal, OemPlus},  {Qt::Key_Plus, OemPlus},  {Qt::Key_Minus, OemMinus},
+    {Qt::Key_Backspace, Back},     {Qt::Key_Return, Return}, {Qt::Key_Enter, Return},
+    {Qt::Key_Left, Left},          {Qt::Key_Right, Right},   {Qt::Key_Delete, Delete},
+    {Qt::Key_Equal, OemPlus},      {Qt::Key_Plus, OemPlus},  {Qt::Key_Minus, OemMinus},
     {Qt::Key_Underscore, OemMinus}};
 
 // The keypad's own keys besides its digits; the asterisk is not the shifted 8 of the main
@@ -47,8 +47,8 @@ int FromEvent(const QKeyEvent &event)
             return virtualKey;
     }
     // Shifted digits of a US keyboard still name their digit key.
-    const std::size_t shifted = std::string_view(")!@#$%^&*(").find(char(key));
-    return key < 0x80 && shifted != std::string_view::npos ? Digit0 + int(shifted) : 0;
+    const std::size_t shifted = std::u32string_view(U")!@#$%^&*(").find(char32_t(key));
+    return shifted != std::u32string_view::npos ? Digit0 + int(shifted) : 0;
 }
 
 bool IsDigit(int virtualKey)
