@@ -80,35 +80,35 @@ private Q_SLOTS:
         QTest::addColumn<QString>("textAfter");
         const QKeyCombination none;
         const Qt::KeyboardModifier keypad = Qt::KeypadModifier;
-        const auto key = [&](const char *name, QKeyCombination k, const QString &after) {
+        const auto keyRow = [&](const char *name, QKeyCombination k, const QString &after) {
             QTest::newRow(name) << "120" << k << "" << after;
         };
         QTest::newRow("pasted code kept") << "00012" << none << "" << "00012";
         QTest::newRow("pasted, above the highest") << "59049" << none << "" << "29524";
-        key("enter", Qt::Key_Return, "120");
-        key("backspace", Qt::Key_Backspace, "12");
-        key("delete", Qt::Key_Delete, "120");
-        key("left", Qt::Key_Left, "120");
-        key("right", Qt::Key_Right, "120");
-        key("0", Qt::Key_0, "1200");
-        key("keypad 0", keypad | Qt::Key_0, "1200");
-        key("keypad 9", keypad | Qt::Key_9, "1209");
-        key("home", Qt::Key_Home, "29524");
-        key("minus", Qt::Key_Minus, "29524");
-        key("keypad asterisk", keypad | Qt::Key_Asterisk, "29524");
-        const auto click = [&](const char *name, const char *control, const char *before,
-                               const char *after) {
+        keyRow("enter", Qt::Key_Return, "120");
+        keyRow("backspace", Qt::Key_Backspace, "12");
+        keyRow("delete", Qt::Key_Delete, "120");
+        keyRow("left", Qt::Key_Left, "120");
+        keyRow("right", Qt::Key_Right, "120");
+        keyRow("0", Qt::Key_0, "1200");
+        keyRow("keypad 0", keypad | Qt::Key_0, "1200");
+        keyRow("keypad 9", keypad | Qt::Key_9, "1209");
+        keyRow("home", Qt::Key_Home, "29524");
+        keyRow("minus", Qt::Key_Minus, "29524");
+        keyRow("keypad asterisk", keypad | Qt::Key_Asterisk, "29524");
+        const auto clickRow = [&](const char *name, const char *control, const char *before,
+                                  const char *after) {
             QTest::newRow(name) << before << none << control << after;
         };
-        click("up at 59048 stops", "Command4", "59048", "59048");
-        click("down at 0 stops", "Command5", "0", "0");
-        click("up on an empty box", "Command4", "", "1");
-        click("down on an empty box", "Command5", "", "0");
-        click("down by one", "Command5", "12", "11");
-        click("leading zeros go", "Command4", "00012", "13");
-        click("all +", "Label15", "12345", "59048");
-        click("all 0", "Label16", "12345", "29524");
-        click("all -", "Label17", "12345", "0");
+        clickRow("up at 59048 stops", "Command4", "59048", "59048");
+        clickRow("down at 0 stops", "Command5", "0", "0");
+        clickRow("up on an empty box", "Command4", "", "1");
+        clickRow("down on an empty box", "Command5", "", "0");
+        clickRow("down by one", "Command5", "12", "11");
+        clickRow("leading zeros go", "Command4", "00012", "13");
+        clickRow("all +", "Label15", "12345", "59048");
+        clickRow("all 0", "Label16", "12345", "29524");
+        clickRow("all -", "Label17", "12345", "0");
     }
     void edits()
     {
