@@ -37,7 +37,7 @@ Form1::Form1(QWidget *parent, TransmitterLink *link)
 
     m_panel = std::make_unique<SwitchPanel>(*ui);
     FormLooks::SwitchBoxes boxes{};
-    std::copy(m_panel->switchBoxes().begin(), m_panel->switchBoxes().end(), boxes.begin());
+    std::ranges::copy(m_panel->switchBoxes(), boxes.begin());
     FormLooks::placeSwitchBoxes(*ui, boxes);
     FormLooks::apply(*this, *ui, boxes);
     m_panel->fill();
@@ -58,13 +58,16 @@ Form1::Form1(QWidget *parent, TransmitterLink *link)
     connect(m_exchanges.get(), &ExchangeHandlers::writeConfirmed, this,
             [this] { showCounter(m_confirmedWrites + 1); });
     showCounter(0);
-    statusBox()->setText(StatusText::VersionIdentifier);
-    versionButton()->setVisible(false);
+    ui->Text1->setText(StatusText::VersionIdentifier);
+    ui->Command8->setVisible(false);
 
     connect(ui->Command3, &QAbstractButton::clicked, this, &Form1::printSheet);
     connect(ui->Command2, &QAbstractButton::clicked, this, &Form1::endProgram);
     connect(ui->Command7, &QAbstractButton::clicked, this, [this] { showCounter(0); });
-    connect(ui->Command7, &PictureButton::keyUp, this, &Form1::toggleVersionButton);
+    connect(ui->Command7, &PictureButton::keyUp, this, [this](int virtualKey) {
+        if (virtualKey == versionKey)
+            ui->Command8->setVisible(!ui->Command8->isVisible());
+    });
 }
 
 void Form1::showCounter(qint64 confirmedWrites)
@@ -86,22 +89,12 @@ void Form1::showCentred()
     ui->Command1->setFocus(Qt::OtherFocusReason); // the read button
 }
 
-QLineEdit *Form1::statusBox() const
-{
-    return ui->Text1;
-}
-
 void Form1::showStatus(const QString &text, const QString &detail)
 {
-    statusBox()->setText(text);
+    ui->Text1->setText(text);
     qCInfo(lcWindow).noquote() << "status:" << text;
     // Only the outcome that the detail belongs to keeps it.
-    statusBox()->setToolTip(detail);
-}
-
-QAbstractButton *Form1::versionButton() const
-{
-    return ui->Command8;
+    ui->Text1->setToolTip(detail);
 }
 
 bool Form1::busy() const
@@ -133,10 +126,4 @@ void Form1::closeEvent(QCloseEvent * /*event*/)
     // The close is never refused (the event comes accepted), not even in the middle of an
     // exchange.
     endProgram();
-}
-
-void Form1::toggleVersionButton(int virtualKey)
-{
-    if (virtualKey == versionKey)
-        versionButton()->setVisible(!versionButton()->isVisible());
 }

@@ -21,8 +21,6 @@
 
 class ExchangeHandlers;
 class PrintTarget;
-class QAbstractButton;
-class QLineEdit;
 class QPrinter;
 class SwitchPanel;
 class TransmitterLink;
@@ -56,12 +54,9 @@ protected:
     void closeEvent(QCloseEvent *event) override;
 
 private:
-    QLineEdit *statusBox() const;
     // The status box's one line, and for its tooltip what the line leaves out.
     void showStatus(const QString &text, const QString &detail = QString());
-    QAbstractButton *versionButton() const;
     void endProgram();
-    void toggleVersionButton(int virtualKey);
     void printSheet();
     // The programmed counter: the writes the transmitter confirmed since the start or Reset.
     void showCounter(qint64 confirmedWrites);

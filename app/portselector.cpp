@@ -16,12 +16,6 @@ int PortSelector::port() const
 
 void PortSelector::showPopup()
 {
-    describePorts();
-    DropDownBox::showPopup();
-}
-
-void PortSelector::describePorts()
-{
     for (int n = FirstPortNumber; n <= LastPortNumber; ++n) {
         const PortDevice described = DescribePort(n);
         QString tip = described.device;
@@ -31,4 +25,5 @@ void PortSelector::describePorts()
             tip = QStringLiteral("Nothing connected: %1 is no serial device").arg(described.device);
         setItemData(n - FirstPortNumber, tip, Qt::ToolTipRole);
     }
+    DropDownBox::showPopup();
 }

@@ -21,7 +21,4 @@ public:
     int port() const;
 
     void showPopup() override;
-
-private:
-    void describePorts();
 };

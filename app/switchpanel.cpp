@@ -9,13 +9,15 @@
 
 #include <QAbstractButton>
 #include <QCheckBox>
+#include <QLineEdit>
+
+#include <algorithm>
 
 SwitchPanel::SwitchPanel(Ui::Form1 &ui, QObject *parent)
     : QObject(parent), m_codeBox(*ui.Text2), m_functionCheck(*ui.Check1)
 {
-    for (int i = 1; i <= SwitchCount; ++i) {
-        DropDownBox *box = m_switchBoxes.at(std::size_t(i - 1)) =
-            new DropDownBox(m_codeBox.parentWidget());
+    for (std::size_t i = 0; i < m_switchBoxes.size(); ++i) {
+        DropDownBox *box = m_switchBoxes.at(i) = new DropDownBox(m_codeBox.parentWidget());
         connect(box, &DropDownBox::keyDown, this, [this, i](int vk) { switchKeyDown(i, vk); });
         connect(box, &QComboBox::activated, this, &SwitchPanel::switchesToCode);
     }
@@ -23,12 +25,12 @@ SwitchPanel::SwitchPanel(Ui::Form1 &ui, QObject *parent)
     connect(&m_functionCheck, &QCheckBox::toggled, this, &SwitchPanel::functionToggled);
     connect(ui.Command4, &QAbstractButton::clicked, this, [this] { step(+1); });
     connect(ui.Command5, &QAbstractButton::clicked, this, [this] { step(-1); });
-    connect(ui.Label15, &ClickableLabel::clicked, this,
-            [this] { setAllSwitches(SwitchPosition::Plus); });
-    connect(ui.Label16, &ClickableLabel::clicked, this,
-            [this] { setAllSwitches(SwitchPosition::Zero); });
-    connect(ui.Label17, &ClickableLabel::clicked, this,
-            [this] { setAllSwitches(SwitchPosition::Minus); });
+    const std::pair<ClickableLabel *, SwitchPosition> labels[] = {
+        {ui.Label15, SwitchPosition::Plus},
+        {ui.Label16, SwitchPosition::Zero},
+        {ui.Label17, SwitchPosition::Minus}};
+    for (const auto &[label, position] : labels)
+        connect(label, &ClickableLabel::clicked, this, [this, p = position] { setAllSwitches(p); });
     // Typed digits are taken up when their key comes up; pasted text raises no key of its own.
     connect(&m_codeBox, &CodeBox::keyUp, this, &SwitchPanel::codeKeyUp);
     connect(&m_codeBox, &CodeBox::textPasted, this, &SwitchPanel::codeToSwitches);
@@ -43,11 +45,6 @@ void SwitchPanel::fill()
         box->setText(TextFromPosition(SwitchPosition::Zero));
     }
     switchesToCode();
-}
-
-DropDownBox *SwitchPanel::switchBox(int i) const
-{
-    return m_switchBoxes.at(std::size_t(i - 1));
 }
 
 bool SwitchPanel::functionOn() const
@@ -66,25 +63,13 @@ void SwitchPanel::showCode(std::int32_t code)
 {
     // Turning the function on resets the panel first; the code read then takes its place.
     m_functionCheck.setChecked(true);
-    if (code > HighestCode) {
-        showDefaultCode();
-        code = DefaultCode;
-    } else {
-        m_codeBox.setText(QString::number(code));
-    }
-    setSwitches(code);
+    m_codeBox.setText(QString::number(code));
+    codeToSwitches();
 }
 
 void SwitchPanel::showOff()
 {
     m_functionCheck.setChecked(false);
-}
-
-void SwitchPanel::setSwitches(std::int32_t code)
-{
-    const SwitchPositions positions = PositionsFromCode(code);
-    for (int i = 1; i <= SwitchCount; ++i)
-        switchBox(i)->setText(TextFromPosition(positions[std::size_t(i - 1)]));
 }
 
 QStringList SwitchPanel::switchTexts() const
@@ -103,8 +88,8 @@ QString SwitchPanel::codeText() const
 std::int32_t SwitchPanel::switchesToCode()
 {
     SwitchPositions positions{};
-    for (int i = 1; i <= SwitchCount; ++i)
-        positions[std::size_t(i - 1)] = PositionFromText(switchBox(i)->text());
+    for (std::size_t i = 0; i < positions.size(); ++i)
+        positions.at(i) = PositionFromText(m_switchBoxes.at(i)->text());
     const std::int32_t code = CodeFromPositions(positions);
     m_codeBox.setText(QString::number(code));
     return code;
@@ -117,7 +102,9 @@ void SwitchPanel::codeToSwitches()
         showDefaultCode();
         code = DefaultCode;
     }
-    setSwitches(code);
+    const SwitchPositions positions = PositionsFromCode(code);
+    for (std::size_t i = 0; i < positions.size(); ++i)
+        m_switchBoxes.at(i)->setText(TextFromPosition(positions.at(i)));
 }
 
 void SwitchPanel::functionToggled()
@@ -136,39 +123,33 @@ void SwitchPanel::functionToggled()
 
 void SwitchPanel::step(int delta)
 {
-    if (functionOn() && m_codeBox.text().isEmpty())
+    if (!functionOn())
+        return;
+    if (m_codeBox.text().isEmpty())
         m_codeBox.setText(QStringLiteral("0"));
     const double value = ReadCodeText(m_codeBox.text());
-    const bool canStep = delta > 0 ? value < HighestCode : value > LowestCode;
-    if (functionOn() && canStep) {
+    if (delta > 0 ? value < HighestCode : value > LowestCode) {
         m_codeBox.setText(QString::number(value + delta, 'g', 15));
         codeToSwitches();
     }
 }
 
-void SwitchPanel::switchKeyDown(int i, int virtualKey)
+void SwitchPanel::switchKeyDown(std::size_t i, int virtualKey)
 {
-    std::optional<SwitchPosition> position;
-    switch (virtualKey) {
-    case VirtualKey::Digit0:
-    case VirtualKey::Numpad0:
+    using namespace VirtualKey;
+    SwitchPosition position{};
+    if (virtualKey == Digit0 || virtualKey == Numpad0)
         position = SwitchPosition::Zero;
-        break;
-    case VirtualKey::OemPlus:
-    case VirtualKey::Add:
+    else if (virtualKey == OemPlus || virtualKey == Add)
         position = SwitchPosition::Plus;
-        break;
-    case VirtualKey::OemMinus:
-    case VirtualKey::Subtract:
+    else if (virtualKey == OemMinus || virtualKey == Subtract)
         position = SwitchPosition::Minus;
-        break;
-    default:
+    else
         return; // the box locks itself against the key all the same
-    }
-    switchBox(i)->setText(TextFromPosition(*position));
-    DropDownBox *next = switchBox(i % SwitchCount + 1);
+    m_switchBoxes.at(i)->setText(TextFromPosition(position));
+    DropDownBox *next = m_switchBoxes.at((i + 1) % m_switchBoxes.size());
     next->setFocus(Qt::OtherFocusReason);
-    next->setSelection(0, 1);
+    next->lineEdit()->setSelection(0, 1);
     switchesToCode();
 }
 
@@ -183,18 +164,11 @@ void SwitchPanel::setAllSwitches(SwitchPosition position)
 
 void SwitchPanel::codeKeyUp(int virtualKey)
 {
-    switch (virtualKey) {
-    case VirtualKey::Return:
-    case VirtualKey::Back:
-    case VirtualKey::Delete:
-    case VirtualKey::Left:
-    case VirtualKey::Right:
-        codeToSwitches();
-        return;
-    default:
-        break;
-    }
-    if (!VirtualKey::IsDigit(virtualKey))
+    // Digits and the keys that edit the text or move in it are taken as the box shows them; any
+    // other key brings back the default code.
+    using namespace VirtualKey;
+    constexpr int editingKeys[] = {Return, Back, Delete, Left, Right};
+    if (!IsDigit(virtualKey) && std::ranges::find(editingKeys, virtualKey) == std::end(editingKeys))
         showDefaultCode();
     codeToSwitches();
 }

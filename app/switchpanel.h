@@ -61,11 +61,9 @@ public:
     void codeToSwitches();
 
 private:
-    DropDownBox *switchBox(int i) const; // 1 to 10
-    void setSwitches(std::int32_t code);
     void functionToggled();
     void step(int delta);
-    void switchKeyDown(int i, int virtualKey);
+    void switchKeyDown(std::size_t i, int virtualKey); // i: 0 for switch 1
     void setAllSwitches(SwitchPosition position);
     void codeKeyUp(int virtualKey);
     void showDefaultCode();

@@ -21,15 +21,11 @@ void PrintLine(std::FILE *stream, const QString &text)
 // Qt's own options, which QApplication takes from the command line.
 void AddQtOptions(QCommandLineParser &parser)
 {
-    for (const char *name : {"platform", "platformpluginpath", "platformtheme", "plugin",
-                             "qwindowgeometry", "qwindowicon", "qwindowtitle", "display",
-                             "geometry", "style", "stylesheet", "session", "qmljsdebugger"}) {
-        QCommandLineOption option(QString::fromLatin1(name), QString(), u"value"_s);
-        option.setFlags(QCommandLineOption::HiddenFromHelp);
-        parser.addOption(option);
-    }
-    for (const char *name : {"reverse", "widgetcount", "nograb", "dograb"}) {
-        QCommandLineOption option(QString::fromLatin1(name));
+    const QStringList valued =
+        u"platform platformpluginpath platformtheme plugin qwindowgeometry qwindowicon "
+        u"qwindowtitle display geometry style stylesheet session qmljsdebugger"_s.split(u' ');
+    for (const QString &name : valued + u"reverse widgetcount nograb dograb"_s.split(u' ')) {
+        QCommandLineOption option(name, QString(), valued.contains(name) ? u"value"_s : QString());
         option.setFlags(QCommandLineOption::HiddenFromHelp);
         parser.addOption(option);
     }

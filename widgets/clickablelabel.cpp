@@ -2,8 +2,6 @@
 
 #include <QMouseEvent>
 
-ClickableLabel::ClickableLabel(QWidget *parent) : QLabel(parent) {}
-
 void ClickableLabel::mouseReleaseEvent(QMouseEvent *event)
 {
     QLabel::mouseReleaseEvent(event);

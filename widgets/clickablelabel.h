@@ -9,7 +9,7 @@ class ClickableLabel : public QLabel
     Q_OBJECT
 
 public:
-    explicit ClickableLabel(QWidget *parent = nullptr);
+    using QLabel::QLabel;
 
 Q_SIGNALS:
     void clicked();

@@ -50,11 +50,6 @@ void DropDownBox::setText(const QString &text)
     setCurrentIndex(findText(text, Qt::MatchExactly | Qt::MatchCaseSensitive));
 }
 
-void DropDownBox::setSelection(int start, int length)
-{
-    lineEdit()->setSelection(start, length);
-}
-
 bool DropDownBox::event(QEvent *event)
 {
     // Here rather than in keyPressEvent, which Tab never reaches: it moves the focus first.

@@ -22,9 +22,6 @@ public:
     // the box empty, without a choice.
     void setText(const QString &text);
 
-    // Selects part of the edit field's text.
-    void setSelection(int start, int length);
-
 Q_SIGNALS:
     // A key went down in the box; the argument is its virtual-key code.
     void keyDown(int virtualKey);

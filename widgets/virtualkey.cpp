@@ -2,63 +2,27 @@
 
 #include <QKeyEvent>
 
+#include <string_view>
+#include <utility>
+
 namespace VirtualKey {
 
 namespace {
 
 constexpr int DigitCount = 10;
 
-// Keys whose code does not depend on the keypad modifier.
-int fromQtKey(int key)
-{
-    if (key >= Qt::Key_A && key <= Qt::Key_Z)
-        return LetterA + (key - Qt::Key_A);
-    switch (key) {
-    case Qt::Key_Backspace:
-        return Back;
-    case Qt::Key_Return:
-    case Qt::Key_Enter:
-        return Return;
-    case Qt::Key_Left:
-        return Left;
-    case Qt::Key_Right:
-        return Right;
-    case Qt::Key_Delete:
-        return Delete;
-    // The main keyboard's plus and minus keys, by their unshifted and shifted characters.
-    case Qt::Key_Equal:
-    case Qt::Key_Plus:
-        return OemPlus;
-    case Qt::Key_Minus:
-    case Qt::Key_Underscore:
-        return OemMinus;
-    default:
-        break;
-    }
-    // Shifted digits of a US keyboard still name their digit key.
-    constexpr char shiftedDigits[] = ")!@#$%^&*(";
-    for (int d = 0; d < DigitCount; ++d) {
-        if (key == shiftedDigits[d])
-            return Digit0 + d;
-    }
-    return 0;
-}
+// Keys whose code does not depend on the keypad modifier, but for the digits and letters; the
+// main keyboard's plus and minus keys by their unshifted and shifted characters.
+constexpr std::pair<int, int> NamedKeys[] = {
+    {Qt::Key_Backspace, Back},     {Qt::Key_Return, Return}, {Qt::Key_Enter, Return},
+    {Qt::Key_Left, Left},          {Qt::Key_Right, Right},   {Qt::Key_Delete, Delete},
+    {Qt::Key_Equal, OemPlus},      {Qt::Key_Plus, OemPlus},  {Qt::Key_Minus, OemMinus},
+    {Qt::Key_Underscore, OemMinus}};
 
-int fromKeypad(int key)
-{
-    if (key >= Qt::Key_0 && key <= Qt::Key_9)
-        return Numpad0 + (key - Qt::Key_0);
-    switch (key) {
-    case Qt::Key_Plus:
-        return Add;
-    case Qt::Key_Minus:
-        return Subtract;
-    case Qt::Key_Asterisk:
-        return Multiply; // the keypad's own key, not the shifted 8 of the main keyboard
-    default:
-        return fromQtKey(key); // keypad navigation keys with Num Lock off, keypad Enter
-    }
-}
+// The keypad's own keys besides its digits; the asterisk is not the shifted 8 of the main
+// keyboard. Its other keys (navigation with Num Lock off, Enter) are the main keyboard's.
+constexpr std::pair<int, int> KeypadKeys[] = {
+    {Qt::Key_Plus, Add}, {Qt::Key_Minus, Subtract}, {Qt::Key_Asterisk, Multiply}};
 
 } // namespace
 
@@ -69,11 +33,22 @@ int FromEvent(const QKeyEvent &event)
         return static_cast<int>(event.nativeVirtualKey());
 #endif
     const int key = event.key();
-    if (event.modifiers().testFlag(Qt::KeypadModifier))
-        return fromKeypad(key);
+    const bool keypad = event.modifiers().testFlag(Qt::KeypadModifier);
     if (key >= Qt::Key_0 && key <= Qt::Key_9)
-        return Digit0 + (key - Qt::Key_0);
-    return fromQtKey(key);
+        return (keypad ? Numpad0 : Digit0) + (key - Qt::Key_0);
+    if (key >= Qt::Key_A && key <= Qt::Key_Z)
+        return LetterA + (key - Qt::Key_A);
+    for (const auto &[qtKey, virtualKey] : KeypadKeys) {
+        if (keypad && key == qtKey)
+            return virtualKey;
+    }
+    for (const auto &[qtKey, virtualKey] : NamedKeys) {
+        if (key == qtKey)
+            return virtualKey;
+    }
+    // Shifted digits of a US keyboard still name their digit key.
+    const std::size_t shifted = std::u32string_view(U")!@#$%^&*(").find(char32_t(key));
+    return shifted != std::u32string_view::npos ? Digit0 + int(shifted) : 0;
 }
 
 bool IsDigit(int virtualKey)

@@ -65,7 +65,6 @@ private Q_SLOTS:
     void init()
     {
         QVERIFY(PrivateCups::AddQueue(Queue, QueuePaper));
-        fault.clear();
         QVERIFY(openWindow());
         form->setPrintTargetFactory([this](QPrinter &printer) {
             return std::make_unique<QtPrintTarget>(
@@ -73,39 +72,38 @@ private Q_SLOTS:
         });
     }
 
-    // One job, named after the tool, and one page on the queue's default paper.
-    void sheetOnTheQueue()
+    void printing_data()
     {
+        QTest::addColumn<QStringList>("fault");
+        QTest::addColumn<bool>("cancel"); // the user clicks Cancel in the dialog
+        QTest::newRow("sheet on the queue") << QStringList() << false;
+        QTest::newRow("queue stopped") << QStringList{"cupsdisable", Queue} << false;
+        QTest::newRow("queue rejects jobs") << QStringList{"cupsreject", Queue} << false;
+        QTest::newRow("queue removed") << QStringList{"lpadmin", "-x", Queue} << false;
+        QTest::newRow("Cancel") << QStringList() << true;
+    }
+
+    // A sheet is one job, named after the tool, and one page on the queue's default paper. A
+    // fault or Cancel shows "Printer error" and leaves no job: nothing of the sheet waits in a
+    // queue to come out later.
+    void printing()
+    {
+        QFETCH(QStringList, fault);
+        QFETCH(bool, cancel);
+        this->fault = fault;
+        answer = cancel ? QDialogButtonBox::Cancel : QDialogButtonBox::Ok;
+        const bool fails = cancel || !fault.isEmpty();
         const QStringList jobs = print();
+        QVERIFY(struck);
         QCOMPARE(chosen, Queue);
-        QCOMPARE(statusBox()->text(), QString());
-        QCOMPARE(jobs.size(), 1);
+        QCOMPARE(statusBox()->text(), fails ? "Printer error" : "");
+        QCOMPARE(jobs.size(), fails ? 0 : 1);
+        if (fails)
+            return;
         const auto [title, pdf] = PrivateCups::WaitUntilFinished(jobs[0]);
         QCOMPARE(title, "K5 DIP-switch code sheet");
         QVERIFY2(!pdf.isEmpty(), "the queue wrote no PDF for the job");
         QCOMPARE(ReadPdf(pdf).pages, QList<QSizeF>{QueuePaperPoints});
-    }
-
-    void faults_data()
-    {
-        QTest::addColumn<QStringList>("fault"); // none: the user clicks Cancel
-        QTest::newRow("queue stopped") << QStringList{"cupsdisable", Queue};
-        QTest::newRow("queue rejects jobs") << QStringList{"cupsreject", Queue};
-        QTest::newRow("queue removed") << QStringList{"lpadmin", "-x", Queue};
-        QTest::newRow("Cancel") << QStringList();
-    }
-
-    // "Printer error", and no job: nothing of the sheet waits in a queue to come out later.
-    void faults()
-    {
-        QFETCH(QStringList, fault);
-        this->fault = fault;
-        answer = fault.isEmpty() ? QDialogButtonBox::Cancel : QDialogButtonBox::Ok;
-        const QStringList jobs = print();
-        QVERIFY(struck);
-        QCOMPARE(chosen, Queue);
-        QCOMPARE(statusBox()->text(), "Printer error");
-        QCOMPARE(jobs, QStringList());
     }
 };
 

@@ -13,105 +13,118 @@ class SwitchPanelTest : public QObject, WindowFixture
 {
     Q_OBJECT
 
-    // Pastes text over the whole code box, as with the context menu: no key is involved, though
-    // unless afterAKey is false one was typed there before.
-    void pasteCode(const QString &text, bool afterAKey = true)
+    // Pastes text over the whole code box, as with the context menu: no key is involved.
+    void pasteCode(const QString &text)
     {
         codeBox()->setFocus();
-        if (afterAKey)
-            QTest::keyClick(codeBox(), Qt::Key_Right);
         QApplication::clipboard()->setText(text);
         codeBox()->selectAll();
         codeBox()->paste();
     }
-    // The code box shows text, selected or not, and the switches show its code.
+    // The code box shows text, selected or not, and the switches show its code; the list of
+    // switch 1 opens at the entry it shows.
     void verifyCode(const QString &text, bool selected, int code)
     {
         QCOMPARE(codeBox()->text(), text);
         QCOMPARE(codeBox()->hasSelectedText(), selected);
         QCOMPARE(switches(), switchesOf(code));
+        QCOMPARE(switchBox(1)->itemText(switchBox(1)->currentIndex()), switchBox(1)->text());
     }
 
 private Q_SLOTS:
     void init() { QVERIFY(openWindow()); }
 
-    void tenStrokesEnterACode_data()
+    void switchBoxKeys_data()
     {
         QTest::addColumn<bool>("keypad");
         QTest::newRow("main keyboard") << false;
         QTest::newRow("numeric keypad") << true;
     }
-    void tenStrokesEnterACode()
+    void switchBoxKeys()
     {
         QFETCH(bool, keypad);
+        // Other keys, and typed, pasted or dropped text, change nothing; the focus stays.
+        QLineEdit *edit = switchBox(1)->lineEdit();
+        switchBox(1)->setFocus();
+        QTest::keyClick(switchBox(1), Qt::Key_A);
+        QTest::keyClick(switchBox(1), Qt::Key_Down);
+        QTest::keyClicks(edit, "+-0xyz");
+        QApplication::clipboard()->setText("+");
+        edit->selectAll();
+        QTest::keyClick(edit, Qt::Key_V, Qt::ControlModifier);
+        QTest::mouseClick(edit, Qt::MiddleButton);
+        QVERIFY(switchBox(1)->hasFocus() && !switchBox(1)->view()->isVisible());
+        verifyCode("29524", false, 29524);
+
+        // Ten strokes enter 12345, - + - 0 + + 0 + 0 - with switch 1 first.
         const Qt::KeyboardModifiers mod = keypad ? Qt::KeypadModifier : Qt::NoModifier;
         const Qt::Key plus = keypad ? Qt::Key_Plus : Qt::Key_Equal;
-        // 12345 is - + - 0 + + 0 + 0 -, switch 1 first.
-        switchBox(1)->setFocus();
         for (const Qt::Key key : {Qt::Key_Minus, plus, Qt::Key_Minus, Qt::Key_0, plus, plus,
                                   Qt::Key_0, plus, Qt::Key_0, Qt::Key_Minus}) {
             QTest::keyPress(QApplication::focusWidget(), key, mod);
             QTest::keyRelease(QApplication::focusWidget(), key, mod); // where the focus went
         }
         verifyCode("12345", false, 12345);
-        // After the tenth stroke the focus has wrapped round to switch 1, its text selected; the
-        // box the focus leaves no longer shows its text selected.
+        // After the tenth stroke the focus has wrapped round to switch 1, its text selected.
         QVERIFY(switchBox(1)->hasFocus());
-        QCOMPARE(switchBox(1)->lineEdit()->selectedText(), "-");
-        QTest::keyPress(switchBox(1), Qt::Key_Tab); // comes up where the focus went
-        QVERIFY(switchBox(2)->hasFocus());
-        QTest::keyRelease(switchBox(2), Qt::Key_Tab);
-        QVERIFY(!switchBox(1)->lineEdit()->hasSelectedText());
+        QCOMPARE(edit->selectedText(), "-");
     }
 
-    void otherKeysChangeNothing()
+    // Text pasted over the code box, then a key at its end or a click; a code box that shows the
+    // default code in place of what it held shows it selected, for the next digit.
+    void edits_data()
     {
-        for (const Qt::Key key : {Qt::Key_A, Qt::Key_Down}) {
-            switchBox(3)->setFocus();
-            QTest::keyClick(switchBox(3), key);
-            QVERIFY(switchBox(3)->hasFocus());
-            QCOMPARE(switches(), switchesOf(29524));
-            QVERIFY(!switchBox(3)->view()->isVisible());
-        }
-    }
-
-    void textNeverEntersASwitchBox()
-    {
-        QLineEdit *edit = switchBox(4)->lineEdit();
-        QTest::keyClicks(edit, "+-0xyz");
-        QApplication::clipboard()->setText("+");
-        edit->selectAll();
-        QTest::keyClick(edit, Qt::Key_V, Qt::ControlModifier);
-        QTest::mouseClick(edit, Qt::MiddleButton);
-        QCOMPARE(switchBox(4)->text(), "0");
-    }
-
-    void pastedText_data()
-    {
-        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("pasted");
+        QTest::addColumn<QKeyCombination>("key"); // Qt::Key_unknown: none
+        QTest::addColumn<QString>("clicked");     // a control's object name
         QTest::addColumn<QString>("textAfter");
-        QTest::addColumn<int>("code");
-        QTest::newRow("highest code") << "59048" << "59048" << 59048;
-        QTest::newRow("one above, replaced") << "59049" << "29524" << 29524;
-        QTest::newRow("empty") << "" << "" << 0;
-        QTest::newRow("leading zeros kept") << "00012" << "00012" << 12;
-        QTest::newRow("half rounds to even") << "13.5" << "13.5" << 14;
+        const QKeyCombination none;
+        const Qt::KeyboardModifier keypad = Qt::KeypadModifier;
+        const auto keyRow = [&](const char *name, QKeyCombination k, const QString &after) {
+            QTest::newRow(name) << "120" << k << "" << after;
+        };
+        QTest::newRow("pasted code kept") << "00012" << none << "" << "00012";
+        QTest::newRow("pasted, above the highest") << "59049" << none << "" << "29524";
+        keyRow("enter", Qt::Key_Return, "120");
+        keyRow("backspace", Qt::Key_Backspace, "12");
+        keyRow("delete", Qt::Key_Delete, "120");
+        keyRow("left", Qt::Key_Left, "120");
+        keyRow("right", Qt::Key_Right, "120");
+        keyRow("0", Qt::Key_0, "1200");
+        keyRow("keypad 0", keypad | Qt::Key_0, "1200");
+        keyRow("keypad 9", keypad | Qt::Key_9, "1209");
+        keyRow("home", Qt::Key_Home, "29524");
+        keyRow("minus", Qt::Key_Minus, "29524");
+        keyRow("keypad asterisk", keypad | Qt::Key_Asterisk, "29524");
+        const auto clickRow = [&](const char *name, const char *control, const char *before,
+                                  const char *after) {
+            QTest::newRow(name) << before << none << control << after;
+        };
+        clickRow("up at 59048 stops", "Command4", "59048", "59048");
+        clickRow("down at 0 stops", "Command5", "0", "0");
+        clickRow("up on an empty box", "Command4", "", "1");
+        clickRow("down on an empty box", "Command5", "", "0");
+        clickRow("down by one", "Command5", "12", "11");
+        clickRow("leading zeros go", "Command4", "00012", "13");
+        clickRow("all +", "Label15", "12345", "59048");
+        clickRow("all 0", "Label16", "12345", "29524");
+        clickRow("all -", "Label17", "12345", "0");
     }
-    void pastedText()
+    void edits()
     {
-        QFETCH(QString, text);
+        QFETCH(QString, pasted);
+        QFETCH(QKeyCombination, key);
+        QFETCH(QString, clicked);
         QFETCH(QString, textAfter);
-        QFETCH(int, code);
-        pasteCode(text);
-        verifyCode(textAfter, text != textAfter, code);
+        pasteCode(pasted);
+        if (!clicked.isEmpty())
+            click(control(clicked));
+        else if (key.key() != Qt::Key_unknown)
+            QTest::keyClick(codeBox(), key.key(), key.keyboardModifiers());
+        verifyCode(textAfter, clicked.isEmpty() && textAfter == u"29524", textAfter.toInt());
     }
 
-    void pasteBeforeAnyKey()
-    {
-        pasteCode("12345", false);
-        QCOMPARE(switches(), switchesOf(12345));
-    }
-
+    // Typed digits are taken when their key comes up; text pasted after a key still counts.
     void sixthDigitBeforeTheFifthComesUp()
     {
         codeBox()->setFocus();
@@ -123,34 +136,8 @@ private Q_SLOTS:
         QTest::keyRelease(codeBox(), Qt::Key_7);
         QTest::keyRelease(codeBox(), Qt::Key_6);
         verifyCode("29524", true, 29524);
-    }
-
-    void codeBoxKeys_data()
-    {
-        QTest::addColumn<QKeyCombination>("key");
-        QTest::addColumn<QString>("textAfter"); // after the key at the end of "120"
-        const Qt::KeyboardModifier keypad = Qt::KeypadModifier;
-        QTest::newRow("enter") << QKeyCombination(Qt::Key_Return) << "120";
-        QTest::newRow("backspace") << QKeyCombination(Qt::Key_Backspace) << "12";
-        QTest::newRow("delete") << QKeyCombination(Qt::Key_Delete) << "120";
-        QTest::newRow("left") << QKeyCombination(Qt::Key_Left) << "120";
-        QTest::newRow("right") << QKeyCombination(Qt::Key_Right) << "120";
-        QTest::newRow("0") << QKeyCombination(Qt::Key_0) << "1200";
-        QTest::newRow("keypad 0") << (keypad | Qt::Key_0) << "1200";
-        QTest::newRow("keypad 9") << (keypad | Qt::Key_9) << "1209";
-        // Any other key resets the box to the default code, selected for the next digit.
-        QTest::newRow("home") << QKeyCombination(Qt::Key_Home) << "29524";
-        QTest::newRow("minus") << QKeyCombination(Qt::Key_Minus) << "29524";
-        QTest::newRow("keypad asterisk") << (keypad | Qt::Key_Asterisk) << "29524";
-    }
-    void codeBoxKeys()
-    {
-        QFETCH(QKeyCombination, key);
-        QFETCH(QString, textAfter);
-        pasteCode("120");
-        codeBox()->setCursorPosition(3);
-        QTest::keyClick(codeBox(), key.key(), key.keyboardModifiers());
-        verifyCode(textAfter, textAfter == u"29524", textAfter.toInt());
+        pasteCode("12345");
+        verifyCode("12345", false, 12345);
     }
 
     void tabbingIntoTheCodeBoxKeepsIt()
@@ -164,41 +151,9 @@ private Q_SLOTS:
         QCOMPARE(codeBox()->text(), "120");
     }
 
-    void stepButtons_data()
-    {
-        QTest::addColumn<QStringList>("texts"); // before and after a click on the button
-        QTest::addColumn<bool>("up");
-        QTest::newRow("up at 59048 stops") << QStringList{"59048", "59048"} << true;
-        QTest::newRow("down at 0 stops") << QStringList{"0", "0"} << false;
-        QTest::newRow("up on an empty box") << QStringList{"", "1"} << true;
-        QTest::newRow("down on an empty box") << QStringList{"", "0"} << false;
-        QTest::newRow("down by one") << QStringList{"12", "11"} << false;
-        QTest::newRow("leading zeros go") << QStringList{"00012", "13"} << true;
-    }
-    void stepButtons()
-    {
-        QFETCH(QStringList, texts);
-        QFETCH(bool, up);
-        pasteCode(texts[0]);
-        click(up ? stepUpButton() : stepDownButton());
-        verifyCode(texts[1], false, texts[1].toInt());
-    }
-
-    void labelsSetAllSwitches()
-    {
-        const QList<QPair<QLabel *, int>> labels = {
-            {allPlusLabel(), 59048}, {allZeroLabel(), 29524}, {allMinusLabel(), 0}};
-        for (int entry = 0; entry < labels.size(); ++entry) {
-            pasteCode("12345");
-            click(labels[entry].first);
-            verifyCode(QString::number(labels[entry].second), false, labels[entry].second);
-            QCOMPARE(switchBox(1)->currentIndex(), entry); // the list opens at the entry shown
-        }
-    }
-
     void functionOffAndOnAgain()
     {
-        const QString empty = QStringList(10, QString()).join(u' ');
+        const QString empty(9, u' ');
         pasteCode("12345");
         click(functionCheck());
         QCOMPARE(switches(), empty);
@@ -234,12 +189,9 @@ private Q_SLOTS:
             {Qt::Key_V, shift, 86},          {Qt::Key_Home, none, 0},
             {0, none, 0}};
         for (const auto &[key, modifiers, virtualKey] : rows) {
-            for (const QEvent::Type type : {QEvent::KeyPress, QEvent::KeyRelease}) {
-                const QKeyEvent event(type, key, modifiers);
-                if (VirtualKey::FromEvent(event) != virtualKey)
-                    QFAIL(qPrintable(QString::asprintf("key %x, modifiers %x: %d", key,
-                                                       int(modifiers), VirtualKey::FromEvent(event))));
-            }
+            const int got = VirtualKey::FromEvent(QKeyEvent(QEvent::KeyPress, key, modifiers));
+            QVERIFY2(got == virtualKey, qPrintable(QString::asprintf(
+                                            "key %x, modifiers %x: %d", key, int(modifiers), got)));
         }
     }
 };

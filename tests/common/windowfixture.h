@@ -56,7 +56,6 @@ protected:
     QAbstractButton *resetButton() const { return control<QAbstractButton>("Command7"); }
     QAbstractButton *versionButton() const { return control<QAbstractButton>("Command8"); }
     QLabel *allPlusLabel() const { return control<QLabel>("Label15"); }
-    QLabel *allZeroLabel() const { return control<QLabel>("Label16"); }
     QLabel *allMinusLabel() const { return control<QLabel>("Label17"); }
 
     static void click(QWidget *w) { QTest::mouseClick(w, Qt::LeftButton); }
