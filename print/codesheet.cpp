@@ -6,15 +6,9 @@ Q_LOGGING_CATEGORY(lcPrint, "k5.print")
 
 QStringList CodeSheetLines(const QStringList &switchTexts, const QString &codeText)
 {
-    return {
-        QString(),
-        QString(),
-        QString(),
-        QStringLiteral("DIP-switch 1-10"),
-        switchTexts.join(QLatin1StringView("  ")),
-        QString(),
-        QStringLiteral("DIP-switch code: ") + codeText,
-    };
+    return QStringList(3) << QStringLiteral("DIP-switch 1-10")
+                          << switchTexts.join(QLatin1StringView("  ")) << QString()
+                          << QStringLiteral("DIP-switch code: ") + codeText;
 }
 
 PrintOutcome PrintCodeSheet(PrintTarget &target, const QStringList &switchTexts,
