@@ -10,7 +10,6 @@
 #include <algorithm>
 #include <array>
 #include <optional>
-#include <utility>
 
 using namespace Qt::StringLiterals;
 
@@ -125,9 +124,9 @@ bool AllOf(QStringView text, QStringView characters)
 
 // What the write command stores for text, into *code: a number of at most five digits from
 // LowestCode to HighestCode, or exactly SwitchCount characters of +, 0 and - (switch 1 first);
-// nullopt for "off". Ten zeros are thus the switches all at 0, not the number 0. For any other
-// text: what is wrong and what would be right.
-QString ReadCode(QStringView text, std::optional<std::int32_t> *code)
+// nullopt for "off". Ten zeros are thus the switches all at 0, not the number 0. Returns nothing
+// then; for any other text, what is wrong and what would be right.
+QString ReadCodeArgument(QStringView text, std::optional<std::int32_t> *code)
 {
     const QString range = u"a number from %1 to %2"_s.arg(LowestCode).arg(HighestCode);
     const bool switches = !text.isEmpty() && AllOf(text, u"+0-");
@@ -218,9 +217,11 @@ bool CliOptions::parse(const QStringList &arguments, QString *error)
             return fail(UnknownPort(positional.constFirst()));
         mapDevice = positional.value(1);
     }
-    if (command == Command::Write)
-        *error = ReadCode(positional.constFirst(), &code);
-    return error->isEmpty();
+    if (command == Command::Write) {
+        *error = ReadCodeArgument(positional.constFirst(), &code);
+        return error->isEmpty();
+    }
+    return true;
 }
 
 QString CliOptions::helpText()
