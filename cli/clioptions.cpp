@@ -1,15 +1,15 @@
 #include "clioptions.h"
 
-#include "codeargument.h"
+#include "clireport.h"
 #include "portnames.h"
 #include "quoting.h"
+#include "switchcode.h"
 
 #include <QCommandLineParser>
 
 #include <algorithm>
 #include <array>
 #include <optional>
-#include <utility>
 
 using namespace Qt::StringLiterals;
 
@@ -45,11 +45,11 @@ const QCommandLineOption VersionOption(QStringList{u"v"_s, u"version"_s},
                                        u"Show the program's version (the command version reads "
                                        u"the transmitter's)."_s);
 
-// n for exactly "COM1".."COM16"; the window would take any other text for COM1.
-std::optional<int> PortNumber(const QString &name)
+// n for exactly "COM1".."COM16", else 0: the window would take any other text for COM1.
+int PortNumber(const QString &name)
 {
     const int n = PortNumberFromText(name);
-    return PortName(n) == name ? std::optional(n) : std::nullopt;
+    return PortName(n) == name ? n : 0;
 }
 
 QString UnknownPort(const QString &name)
@@ -114,83 +114,112 @@ QString ParserError(const QCommandLineParser &parser)
                                : u"Unknown options: %1."_s.arg(Quoted(unknown.join(u", "_s)));
 }
 
+// A code has at most five digits; more are out of range whatever they say.
+constexpr qsizetype MaxCodeDigits = 5;
+
+bool AllOf(QStringView text, QStringView characters)
+{
+    return std::all_of(text.begin(), text.end(), [&](QChar c) { return characters.contains(c); });
+}
+
+// What the write command stores for text, into *code: a number of at most five digits from
+// LowestCode to HighestCode, or exactly SwitchCount characters of +, 0 and - (switch 1 first);
+// nullopt for "off". Ten zeros are thus the switches all at 0, not the number 0. Returns nothing
+// then; for any other text, what is wrong and what would be right.
+QString ReadCodeArgument(QStringView text, std::optional<std::int32_t> *code)
+{
+    const QString range = u"a number from %1 to %2"_s.arg(LowestCode).arg(HighestCode);
+    const bool switches = !text.isEmpty() && AllOf(text, u"+0-");
+    const bool digits = !text.isEmpty() && AllOf(text, u"0123456789");
+    if (text == OffArgument) {
+        *code = std::nullopt;
+    } else if (switches && text.size() == SwitchCount) {
+        SwitchPositions positions{};
+        std::transform(text.begin(), text.end(), positions.begin(),
+                       [](const QChar &c) { return PositionFromText(QStringView(&c, 1)); });
+        *code = CodeFromPositions(positions);
+    } else if (digits && text.size() <= MaxCodeDigits && text.toInt() <= HighestCode) {
+        *code = text.toInt();
+    } else if (digits) {
+        return u"%1 is out of range: a code is %2"_s.arg(Quoted(text), range);
+    } else if (switches) {
+        return u"'%1' has %2 switch characters: give all %3, switch 1 first"_s.arg(Quoted(text))
+            .arg(text.size())
+            .arg(SwitchCount);
+    } else if (text.size() == SwitchCount) {
+        return u"'%1' is no switch setting: switches are +, 0 or -, switch 1 first"_s.arg(
+            Quoted(text));
+    } else {
+        return u"'%1' is not a code: give %2, ten switch characters (+, 0, -; switch 1 first) "
+               u"or off"_s.arg(Quoted(text), range);
+    }
+    return {};
+}
+
 } // namespace
 
 bool CliOptions::parse(const QStringList &arguments, QString *error)
 {
+    const auto fail = [error](const QString &what) {
+        *error = what;
+        return false;
+    };
     QCommandLineParser parser;
     parser.addOptions({PortOption, VerifyOption, JsonOption, HelpOption, VersionOption});
     const bool parsed = parser.parse(WithCodesLast(arguments));
     json = parser.isSet(JsonOption);
     // Named as far as it can be, for the JSON object of an error found before the command.
     commandName = arguments.value(CommandIndex(arguments));
-    if (!parsed) {
-        *error = ParserError(parser) + u" (see --help)"_s;
-        return false;
-    }
+    if (!parsed)
+        return fail(ParserError(parser) + u" (see --help)"_s);
     if (parser.isSet(HelpOption) || parser.isSet(VersionOption)) {
         command = parser.isSet(HelpOption) ? Command::Help : Command::ShowVersion;
         commandName = parser.isSet(HelpOption) ? u"--help"_s : u"--version"_s;
         return true;
     }
-    if (parser.values(PortOption).size() > 1) {
-        *error = u"--port given more than once: give one port"_s;
-        return false;
-    }
+    if (parser.values(PortOption).size() > 1)
+        return fail(u"--port given more than once: give one port"_s);
     QStringList positional = parser.positionalArguments();
-    if (positional.isEmpty()) {
-        *error = u"no command: give one of read, write, version, ports, map, unmap (see --help)"_s;
-        return false;
-    }
+    if (positional.isEmpty())
+        return fail(
+            u"no command: give one of read, write, version, ports, map, unmap (see --help)"_s);
     commandName = positional.takeFirst();
     const auto *info = std::find_if(Commands.begin(), Commands.end(),
                                     [&](const CommandInfo &c) { return c.name == commandName; });
-    if (info == Commands.end()) {
-        *error = u"unknown command '%1' (see --help)"_s.arg(Quoted(commandName));
-        return false;
-    }
+    if (info == Commands.end())
+        return fail(u"unknown command '%1' (see --help)"_s.arg(Quoted(commandName)));
     command = info->command;
     if (positional.size() != info->argumentCount) {
-        *error = info->argumentCount == 0
-                     ? u"%1 takes no arguments"_s.arg(commandName)
-                     : u"usage: k5-dipswitch-cli %1 %2"_s.arg(commandName, info->arguments);
-        return false;
+        return fail(info->argumentCount == 0
+                        ? u"%1 takes no arguments"_s.arg(commandName)
+                        : u"usage: k5-dipswitch-cli %1 %2"_s.arg(commandName, info->arguments));
     }
     const bool onLine =
         command == Command::Read || command == Command::Write || command == Command::Version;
-    if (parser.isSet(PortOption) && !onLine) {
-        *error = u"%1 takes no --port"_s.arg(commandName);
-        return false;
-    }
-    if (parser.isSet(VerifyOption) && command != Command::Write) {
-        *error = u"--verify goes with write only"_s;
-        return false;
-    }
+    if (parser.isSet(PortOption) && !onLine)
+        return fail(u"%1 takes no --port"_s.arg(commandName));
+    if (parser.isSet(VerifyOption) && command != Command::Write)
+        return fail(u"--verify goes with write only"_s);
     verify = parser.isSet(VerifyOption);
 
-    if (onLine && parser.isSet(PortOption)) {
+    if (parser.isSet(PortOption)) {
         const QString port = parser.value(PortOption);
-        if (port.contains(u'/') || port.startsWith(u"\\\\"_s)) {
-            device = port;
-        } else if (const std::optional<int> n = PortNumber(port)) {
-            portNumber = *n;
-        } else {
-            *error = UnknownPort(port) + u", or a device such as /dev/ttyUSB0"_s;
-            return false;
-        }
-    }
-    if (command == Command::Write) {
-        if (!CodeArgument(positional.constFirst(), &code, error))
-            return false;
+        if (port.contains(u'/') || port.startsWith(u"\\\\"_s))
+            line.device = port;
+        else
+            line.port = PortNumber(port);
+        if (line.port == 0)
+            return fail(UnknownPort(port) + u", or a device such as /dev/ttyUSB0"_s);
     }
     if (command == Command::Map || command == Command::Unmap) {
-        const std::optional<int> n = PortNumber(positional.constFirst());
-        if (!n) {
-            *error = UnknownPort(positional.constFirst());
-            return false;
-        }
-        mapPortNumber = *n;
+        mapPortNumber = PortNumber(positional.constFirst());
+        if (mapPortNumber == 0)
+            return fail(UnknownPort(positional.constFirst()));
         mapDevice = positional.value(1);
+    }
+    if (command == Command::Write) {
+        *error = ReadCodeArgument(positional.constFirst(), &code);
+        return error->isEmpty();
     }
     return true;
 }

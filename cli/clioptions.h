@@ -3,6 +3,8 @@
 // The program's command line: the command, its arguments and the options, checked before
 // anything reaches a line or a file.
 
+#include "transmitterlink.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -15,9 +17,8 @@ struct CliOptions
 {
     Command command = Command::Help;
     QString commandName;
-    // The line of read, write and version: port portNumber, or the device named directly.
-    int portNumber = 1;
-    QString device;
+    // The line of read, write and version: COM1, as in the window, unless --port names another.
+    Line line{1, {}};
     // write: the code to store (nullopt: switch the function off), and whether to read it back.
     std::optional<std::int32_t> code;
     bool verify = false;

@@ -1,6 +1,5 @@
 #include "clireport.h"
 
-#include "codeargument.h"
 #include "quoting.h"
 #include "switchcode.h"
 
@@ -23,67 +22,45 @@ constexpr int UsageStatus = 64;
 constexpr int CannotCreateStatus = 73;
 constexpr int OutputLostStatus = 74;
 
-struct OutcomeInfo
+struct Named
 {
-    Outcome outcome = Outcome::Done;
     QStringView name;
     int exitStatus = DoneStatus;
 };
 
-constexpr std::array<OutcomeInfo, 10> Outcomes = {{
-    {Outcome::Code, u"code", DoneStatus},
-    {Outcome::Off, u"off", DoneStatus},
-    {Outcome::Written, u"written", DoneStatus},
-    {Outcome::Verified, u"verified", DoneStatus},
-    {Outcome::Text, u"text", DoneStatus},
-    {Outcome::Done, u"done", DoneStatus},
-    {Outcome::OutOfRange, u"out-of-range", TransmitterStatus},
-    {Outcome::NotStored, u"not-stored", TransmitterStatus},
-    {Outcome::BadUsage, u"bad-usage", UsageStatus},
-    {Outcome::CannotMap, u"cannot-map", CannotCreateStatus},
-}};
+// The outcomes in their order, up to ExchangeFailed: that one's name and status are its fault's.
+constexpr auto Outcomes = std::to_array<Named>({
+    {u"code"},
+    {u"off"},
+    {u"written"},
+    {u"verified"},
+    {u"text"},
+    {u"done"},
+    {u"out-of-range", TransmitterStatus},
+    {u"not-stored", TransmitterStatus},
+    {u"bad-usage", UsageStatus},
+    {u"cannot-map", CannotCreateStatus},
+});
+static_assert(Outcomes.size() == std::size_t(Outcome::ExchangeFailed));
 
-struct FaultInfo
-{
-    ExchangeFault fault = ExchangeFault::None;
-    QStringView name;
-    int exitStatus = TransmitterStatus;
-};
-
-// What scripts see of an exchange's fault; the reason it gives is the link's.
-constexpr std::array<FaultInfo, 8> Faults = {{
-    {ExchangeFault::None, u"done", DoneStatus},
-    {ExchangeFault::PortUnavailable, u"port-unavailable", PortStatus},
-    {ExchangeFault::LineLost, u"line-lost", TransmitterStatus},
-    {ExchangeFault::NoEcho, u"no-echo", TransmitterStatus},
-    {ExchangeFault::NoReply, u"no-reply", TransmitterStatus},
-    {ExchangeFault::BrokenReply, u"broken-reply", TransmitterStatus},
-    {ExchangeFault::BadReply, u"bad-reply", TransmitterStatus},
-    {ExchangeFault::WrongReply, u"wrong-reply", TransmitterStatus},
-}};
-
-// Each table is looked up by the value of its key.
-template <typename Info, std::size_t Size, typename Key>
-constexpr bool InKeyOrder(const std::array<Info, Size> &table, Key Info::*key)
-{
-    for (std::size_t i = 0; i < Size; ++i) {
-        if (std::size_t(table.at(i).*key) != i)
-            return false;
-    }
-    return true;
-}
-static_assert(InKeyOrder(Outcomes, &OutcomeInfo::outcome));
-static_assert(InKeyOrder(Faults, &FaultInfo::fault));
+// The link's faults in their order: what scripts see of them; the reason given is the link's.
+constexpr auto Faults = std::to_array<Named>({
+    {u"done"},
+    {u"port-unavailable", PortStatus},
+    {u"line-lost", TransmitterStatus},
+    {u"no-echo", TransmitterStatus},
+    {u"no-reply", TransmitterStatus},
+    {u"broken-reply", TransmitterStatus},
+    {u"bad-reply", TransmitterStatus},
+    {u"wrong-reply", TransmitterStatus},
+});
+static_assert(Faults.size() == std::size_t(ExchangeFault::WrongReply) + 1);
 
 // The report's name and exit status.
-std::pair<QStringView, int> NameAndStatus(const CliReport &report)
+const Named &NameAndStatus(const CliReport &report)
 {
-    if (report.outcome == Outcome::ExchangeFailed) {
-        const FaultInfo &info = Faults.at(std::size_t(report.fault));
-        return {info.name, info.exitStatus};
-    }
-    const OutcomeInfo &info = Outcomes.at(std::size_t(report.outcome));
-    return {info.name, info.exitStatus};
+    return report.outcome == Outcome::ExchangeFailed ? Faults.at(std::size_t(report.fault))
+                                                     : Outcomes.at(std::size_t(report.outcome));
 }
 
 void Print(std::FILE *stream, const QString &text)
@@ -105,11 +82,20 @@ bool IsCode(std::int32_t code)
     return code >= LowestCode && code <= HighestCode;
 }
 
+// "-+-0++0+0-" for 12345: the switches of a valid code, switch 1 first.
+QString SwitchString(std::int32_t code)
+{
+    QString text;
+    for (const SwitchPosition position : PositionsFromCode(code))
+        text += TextFromPosition(position);
+    return text;
+}
+
 } // namespace
 
 QString OutcomeName(const CliReport &report)
 {
-    return NameAndStatus(report).first.toString();
+    return NameAndStatus(report).name.toString();
 }
 
 QJsonObject StateFields(std::optional<std::int32_t> code)
@@ -154,5 +140,5 @@ int Publish(const CliReport &report, bool json)
     if (!error.isEmpty())
         Print(stderr, u"k5-dipswitch-cli: "_s + error);
     const bool delivered = Delivered(stdout) && Delivered(stderr);
-    return delivered ? NameAndStatus(report).second : OutputLostStatus;
+    return delivered ? NameAndStatus(report).exitStatus : OutputLostStatus;
 }

@@ -29,6 +29,11 @@ enum class Outcome {
 
 struct CliReport
 {
+    // port: the port of map and unmap; the transmitter's commands take theirs from the exchange.
+    explicit CliReport(const QString &command = {}, const QString &port = {})
+        : command(command), port(port)
+    {}
+
     QString command; // "read", "write", ...; empty when no command was found
     Outcome outcome = Outcome::Done;
     ExchangeFault fault = ExchangeFault::None; // with ExchangeFailed
@@ -40,6 +45,10 @@ struct CliReport
     // The one line for standard error, when the command failed.
     QString error;
 };
+
+// "off": the marker that switches the transmitter's DIP-switch function off, as the write command
+// takes it and the commands print it.
+inline constexpr auto OffArgument = u"off";
 
 // A transmitter's state: a code, or off (nullopt). For the JSON object: {"code", "switches"} or
 // {"off": true}; "switches" only for a valid code. For a line: "12345 -+-0++0+0-" or "off".

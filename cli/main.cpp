@@ -1,7 +1,10 @@
 // k5-dipswitch-cli: the window's exchanges with a K5 transmitter from the command line, for
 // scripts, batches and the production line; and the port links, so that nobody needs ln.
 
-#include "cliprogram.h"
+#include "clioptions.h"
+#include "clireport.h"
+#include "portcommands.h"
+#include "transmittercommands.h"
 
 #include <QCoreApplication>
 #include <QLoggingCategory>
@@ -11,6 +14,8 @@
 #include <fcntl.h>
 #include <unistd.h>
 #endif
+
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -30,6 +35,34 @@ void OccupyStandardDescriptors()
 #endif
 }
 
+CliReport Run(const CliOptions &options)
+{
+    switch (options.command) {
+    case Command::Read:
+        return ReadCommand(options.line);
+    case Command::Write:
+        return WriteCommand(options.line, options.code, options.verify);
+    case Command::Version:
+        return VersionCommand(options.line);
+    case Command::Ports:
+        return ListPorts();
+    case Command::Map:
+        return MapPort(options.mapPortNumber, options.mapDevice);
+    case Command::Unmap:
+        return UnmapPort(options.mapPortNumber);
+    case Command::Help:
+    case Command::ShowVersion:
+        break;
+    }
+    CliReport report(options.commandName);
+    report.lines << (options.command == Command::Help
+                         ? CliOptions::helpText().chopped(1) // Publish ends the line itself
+                         : QCoreApplication::applicationName() + u' ' +
+                               QCoreApplication::applicationVersion());
+    report.fields.insert(u"text"_s, report.lines.constFirst());
+    return report;
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -41,5 +74,13 @@ int main(int argc, char *argv[])
     // The link logs the ports it opens and why one failed; the error line says what matters, in
     // one line. The log stays in reach: QT_LOGGING_RULES="k5.*=true" overrides this.
     QLoggingCategory::setFilterRules(QStringLiteral("k5.*.debug=false\nk5.*.warning=false"));
-    return RunCli(QCoreApplication::arguments());
+    CliOptions options;
+    QString error;
+    if (!options.parse(QCoreApplication::arguments(), &error)) {
+        CliReport report(options.commandName);
+        report.outcome = Outcome::BadUsage;
+        report.error = error;
+        return Publish(report, options.json);
+    }
+    return Publish(Run(options), options.json);
 }

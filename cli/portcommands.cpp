@@ -10,21 +10,11 @@
 #include <QSerialPortInfo>
 #include <QSet>
 
-#include <array>
-#include <utility>
+#include <tuple>
 
 using namespace Qt::StringLiterals;
 
 namespace {
-
-CliReport PortReport(const QString &command, int portNumber = 0)
-{
-    CliReport report;
-    report.command = command;
-    if (portNumber > 0)
-        report.port = PortName(portNumber);
-    return report;
-}
 
 // "0403:6001", the USB vendor and product of a device that has them.
 QString UsbIdentifier(const QSerialPortInfo &info)
@@ -35,22 +25,13 @@ QString UsbIdentifier(const QSerialPortInfo &info)
         .arg(uint(info.productIdentifier()), 4, 16, QChar(u'0'));
 }
 
-// How a device's line names the fields of its JSON entry.
-constexpr std::array<std::pair<QStringView, QStringView>, 5> DeviceLabels = {{
-    {u"by-id", u"by_id"},
-    {u"description", u"description"},
-    {u"maker", u"manufacturer"},
-    {u"usb", u"usb_id"},
-    {u"serial", u"serial_number"},
-}};
-
 const QString NotSerial = u"not a serial device"_s;
 
 } // namespace
 
 CliReport ListPorts()
 {
-    CliReport report = PortReport(u"ports"_s);
+    CliReport report(u"ports"_s);
     QJsonArray ports;
     QSet<QString> named;
     for (int n = FirstPortNumber; n <= LastPortNumber; ++n) {
@@ -82,20 +63,20 @@ CliReport ListPorts()
         if (unnamed.isEmpty())
             report.lines << u"Serial devices that no port names:"_s;
         const QString stable = StableDeviceName(device);
-        const QString byId = stable == device ? QString() : stable;
-        const QJsonObject entry{{u"device"_s, device},
-                                {u"by_id"_s, byId},
-                                {u"description"_s, info.description()},
-                                {u"manufacturer"_s, info.manufacturer()},
-                                {u"usb_id"_s, UsbIdentifier(info)},
-                                {u"serial_number"_s, info.serialNumber()}};
-        unnamed.append(entry);
+        QJsonObject entry{{u"device"_s, device}};
         QString line = device;
-        for (const auto &[label, key] : DeviceLabels) {
-            const QString value = entry.value(key.toString()).toString();
+        // Each field, and in the line its label before it when it says something.
+        for (const auto &[key, label, value] :
+             {std::tuple(u"by_id"_s, u"by-id"_s, stable == device ? QString() : stable),
+              std::tuple(u"description"_s, u"description"_s, info.description()),
+              std::tuple(u"manufacturer"_s, u"maker"_s, info.manufacturer()),
+              std::tuple(u"usb_id"_s, u"usb"_s, UsbIdentifier(info)),
+              std::tuple(u"serial_number"_s, u"serial"_s, info.serialNumber())}) {
+            entry.insert(key, value);
             if (!value.isEmpty())
-                line += u"  "_s + label.toString() + u' ' + value;
+                line += u"  "_s + label + u' ' + value;
         }
+        unnamed.append(entry);
         report.lines << line;
     }
     report.fields = {{u"ports"_s, ports}, {u"unnamed"_s, unnamed}};
@@ -104,7 +85,7 @@ CliReport ListPorts()
 
 CliReport MapPort(int portNumber, const QString &device)
 {
-    CliReport report = PortReport(u"map"_s, portNumber);
+    CliReport report(u"map"_s, PortName(portNumber));
     // The link is read from the ports folder: a relative target would be taken from there.
     const QString absolute = QFileInfo(device).absoluteFilePath();
     const QString problem = device.isEmpty()               ? u"no device given"_s
@@ -130,7 +111,7 @@ CliReport MapPort(int portNumber, const QString &device)
 
 CliReport UnmapPort(int portNumber)
 {
-    CliReport report = PortReport(u"unmap"_s, portNumber);
+    CliReport report(u"unmap"_s, PortName(portNumber));
     const QString link = PortLinkPath(portNumber);
     const QFileInfo info(link);
     report.fields.insert(u"was_mapped"_s, info.isSymLink());

@@ -8,16 +8,9 @@ namespace {
 
 QString EscapedCharacter(QChar c)
 {
-    switch (c.unicode()) {
-    case u'\n':
-        return u"\\n"_s;
-    case u'\t':
-        return u"\\t"_s;
-    case u'\r':
-        return u"\\r"_s;
-    default:
-        break;
-    }
+    // Line feed, tab and carriage return by their names: \n, \t, \r.
+    if (const qsizetype named = QStringView(u"\n\t\r").indexOf(c); named >= 0)
+        return u"\\"_s + QStringView(u"ntr").at(named);
     const QChar::Category category = c.category();
     // Surrogates stand for characters beyond the basic plane, which are printable text.
     if (category != QChar::Other_Control && category != QChar::Other_Format)

@@ -1,4 +1,4 @@
-#include "transmittercommand.h"
+#include "transmittercommands.h"
 
 #include "quoting.h"
 #include "switchcode.h"
@@ -6,23 +6,17 @@
 #include <QEventLoop>
 #include <QFileInfo>
 
+#include <functional>
+
 using namespace Qt::StringLiterals;
 
-TransmitterCommand::TransmitterCommand(int portNumber, const QString &device)
-    : m_line{portNumber, device}
-{}
+namespace {
 
-CliReport TransmitterCommand::newReport(const QString &command) const
-{
-    CliReport report;
-    report.command = command;
-    report.port = m_line.portName();
-    report.device = m_line.devicePath();
-    return report;
-}
-
-ExchangeReport TransmitterCommand::exchange(const std::function<void(TransmitterLink::Done)> &start,
-                                            const QString &request, CliReport *report)
+// Runs the exchange that start begins with one of the link's calls, until it ends. Into report
+// go the port and the device it ran on, and its fault with the reason when it failed (request
+// names the request: "the read request").
+ExchangeReport Exchange(const std::function<void(TransmitterLink::Done)> &start,
+                        const QString &request, CliReport *report)
 {
     std::optional<ExchangeReport> ended;
     QEventLoop loop;
@@ -32,6 +26,7 @@ ExchangeReport TransmitterCommand::exchange(const std::function<void(Transmitter
     });
     if (!ended)
         loop.exec();
+    report->port = ended->port;
     report->device = ended->device;
     if (ended->fault != ExchangeFault::None) {
         report->outcome = Outcome::ExchangeFailed;
@@ -39,7 +34,7 @@ ExchangeReport TransmitterCommand::exchange(const std::function<void(Transmitter
         // A device named with --port that is not there is only the user's text, quoted as their
         // other arguments are. (One that is there is a file the advice may look at.)
         ExchangeReport quoted = *ended;
-        if (!m_line.device.isEmpty() && !QFileInfo::exists(m_line.device)) {
+        if (ended->port.isEmpty() && !QFileInfo::exists(ended->device)) {
             quoted.device = Quoted(quoted.device);
             quoted.portFailure.device = Quoted(quoted.portFailure.device);
         }
@@ -48,11 +43,14 @@ ExchangeReport TransmitterCommand::exchange(const std::function<void(Transmitter
     return *ended;
 }
 
-CliReport TransmitterCommand::read()
+} // namespace
+
+CliReport ReadCommand(const Line &line)
 {
-    CliReport report = newReport(u"read"_s);
-    const ExchangeReport ended = exchange([this](auto done) { m_link.readCode(m_line, done); },
-                                          u"the read request"_s, &report);
+    CliReport report(u"read"_s);
+    TransmitterLink link;
+    const ExchangeReport ended =
+        Exchange([&](auto done) { link.readCode(line, done); }, u"the read request"_s, &report);
     if (ended.fault != ExchangeFault::None)
         return report;
     // A value that is neither a code nor off is reported as it is: the window would show the
@@ -72,18 +70,19 @@ CliReport TransmitterCommand::read()
     return report;
 }
 
-CliReport TransmitterCommand::write(std::optional<std::int32_t> code, bool verify)
+CliReport WriteCommand(const Line &line, std::optional<std::int32_t> code, bool verify)
 {
-    CliReport report = newReport(u"write"_s);
+    CliReport report(u"write"_s);
     report.fields = StateFields(code);
-    if (exchange([&](auto done) { m_link.writeCode(m_line, code, done); }, u"the write request"_s,
+    TransmitterLink link;
+    if (Exchange([&](auto done) { link.writeCode(line, code, done); }, u"the write request"_s,
                  &report)
             .fault != ExchangeFault::None)
         return report;
     report.outcome = Outcome::Written;
     if (verify) {
-        const ExchangeReport held = exchange([this](auto done) { m_link.readCode(m_line, done); },
-                                             u"the read request"_s, &report);
+        const ExchangeReport held =
+            Exchange([&](auto done) { link.readCode(line, done); }, u"the read request"_s, &report);
         if (held.fault != ExchangeFault::None)
             return report;
         if (held.code != code) {
@@ -101,10 +100,11 @@ CliReport TransmitterCommand::write(std::optional<std::int32_t> code, bool verif
     return report;
 }
 
-CliReport TransmitterCommand::version()
+CliReport VersionCommand(const Line &line)
 {
-    CliReport report = newReport(u"version"_s);
-    const ExchangeReport ended = exchange([this](auto done) { m_link.readVersion(m_line, done); },
+    CliReport report(u"version"_s);
+    TransmitterLink link;
+    const ExchangeReport ended = Exchange([&](auto done) { link.readVersion(line, done); },
                                           u"the version request"_s, &report);
     if (ended.fault != ExchangeFault::None)
         return report;

@@ -1,0 +1,16 @@
+#pragma once
+
+// The commands that talk to the transmitter: read, write (with its read-back) and version. Each
+// exchange is the window's: the same link, the same bytes, the same limits, the port opened
+// exclusively for the exchange and closed after it.
+
+#include "clireport.h"
+#include "transmitterlink.h"
+
+#include <cstdint>
+#include <optional>
+
+CliReport ReadCommand(const Line &line);
+// code: nullopt switches the DIP-switch function off.
+CliReport WriteCommand(const Line &line, std::optional<std::int32_t> code, bool verify);
+CliReport VersionCommand(const Line &line);
