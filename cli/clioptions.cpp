@@ -122,10 +122,9 @@ bool AllOf(QStringView text, QStringView characters)
     return std::all_of(text.begin(), text.end(), [&](QChar c) { return characters.contains(c); });
 }
 
-// What the write command stores for text, into *code: a number of at most five digits from
-// LowestCode to HighestCode, or exactly SwitchCount characters of +, 0 and - (switch 1 first);
-// nullopt for "off". Ten zeros are thus the switches all at 0, not the number 0. Returns nothing
-// then; for any other text, what is wrong and what would be right.
+// Into *code, what write stores for text: a number from LowestCode to HighestCode, exactly
+// SwitchCount characters of +, 0 and - (switch 1 first; so ten zeros are switches, not the number
+// 0), or nullopt for "off". Else returns what is wrong and what would be right.
 QString ReadCodeArgument(QStringView text, std::optional<std::int32_t> *code)
 {
     const QString range = u"a number from %1 to %2"_s.arg(LowestCode).arg(HighestCode);

@@ -1,7 +1,6 @@
 #pragma once
 
-// The program's command line: the command, its arguments and the options, checked before
-// anything reaches a line or a file.
+// The command line, checked before anything reaches a line or a file.
 
 #include "transmitterlink.h"
 

@@ -12,9 +12,7 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-// The exit statuses: done, the transmitter failed, the port failed, the command line (as
-// sysexits' EX_USAGE), a file could not be made (EX_CANTCREAT), the answer could not be written
-// (EX_IOERR).
+// 64, 73 and 74 are sysexits' EX_USAGE, EX_CANTCREAT and EX_IOERR.
 constexpr int DoneStatus = 0;
 constexpr int TransmitterStatus = 1;
 constexpr int PortStatus = 2;
@@ -56,7 +54,6 @@ constexpr auto Faults = std::to_array<Named>({
 });
 static_assert(Faults.size() == std::size_t(ExchangeFault::WrongReply) + 1);
 
-// The report's name and exit status.
 const Named &NameAndStatus(const CliReport &report)
 {
     return report.outcome == Outcome::ExchangeFailed ? Faults.at(std::size_t(report.fault))

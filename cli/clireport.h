@@ -1,8 +1,7 @@
 #pragma once
 
-// How a command ended: its outcome, or the fault of its exchange, each mapped in one place to its
-// name for scripts and to the exit status; what it prints; and the one error line that says what
-// to do.
+// How a command ended (its outcome or its exchange's fault, mapped in one place to a name for
+// scripts and an exit status), what it prints, and the one error line that says what to do.
 
 #include "exchanges.h"
 
@@ -42,12 +41,10 @@ struct CliReport
     // The command's own figures for the JSON object, and its lines for standard output.
     QJsonObject fields;
     QStringList lines;
-    // The one line for standard error, when the command failed.
-    QString error;
+    QString error; // one line for standard error, when the command failed
 };
 
-// "off": the marker that switches the transmitter's DIP-switch function off, as the write command
-// takes it and the commands print it.
+// The marker for the DIP-switch function off, as write takes it and the commands print it.
 inline constexpr auto OffArgument = u"off";
 
 // A transmitter's state: a code, or off (nullopt). For the JSON object: {"code", "switches"} or

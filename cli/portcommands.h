@@ -1,8 +1,7 @@
 #pragma once
 
-// The commands about ports rather than transmitters: ports lists what COM1 to COM16 stand for and
-// the serial devices that no port names; map and unmap make and remove the port links that the
-// window and the exchanges of this program go by.
+// ports lists what COM1 to COM16 stand for and the serial devices that no port names; map and
+// unmap make and remove the port links that the window and this program's exchanges go by.
 
 #include "clireport.h"
 

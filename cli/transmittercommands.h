@@ -1,8 +1,7 @@
 #pragma once
 
-// The commands that talk to the transmitter: read, write (with its read-back) and version. Each
-// exchange is the window's: the same link, the same bytes, the same limits, the port opened
-// exclusively for the exchange and closed after it.
+// read, write (with its read-back) and version. Each exchange is the window's: the same link,
+// bytes and limits, on the port opened exclusively for it and closed after it.
 
 #include "clireport.h"
 #include "transmitterlink.h"

@@ -3,14 +3,13 @@
 // The simulator's end of the serial line: the master side of a pseudo-terminal pair, whose slave
 // device the tool opens as its serial port.
 //
-// Linux tells the master little about the other side: while no process has the slave open, the
-// master's reads fail with EIO and poll reports POLLHUP without end, so a read notifier would
-// fire continuously. The line therefore watches the master with a notifier only while the slave
-// is open. Opens and closes of the slave are learnt from inotify on the device, at once and one
-// by one, so that even a close and a reopen between two turns of the event loop are both seen.
-// The simulator keeps no slave descriptor of its own (that would hide every close). A freshly made
-// pair shows no POLLHUP until its slave has been opened and closed once, so the line does that
-// itself at the start.
+// On Linux, while no process has the slave open, the master's reads fail with EIO and poll
+// reports POLLHUP without end, so a read notifier would fire continuously: the master is watched
+// only while the slave is open. Opens and closes of the slave are learnt from inotify on the
+// device, at once and one by one, so that even a close and a reopen between two turns of the event
+// loop are both seen. The simulator keeps no slave descriptor of its own (that would hide every
+// close). A fresh pair shows no POLLHUP until its slave has been opened and closed once, so the
+// line does that itself at the start.
 
 #include <QByteArray>
 #include <QByteArrayView>

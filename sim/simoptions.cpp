@@ -44,7 +44,6 @@ const QList<QCommandLineOption> AllOptions{
     LinkOption, CodeOption,  OffOption,        VersionTextOption, NoPacingOption,
     LogOption,  FaultOption, FaultCountOption, HelpOption,        VersionOption};
 
-// Whether the whole text has the pattern's form.
 bool isWhole(const QString &text, const QString &pattern)
 {
     return QRegularExpression(QRegularExpression::anchoredPattern(pattern)).match(text).hasMatch();

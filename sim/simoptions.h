@@ -1,7 +1,5 @@
 #pragma once
 
-// The simulator's command line.
-
 #include "switchcode.h"
 #include "transmitter.h"
 

@@ -182,8 +182,6 @@ void Simulator::dropOutput()
 
 void Simulator::hangUp()
 {
-    // What was sent before the hangup should reach the tool; a hangup throws away what the
-    // other side has not read yet.
     m_hangingUp = true;
     dropOutput();
     QTimer::singleShot(HangUpGrace, this, [this] {

@@ -59,10 +59,10 @@ struct Fault
 // One well-formed request frame and what goes back for it after the echo.
 struct Answer
 {
-    QByteArray request;                           // the frame as received
-    QByteArray reply;                             // empty when the request gets no reply
-    std::chrono::milliseconds pauseBeforeEach{0}; // pause before every byte of the reply
-    bool hangUp = false;                          // the line hangs up after the reply
+    QByteArray request; // the frame as received
+    QByteArray reply;   // empty when the request gets no reply
+    std::chrono::milliseconds pauseBeforeEach{0};
+    bool hangUp = false; // the line hangs up after the reply
 };
 
 // What goes back on the line for the bytes received: the echo, then each answer in order, all
@@ -91,7 +91,6 @@ public:
     // The code held, or Frame::OffMarker while the DIP-switch function is off.
     std::uint16_t heldValue() const { return m_heldValue; }
 
-    // Takes the next byte from the line.
     LineOutput receive(std::uint8_t byte);
     // What it sends unasked when the line comes up (it has just been switched on).
     QByteArray powerUp() const;
