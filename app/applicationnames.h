@@ -1,8 +1,7 @@
 #pragma once
 
-// The names the desktop knows the tool by: in window titles, and the .desktop file that gives its
-// icon and name in task bars, and its version. Set by main() before the window is made, and so by
-// every program that starts the window as the tool does.
+// The tool's names in window titles and for the .desktop file (its icon and name in task bars),
+// and its version. Set before the window is made, by main() and by every program starting it alike.
 
 #include <QApplication>
 

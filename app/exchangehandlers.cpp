@@ -42,8 +42,7 @@ void ExchangeHandlers::writeCode()
 {
     if (m_link.busy())
         return;
-    // The code is fixed here, before the first wait: whatever the user does to the panel while
-    // the exchange waits does not change the request.
+    // Fixed before the first wait, so that edits to the panel meanwhile leave the request alone.
     const std::optional<std::int32_t> code = m_panel.settleCode();
     Q_EMIT status(StatusText::WriteRunning);
     m_link.writeCode({m_ports.port(), {}}, code, [this](const ExchangeReport &report) {

@@ -16,8 +16,7 @@ class ExchangeHandlers : public QObject
     Q_OBJECT
 
 public:
-    // The exchanges run on link, on the port that ports shows; the code comes from and goes to
-    // panel.
+    // The exchanges run on link, at the port ports shows; the code comes from and goes to panel.
     ExchangeHandlers(TransmitterLink &link, const PortSelector &ports, SwitchPanel &panel,
                      QObject *parent = nullptr);
 
@@ -29,13 +28,11 @@ Q_SIGNALS:
     // The status box's new text, and what it leaves out (why an exchange failed, in the command
     // line's words) for its tooltip; empty when there is nothing more to say.
     void status(const QString &text, const QString &detail = QString());
-    // The transmitter confirmed a write.
     void writeConfirmed();
 
 private:
-    // Shows the text of a failed exchange, errorText or that the port is not available, with the
-    // reason for the tooltip (request names the request: "the read request"); false when the
-    // exchange did not fail.
+    // Shows a failed exchange's errorText, or that the port is not available, with the reason as
+    // tooltip (request: "the read request"); false when the exchange did not fail.
     bool showFault(const ExchangeReport &report, const QString &errorText, const QString &request);
 
     TransmitterLink &m_link;

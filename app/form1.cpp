@@ -43,8 +43,7 @@ Form1::Form1(QWidget *parent, TransmitterLink *link)
     m_panel->fill();
     ui->Combo1->fill();
     setWindowIcon(K5Assets::windowIcon());
-    // The background is drawn at the control's size, so it is shown as it stands, unscaled, in
-    // the rendering for the pixel ratio of the window's screen.
+    // Drawn at the control's size: shown unscaled, in the rendering for the screen's pixel ratio.
     K5Assets::showPicture(ui->Image1, K5Assets::backgroundPath());
 
     m_exchanges = std::make_unique<ExchangeHandlers>(*m_link, *ui->Combo1, *m_panel);
@@ -123,7 +122,6 @@ void Form1::printSheet()
 
 void Form1::closeEvent(QCloseEvent * /*event*/)
 {
-    // The close is never refused (the event comes accepted), not even in the middle of an
-    // exchange.
+    // Never refused (the event comes accepted), not even in the middle of an exchange.
     endProgram();
 }

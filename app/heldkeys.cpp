@@ -19,8 +19,7 @@ void ReportHeldKeysReleasedOnce()
     xcb_connection_t *connection = x11 ? x11->connection() : nullptr;
     if (!connection)
         return;
-    // XKB's "detectable auto-repeat", a flag of this client's connection; Qt has already
-    // enabled the extension on it.
+    // XKB's "detectable auto-repeat", for this client only; Qt has already enabled the extension.
     constexpr uint32_t flag = XCB_XKB_PER_CLIENT_FLAG_DETECTABLE_AUTO_REPEAT;
     const xcb_xkb_per_client_flags_cookie_t cookie =
         xcb_xkb_per_client_flags(connection, XCB_XKB_ID_USE_CORE_KBD, flag, flag, 0, 0, 0);

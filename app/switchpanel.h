@@ -34,9 +34,8 @@ public:
 
     // Makes the switch boxes on the form's window, empty.
     explicit SwitchPanel(Ui::Form1 &ui, QObject *parent = nullptr);
-    // Fills the switch boxes' lists and sets every switch to "0", with the matching code. Once
-    // the window's looks are set: a box measures each of its entries again at every change of
-    // its font.
+    // Fills the boxes' lists and sets every switch to "0", with its code. Call once the window's
+    // looks are set: a box measures each entry again at every change of its font.
     void fill();
 
     const SwitchBoxes &switchBoxes() const { return m_switchBoxes; }
@@ -54,7 +53,6 @@ public:
     QStringList switchTexts() const;
     QString codeText() const;
 
-    // Writes the code of the ten switch boxes into the code box, and returns it.
     std::int32_t switchesToCode();
     // Sets the ten switch boxes from the code box; a number out of range first turns the code
     // box into the default code, wholly selected.

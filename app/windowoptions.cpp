@@ -18,7 +18,6 @@ void PrintLine(std::FILE *stream, const QString &text)
     std::fputs(qPrintable(text + u'\n'), stream);
 }
 
-// Qt's own options, which QApplication takes from the command line.
 void AddQtOptions(QCommandLineParser &parser)
 {
     const QStringList valued =

@@ -29,8 +29,7 @@ namespace K5Assets {
 
 namespace {
 
-// The ratios the pictures are rendered for, from the build (assets/CMakeLists.txt), smallest
-// first.
+// The rendered ratios, from the build (assets/CMakeLists.txt), smallest first.
 constexpr qreal renderedRatios[] = {K5_PICTURE_RATIOS};
 
 // Kept as stored: a pixmap would otherwise take a copy in the screen's format, and look through
@@ -166,9 +165,8 @@ private:
     // The sizes drawn, from the build (assets/CMakeLists.txt), smallest first.
     static constexpr int drawnSizes[] = {K5_ICON_SIZES};
 
-    // The size that an icon holding all of them would take for size in device pixels: the
-    // smallest that covers it, else the largest. Among those loaded so far m_loaded takes the
-    // same, as they include it.
+    // The size an icon holding all of them takes for size in device pixels: the smallest that
+    // covers it, else the largest. m_loaded takes the same among those loaded, as they include it.
     static int pick(const QSize &size)
     {
         for (const int drawn : drawnSizes) {

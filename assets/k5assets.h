@@ -1,12 +1,9 @@
 #pragma once
 
-// The window's pictures, linked into every program that uses them as Qt resources under ":/k5".
-// No Q_INIT_RESOURCE is needed: the functions below register them. README.md in this folder
-// lists every resource path.
-//
-// Each picture is rendered for the display scales of 100% to 200%, so that it stays sharp where
-// Qt scales the window: picture() takes the screen's device pixel ratio and picks the rendering
-// made for it.
+// The window's pictures, Qt resources under ":/k5" (README.md here lists every path), linked into
+// every program that uses them and registered by the functions below: no Q_INIT_RESOURCE. Each is
+// rendered for the display scales of 100% to 200%, so that it stays sharp where Qt scales the
+// window: picture() picks the rendering for the screen's device pixel ratio.
 
 #include <QIcon>
 #include <QPixmap>
@@ -17,27 +14,24 @@ class QLabel;
 
 namespace K5Assets {
 
-// Each picture button has one face in three looks.
 enum class ButtonLook { Normal, Pressed, Disabled };
 
 // The background picture, 482 x 500 pixels at 100%.
 QString backgroundPath();
 
-// ":/k5/buttons/<face>_<look>.pixels". face is one of read, print, write, exit, reset, version
+// ":/k5/1x/buttons/<face>_<look>.pixels". face is one of read, print, write, exit, reset, version
 // (72 x 23 pixels at 100%) or plus, minus (40 x 23 pixels).
 QString buttonFacePath(QStringView face, ButtonLook look);
 
-// One of the pictures above, drawn for a screen of the given device pixel ratio: the rendering
-// made for that ratio, carrying the ratio, so that Qt draws it pixel for pixel at the picture's
-// size in the window. For a ratio between two renderings, the next larger one scaled down
-// smoothly to it; above 200%, the 200% one scaled up. At 100% the pixmap paints from the
-// resources' memory: nothing is decoded or copied; at the other ratios the rendering is unpacked
-// once, into the pixmap.
+// One of the pictures above for a screen of the given device pixel ratio, carrying the ratio so
+// that Qt draws it pixel for pixel at the picture's size in the window: the rendering made for the
+// ratio; between two renderings, the next larger one scaled down smoothly; above 200%, the 200%
+// one scaled up. At 100% the pixmap paints from the resources' memory, nothing decoded or copied;
+// at the other ratios the rendering is unpacked once, into the pixmap.
 QPixmap picture(const QString &path, qreal ratio = 1);
 
-// Shows the picture at path on the label, unscaled, drawn for the label's screen: painted at
-// another ratio than its picture was picked for (the window moved to another screen, or the
-// screen's scale changed), the label takes the picture for the new ratio.
+// Shows the picture at path on the label, unscaled, for the label's screen, and again for the new
+// ratio when the window moves to another screen or the screen's scale changes.
 void showPicture(QLabel *label, const QString &path);
 
 // The hammer and spanner at 16, 32, 48, 64, 128 and 256 pixels, for the window and the desktop.

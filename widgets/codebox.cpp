@@ -28,8 +28,7 @@ void CodeBox::keyPressEvent(QKeyEvent *event)
 
 void CodeBox::keyReleaseEvent(QKeyEvent *event)
 {
-    // X11 and Wayland report each repeat of a held key as a release and a press; the key comes
-    // up only once, at the end.
+    // X11 and Wayland report each repeat as a release and a press; a held key comes up once.
     if (!event->isAutoRepeat() && m_keysDown.remove(event->key()))
         Q_EMIT keyUp(VirtualKey::FromEvent(*event));
     QLineEdit::keyReleaseEvent(event);

@@ -23,7 +23,6 @@ public:
     void setText(const QString &text);
 
 Q_SIGNALS:
-    // A key went down in the box; the argument is its virtual-key code.
     void keyDown(int virtualKey);
 
 protected:

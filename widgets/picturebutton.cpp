@@ -100,8 +100,7 @@ void PictureButton::keyReleaseEvent(QKeyEvent *event)
     if (isEnter(*event) && !event->isAutoRepeat())
         m_enterDown = false;
     QAbstractButton::keyReleaseEvent(event);
-    // A held key is released once, whatever its repeats; some platforms report each repeat as a
-    // release and a press.
+    // A held key comes up once; some platforms report each repeat as a release and a press.
     if (!event->isAutoRepeat())
         Q_EMIT keyUp(VirtualKey::FromEvent(*event));
 }
