@@ -89,9 +89,8 @@ double ReadCodeText(QStringView text)
     const auto length = numberPrefixLength(text);
     if (length == 0)
         return 0.0;
-    // The prefix is plain ASCII and strtod reads all of it that has digits: overflow gives
-    // infinity, underflow 0.
-    // strtod follows the process locale, so its decimal point stands in for the text's '.'.
+    // The prefix is plain ASCII; strtod reads all of it that has digits (overflow gives infinity,
+    // underflow 0) and follows the process locale, whose decimal point stands in for the '.'.
     std::string number = text.first(length).toLatin1().toStdString();
     if (const auto dot = number.find('.'); dot != std::string::npos)
         number.replace(dot, 1, std::localeconv()->decimal_point);

@@ -1,6 +1,6 @@
 #pragma once
 
-// What one exchange brought back, handed to the window when the exchange ends.
+// What one exchange brought back, for the judges of its reply.
 
 #include "replyreception.h"
 
@@ -14,6 +14,5 @@ struct ExchangeResult
     // The reply's bytes as received, start byte first; at most Frame::MaxReplySize.
     QByteArray reply;
 
-    // Whether a whole reply whose checksum holds came back.
     bool complete() const { return echoComplete && reception == Reception::Complete; }
 };

@@ -6,7 +6,7 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-// The reply's byte at offset. The judges read only fields that a complete reply holds.
+// No bounds check: the judges read only fields that a complete reply holds.
 int ByteAt(const QByteArray &reply, qsizetype offset)
 {
     return std::uint8_t(reply.at(offset));

@@ -22,7 +22,6 @@ enum class ExchangeFault {
     WrongReply,      // a whole reply, but not to this request
 };
 
-// How an exchange ended.
 struct ExchangeReport
 {
     ExchangeFault fault = ExchangeFault::None; // None: the transmitter answered the request
@@ -36,8 +35,7 @@ struct ExchangeReport
     QString text; // a version's answer
 };
 
-// Each judge says whether a reply answers its request, and puts what the reply carries into
-// report.
+// Each judge says whether a reply answers its request, and puts what it carries into report.
 // FF 00 02 02 02 HI LO with a good checksum: the value held, off for Frame::OffMarker.
 bool JudgeReadCodeReply(const ExchangeResult &result, ExchangeReport *report);
 // FF 00 02 12 00 with a good checksum: the transmitter confirmed the write.

@@ -50,7 +50,6 @@ inline constexpr int ReplyCommandOffset = 3;
 inline constexpr int ReplyLengthOffset = 4;
 inline constexpr int ReplyDataOffset = 5;
 
-// The tool takes a reply of at most MaxReplySize bytes: at most MaxReplyData data bytes.
 inline constexpr int MaxReplyData = 34;
 inline constexpr int MaxReplySize = ReplyDataOffset + MaxReplyData + 1;
 static_assert(MaxReplySize == 40);
@@ -63,7 +62,6 @@ std::uint8_t Checksum(QByteArrayView bytes);
 
 // The whole request on the line, lead to checksum. data holds at most 255 bytes.
 QByteArray Request(std::uint8_t group, std::uint8_t command, QByteArrayView data);
-// The requests of the three exchanges.
 QByteArray ReadCodeRequest();
 QByteArray WriteCodeRequest(std::uint16_t value);
 QByteArray ReadVersionRequest();

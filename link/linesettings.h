@@ -20,9 +20,8 @@ inline constexpr std::chrono::nanoseconds ByteTime =
 // port, and each reply byte within this time of the start of its wait.
 inline constexpr std::chrono::milliseconds Limit{500};
 
-// How long after an exchange the next one opens the port at the earliest: stray bytes that
-// follow a reply (noise after its checksum, a few bytes' time) are then in, for the open to
-// discard.
+// The least time from an exchange's end to the next one's open: stray bytes that follow a reply
+// (noise after its checksum, a few bytes' time) are then in, for the open to discard.
 inline constexpr std::chrono::milliseconds Settle{20};
 
 } // namespace LineSettings

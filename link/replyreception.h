@@ -13,7 +13,6 @@
 
 #include <cstdint>
 
-// How a reception ended.
 enum class Reception {
     Complete, // a whole reply whose checksum holds
     BadFrame, // wrong checksum, or a reply longer than Frame::MaxReplySize
@@ -28,8 +27,7 @@ public:
     // A byte read at now. A byte read after the deadline ends the reception with TimedOut even
     // though it has arrived; one read exactly at the deadline is in time. Returns finished().
     bool take(std::uint8_t byte, LinkInstant now);
-    // Nothing was read up to now: ends the reception with TimedOut if now is past the deadline.
-    // Returns finished().
+    // Nothing was read up to now: TimedOut if now is past the deadline. Returns finished().
     bool expire(LinkInstant now);
 
     bool finished() const { return m_finished; }

@@ -108,7 +108,6 @@ bool TransmitterLink::open(ExchangeReport *report)
     m_label = report->port.isEmpty() ? report->device : report->port;
     m_device = report->device;
     m_lineLost = false;
-    // Opened exclusively: the device is locked against other programs and other instances.
     PortProblem problem = PortProblem::Other;
     QString reason;
     if (!m_line->open(report->device, &problem, &reason)) {

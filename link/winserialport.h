@@ -23,8 +23,8 @@ public:
     ~WinSerialPort() override;
 
     // Opens port ("COM3", or a path that starts with "\\") for reading and writing, shared with
-    // nobody, with the line's settings and without flow control. On failure *systemError is the system's
-    // error code and errorString() its words.
+    // nobody, with the line's settings and without flow control. On failure *systemError is the
+    // system's error code and errorString() its words.
     bool openLine(const QString &port, unsigned long *systemError);
     void close() override;
     bool isSequential() const override { return true; }

@@ -27,8 +27,7 @@ PortDevice DescribePort(int n);
 QStringList SystemComPorts();
 #else
 
-// The name in byIdFolder that leads to the same device as device, or device itself when there is
-// none.
+// The name in byIdFolder for the same device as device, or device itself when there is none.
 QString StableDeviceName(const QString &device,
                          const QString &byIdFolder = QString::fromUtf16(SerialByIdFolder));
 

@@ -8,7 +8,6 @@
 inline constexpr int FirstPortNumber = 1;
 inline constexpr int LastPortNumber = 16;
 
-// "COMn", the name of port n.
 QString PortName(int n);
 
 // n for exactly "COM1".."COM16" (whole text, case and blanks count), 1 for any other text.

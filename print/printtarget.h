@@ -15,8 +15,7 @@ public:
     virtual bool showDialog() = 0;
     // Font size, in points, of the lines printed from now on.
     virtual bool setFontSize(int points) = 0;
-    // Prints text at the start of the current line and moves to the start of the next line.
-    // An empty text gives an empty line.
+    // Prints text on the current line and moves to the next; an empty text gives an empty line.
     virtual bool printLine(const QString &text) = 0;
     // Ends the document, which hands the page to the printer.
     virtual bool endDocument() = 0;

@@ -44,10 +44,8 @@ bool QtPrintTarget::showDialog()
     }
 
     QPrintDialog dialog(m_printer, m_dialogParent);
-    // No page range, selection, current page, copies collation or page size page: the sheet is
-    // one fixed page. Printing to a file stays, though: on Linux the dialog offers "Print to
-    // File (PDF)" only while that option is on, and on a machine without printers it is the
-    // only choice there is.
+    // The sheet is one fixed page, so only printing to a file stays: on Linux the dialog offers
+    // "Print to File (PDF)" only with that option, and without printers it is the only choice.
     dialog.setOptions(QAbstractPrintDialog::PrintToFile);
     const int result = m_runDialog ? m_runDialog(dialog) : dialog.exec();
     if (result != QDialog::Accepted)
@@ -73,7 +71,6 @@ bool QtPrintTarget::printLine(const QString &text)
 bool QtPrintTarget::endDocument()
 {
     const QList<Line> lines = std::exchange(m_lines, {});
-    // The job's name in the print queue; a PDF takes it as its title.
     m_printer->setDocName(JobName.toString());
     const bool native = m_printer->outputFormat() == QPrinter::NativeFormat;
     if (native) {

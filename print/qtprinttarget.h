@@ -34,8 +34,7 @@ public:
 
     // Lets the user pick the printer in the system's print dialog, modal over dialogParent.
     QtPrintTarget(QPrinter &printer, QWidget *dialogParent, DialogRunner runDialog = {});
-    // Prints on the printer exactly as the caller has set it up, with no dialog at all
-    // (for instance a PdfFormat printer with an output file name).
+    // Prints on the printer exactly as the caller set it up (a PDF file, say), with no dialog.
     explicit QtPrintTarget(QPrinter &printer);
 
     bool showDialog() override;
