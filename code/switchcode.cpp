@@ -3,6 +3,7 @@
 #include <clocale>
 #include <cmath>
 #include <cstdlib>
+#include <ranges>
 #include <string>
 
 namespace {
@@ -69,8 +70,8 @@ std::int32_t CodeFromPositions(const SwitchPositions &positions)
 {
     // Switch 10 is the most significant digit.
     std::int32_t code = 0;
-    for (auto position = positions.rbegin(); position != positions.rend(); ++position)
-        code = code * 3 + static_cast<std::int32_t>(*position);
+    for (const SwitchPosition position : positions | std::views::reverse)
+        code = code * 3 + static_cast<std::int32_t>(position);
     return code;
 }
 
