@@ -3,7 +3,6 @@
 #include <clocale>
 #include <cmath>
 #include <cstdlib>
-#include <ranges>
 #include <string>
 
 namespace {
@@ -70,8 +69,8 @@ std::int32_t CodeFromPositions(const SwitchPositions &positions)
 {
     // Switch 10 is the most significant digit.
     std::int32_t code = 0;
-    for (const SwitchPosition position : positions | std::views::reverse)
-        code = code * 3 + static_cast<std::int32_t>(position);
+    for (int k = SwitchCount - 1; k >= 0; --k)
+        code = code * 3 + static_cast<std::int32_t>(positions[k]);
     return code;
 }
 
