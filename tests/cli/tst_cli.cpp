@@ -182,6 +182,7 @@ private Q_SLOTS:
         QTest::newRow("--port COM1 --port COM2 write 1")
             << "write" << 64 << "--port given more than once";
         QTest::newRow("read --verify") << "read" << 64 << "--verify goes with write only";
+        QTest::newRow("ports --port COM1") << "ports" << 64 << "ports takes no --port\n";
         QTest::newRow("write <100000-nines>")
             << "write" << 64 << QString(64, u'9') + "... is out of range";
         QTest::newRow("write 12<newline>") << "write" << 64 << "'12\\n' is not a code: ";
@@ -297,7 +298,9 @@ private Q_SLOTS:
 
         QCOMPARE(Cli({"unmap", "COM3"}).out, "COM3 -> /dev/ttyS2 (built-in)\n");
         QVERIFY(!QFileInfo(com3).isSymLink());
-        QCOMPARE(Json({"ports"})["ports"][2]["mapped"], false);
+        const QJsonObject listed = Json({"ports"});
+        QCOMPARE(listed["ports"][2]["mapped"], false);
+        QCOMPARE(listed["ports"][15]["port"], "COM16"); // the last
         QVERIFY(Cli({"ports"}).out.contains(
             QRegularExpression("\nCOM3  (present|missing) /dev/ttyS2 \\(built-in\\)\n")));
         const Ran again = Cli({"unmap", "COM3"}); // nothing left to do, and it says so
