@@ -186,6 +186,9 @@ private Q_SLOTS:
         QTest::newRow("write <100000-nines>")
             << "write" << 64 << QString(64, u'9') + "... is out of range";
         QTest::newRow("write 12<newline>") << "write" << 64 << "'12\\n' is not a code: ";
+        // Cut before the character that would cross the limit, not within it.
+        QTest::newRow("write <63-a-and-emoji>")
+            << "write" << 64 << "'" + QString(63, u'a') + "...' ";
         QTest::newRow("<escape>[31m") << "\x1b[31m" << 64 << "unknown command '\\x1B[31m' ";
         QTest::newRow("--bogus read") << "read" << 64 << "Unknown option 'bogus'. (see --help)\n";
         QTest::newRow("--bogus") << "" << 64 << "Unknown option 'bogus'.";
@@ -202,6 +205,8 @@ private Q_SLOTS:
         arguments.replaceInStrings("<empty>", "")
             .replaceInStrings("<100000-nines>", QString(100000, u'9'))
             .replaceInStrings("<newline>", "\n")
+            .replaceInStrings("<63-a-and-emoji>",
+                              QString(63, u'a') + QString::fromUtf8("\U0001F600"))
             .replaceInStrings("<escape>", "\x1b");
         const Ran plain = Cli(arguments);
         QCOMPARE(plain.status, status);
