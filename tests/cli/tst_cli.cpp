@@ -172,6 +172,7 @@ private Q_SLOTS:
                                            << "unknown port 'COM17': name one of COM1 to COM16, or "
                                               "a device such as /dev/ttyUSB0\n";
         QTest::newRow("erase") << "erase" << 64 << "unknown command 'erase' ";
+        QTest::newRow("<empty>") << "" << 64 << "unknown command '' ";
         QTest::newRow("map COM2 /dev/null") << "map" << 64 << "/dev/null: not a serial device: ";
         QTest::newRow("map COM2 /nonexistent/ttyUSB9")
             << "map" << 64 << "/nonexistent/ttyUSB9: no such device: ";
