@@ -129,6 +129,17 @@ private Q_SLOTS:
         SimulatorProcess sim({"--log", "--code", "12345", "--link", "COM3", "--fault", "hangup",
                               "--fault-count", "1"});
         QVERIFY(sim.started());
+        // Nobody on the line yet: the simulator sleeps, its CPU time (in clock ticks, hundredths
+        // of a second) growing by no more than a fifth of the time that passes.
+        const auto cpuTicks = [&] {
+            QFile stat(QStringLiteral("/proc/%1/stat").arg(sim.process().processId()));
+            const QList<QByteArray> fields =
+                stat.open(QIODevice::ReadOnly) ? stat.readAll().split(' ') : QList<QByteArray>();
+            return fields.value(13).toLongLong() + fields.value(14).toLongLong();
+        };
+        const qint64 ticks = cpuTicks();
+        QTest::qWait(500);
+        QCOMPARE_LE(cpuTicks() - ticks, 10);
         const QDir openFiles(QStringLiteral("/proc/%1/fd").arg(sim.process().processId()));
         const uint filesBefore = openFiles.count();
         QCOMPARE(QFileInfo(link).symLinkTarget(), sim.device());
