@@ -147,6 +147,7 @@ private Q_SLOTS:
         // The Tab goes down in switch 10 and comes up in the code box.
         QTest::keyPress(switchBox(10), Qt::Key_Tab);
         QVERIFY(codeBox()->hasFocus());
+        QCOMPARE(codeBox()->selectedText(), "120"); // as a text box does, for the next digit
         QTest::keyRelease(codeBox(), Qt::Key_Tab);
         QCOMPARE(codeBox()->text(), "120");
     }
