@@ -56,7 +56,7 @@ std::optional<Fault> Fault::fromText(QStringView text)
     for (const auto &[kind, name, maxNumber] : KindNames) {
         if (match.captured(1) == name &&
             (match.hasCaptured(2) ? number <= maxNumber : maxNumber < 0))
-            return Fault{kind, number, std::chrono::milliseconds{number}};
+            return Fault{kind, number};
     }
     return std::nullopt;
 }
@@ -84,7 +84,7 @@ LineOutput Transmitter::receive(std::uint8_t byte)
     const bool beginsFrame = m_received.isEmpty() && byte == Frame::Lead;
     LineOutput output;
     if (fault == FaultKind::Late)
-        output.late = m_fault.pause;
+        output.late = m_fault.pause();
     if (fault == FaultKind::LeadingNoise && beginsFrame)
         output.echo.append(NoiseBytes);
     if (!lineBroken && !(fault == FaultKind::ShortEcho && beginsFrame))
@@ -169,7 +169,7 @@ Answer Transmitter::answer(const QByteArray &request, FaultKind fault)
         answer.reply.clear();
         break;
     case FaultKind::Cut:
-        answer.reply.truncate(m_fault.cutLength);
+        answer.reply.truncate(m_fault.number);
         break;
     case FaultKind::BadChecksum:
         answer.reply.back() = char(byteAt(answer.reply, answer.reply.size() - 1) + 1);
@@ -179,7 +179,7 @@ Answer Transmitter::answer(const QByteArray &request, FaultKind fault)
         answer.hangUp = true;
         break;
     case FaultKind::Slow:
-        answer.pauseBeforeEach = m_fault.pause;
+        answer.pauseBeforeEach = m_fault.pause();
         break;
     case FaultKind::TrailingNoise:
         answer.reply.append(NoiseBytes);

@@ -19,14 +19,14 @@ enum class FaultKind {
     None,
     NoEcho,        // nothing comes back, neither echo nor reply
     NoReply,       // echo, no reply
-    Cut,           // echo, then only the first Fault::cutLength bytes of the reply
+    Cut,           // echo, then only the first Fault::number bytes of the reply
     BadChecksum,   // the reply's checksum byte plus one
     WrongCommand,  // the reply's command byte changed, checksum fitting
     Hangup,        // echo, three bytes of the reply, then the line hangs up
-    Slow,          // echo, then the reply with a pause of Fault::pause before every byte
+    Slow,          // echo, then the reply with a pause of Fault::pause() before every byte
     TrailingNoise, // three stray bytes right after the reply
     KeepCode,      // a write is confirmed, but the code held stays as it was
-    Late,          // echo and reply Fault::pause later than the line's own time
+    Late,          // echo and reply Fault::pause() later than the line's own time
     LeadingNoise,  // three stray bytes before the echo
     ShortEcho,     // the echo loses the request's first byte
     Chatter,       // a few bytes unasked when the line comes up, none later
@@ -37,9 +37,10 @@ struct Fault
     static constexpr int EveryRequest = -1;
 
     FaultKind kind = FaultKind::None;
-    int cutLength = 0;                  // for FaultKind::Cut
-    std::chrono::milliseconds pause{0}; // for FaultKind::Slow and FaultKind::Late
-    int requests = EveryRequest;        // how many requests it is played on, from the first
+    int number = 0;              // cut:K's length, slow:MS's and late:MS's pause
+    int requests = EveryRequest; // how many requests it is played on, from the first
+
+    std::chrono::milliseconds pause() const { return std::chrono::milliseconds{number}; }
 
     // The longest cut that --fault accepts; longer than any reply.
     static constexpr int MaxCutLength = 255;

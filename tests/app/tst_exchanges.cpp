@@ -86,7 +86,7 @@ class ExchangesTest : public QObject, WindowFixture
     // function unticked), the switches after a read, and the counter, 1 after a confirmed write.
     void checkShown(const QString &status, const QString &shown)
     {
-        QCOMPARE(statusBox()->text(), status);
+        QCOMPARE(this->status(), status);
         QCOMPARE(functionCheck()->isChecked() ? codeBox()->text() : "off", shown);
         if (status == Wire::ReadOk)
             QCOMPARE(switches(), shown == "off" ? QString(9, u' ') : switchesOf(shown.toInt()));
