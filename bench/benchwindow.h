@@ -2,20 +2,24 @@
 
 // The tool's window as the tests drive it, for the benchmark: every wait is woken by what it
 // waits for rather than by polling, so that the waiting adds no load of its own to what is
-// measured. Also what the process itself uses.
+// measured.
 
+#include "linefixtures.h"
+#include "statustexts.h"
 #include "windowfixture.h"
 
 #include <QElapsedTimer>
-#include <QObject>
+#include <QEventLoop>
+#include <QTimer>
 
+#include <ctime>
 #include <functional>
 
-class BenchWindow : public QObject, public WindowFixture
+class BenchWindow : public WindowFixture
 {
-    Q_OBJECT
-
 public:
+    enum Exchange { Read, Write, Version };
+
     // One click on a button and the status text it brought, on nsecs()'s clock.
     struct Click
     {
@@ -31,32 +35,79 @@ public:
     BenchWindow() { m_clock.start(); }
 
     // Shows the window and, with Reset and V, its version button.
-    bool open(QString *error);
+    bool open(QString *error)
+    {
+        if (!openWindow()) {
+            *error = "the window was not shown";
+            return false;
+        }
+        WindowFixture::click(resetButton());
+        QTest::keyClick(resetButton(), Qt::Key_V);
+        if (!versionButton()->isVisible())
+            *error = "the version button did not show";
+        return versionButton()->isVisible();
+    }
     qint64 nsecs() const { return m_clock.nsecsElapsed(); }
 
-    // Clicks button; the first status text other than running ends the exchange. Waits until it
-    // has ended, the link is free again and settled() holds; false when that took too long.
-    bool click(QAbstractButton *button, const QString &running,
-               const std::function<bool()> &settled, Click *click);
+    // Clicks the exchange's button; the first status text other than its running text ends the
+    // exchange. Waits until it has ended, the link is free again and settled() holds, looked at
+    // whenever wake() is called; false when that took too long.
+    bool click(Exchange exchange, const std::function<bool()> &settled, Click *click)
+    {
+        QAbstractButton *const buttons[] = {readButton(), writeButton(), versionButton()};
+        const QString running[] = {StatusText::ReadRunning, StatusText::WriteRunning,
+                                   StatusText::VersionRunning};
+        QLineEdit *status = statusBox();
+        const QMetaObject::Connection watch =
+            QObject::connect(status, &QLineEdit::textChanged, status, [&](const QString &text) {
+                if (click->ended || text == running[exchange])
+                    return;
+                click->textNs = nsecs();
+                click->cpuNs += CpuNs();
+                click->text = text;
+                click->ended = true;
+                // Looked at once the handler has returned and the port is closed again.
+                QTimer::singleShot(0, status, [this] { wake(); });
+            });
+        click->cpuNs = -CpuNs();
+        click->clickNs = nsecs();
+        WindowFixture::click(buttons[exchange]);
+        click->handledNs = nsecs();
+        click->handlerCpuNs = click->cpuNs + CpuNs();
+        const auto done = [&] {
+            return click->ended && !form->busy() && settled();
+        };
+        if (!done()) {
+            QEventLoop loop;
+            QTimer::singleShot(PatienceMs, &loop, &QEventLoop::quit);
+            m_wake = [&] {
+                if (done())
+                    loop.quit();
+            };
+            loop.exec();
+            m_wake = nullptr;
+        }
+        QObject::disconnect(watch);
+        return done();
+    }
     // Something awaited may have happened: a simulator's output came in.
-    void wake() { Q_EMIT stepped(); }
+    void wake() const
+    {
+        if (m_wake)
+            m_wake();
+    }
 
     using WindowFixture::portSelector;
-    using WindowFixture::readButton;
-    using WindowFixture::versionButton;
-    using WindowFixture::writeButton;
-
-Q_SIGNALS:
-    void stepped();
 
 private:
-    // Runs the event loop until done() holds, looked at whenever wake() is called.
-    bool waitFor(const std::function<bool()> &done);
+    // The process's CPU time, user and system.
+    static qint64 CpuNs()
+    {
+        timespec t{};
+        ::clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
+        return qint64(t.tv_sec) * 1'000'000'000 + t.tv_nsec;
+    }
 
     QElapsedTimer m_clock;
+    std::function<void()> m_wake; // while click() waits
 };
-
-// The process's CPU time (user and system), open descriptors and resident memory.
-qint64 ProcessCpuNs();
-int OpenDescriptors();
-double ResidentMiB();

@@ -6,17 +6,94 @@
 // Exit status 0 when every figure was measured (whether or not it meets its target), 1 when a
 // measurement failed or the soak found descriptors or memory growing, 2 for bad options.
 
-#include "benchparts.h"
-#include "benchreport.h"
+#include "bench.h"
+#include "linesettings.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
-#include <QFile>
 #include <QJsonDocument>
 #include <QLoggingCategory>
 #include <QTemporaryDir>
 
+#include <algorithm>
+#include <chrono>
+#include <cmath>
 #include <cstdio>
+
+double Median(QList<double> values)
+{
+    std::sort(values.begin(), values.end());
+    const qsizetype half = values.size() / 2;
+    return values.isEmpty()    ? 0
+           : values.size() % 2 ? values[half]
+                               : (values[half - 1] + values[half]) / 2;
+}
+
+double LineMs(qsizetype bytes)
+{
+    return double(bytes) *
+           std::chrono::duration<double, std::milli>(LineSettings::ByteTime).count();
+}
+
+void BenchReport::add(const QString &key, const QString &figure, const QString &unit,
+                      QList<double> runs, const QString &reference, const QString &result,
+                      const QString &target, bool met)
+{
+    std::sort(runs.begin(), runs.end());
+    const double median = Median(runs), min = runs.value(0), max = runs.value(runs.size() - 1);
+    const int decimals = unit == u"%" ? 2 : 1;
+    auto cell = [&](double value) {
+        return Figure(value, decimals) + ' ' + unit;
+    };
+    tables.back() << QStringList{figure,    cell(median), cell(min), cell(max),
+                                 reference, result,       target,    met ? "yes" : "NO"};
+    auto rounded = [](double value) {
+        return std::round(value * 1000) / 1000;
+    };
+    json.insert(key, QJsonObject{{"figure", figure},
+                                 {"unit", unit},
+                                 {"median", rounded(median)},
+                                 {"min", rounded(min)},
+                                 {"max", rounded(max)},
+                                 {"runs", int(runs.size())},
+                                 {"reference", reference},
+                                 {"result", result},
+                                 {"target", target},
+                                 {"met", met}});
+}
+
+namespace {
+
+// Markdown tables, so that they can go into the README as they are.
+QString MarkdownTables(const QList<QList<QStringList>> &tables)
+{
+    QString text;
+    for (QList<QStringList> rows : tables) {
+        if (rows.isEmpty())
+            continue;
+        rows.prepend({"Figure", "Median", "Min", "Max", "Reference", "Result", "Target", "Met"});
+        // The rule under the heads, as wide as each column: the first left-aligned, the others
+        // right.
+        QStringList rule(rows[0].size());
+        for (const QStringList &row : std::as_const(rows)) {
+            for (qsizetype c = 0; c < row.size(); ++c)
+                rule[c] = QString(std::max(rule[c].size(), row[c].size()), u'-');
+        }
+        for (qsizetype c = 1; c < rule.size(); ++c)
+            rule[c].back() = u':';
+        rows.insert(1, rule);
+        for (QStringList &row : rows) {
+            for (qsizetype c = 0; c < row.size(); ++c)
+                row[c] = c ? row[c].rightJustified(rule[c].size())
+                           : row[c].leftJustified(rule[c].size());
+            text += "| " + row.join(" | ") + " |\n";
+        }
+        text += '\n';
+    }
+    return text;
+}
+
+} // namespace
 
 int main(int argc, char *argv[])
 {
@@ -51,10 +128,12 @@ int main(int argc, char *argv[])
                     (!chosen.contains("soak") || MeasureSoak(report, &error)) &&
                     (!chosen.contains("cli") || MeasureCliBatch(report, &error));
     // What was measured is shown also when a part then failed.
-    std::printf("%s%s\n", qPrintable(report.tables()), qPrintable(report.summary()));
+    const QString summary = "bench: " + report.summary.join(u' ');
+    std::printf("%s%s\n", qPrintable(MarkdownTables(report.tables)), qPrintable(summary));
+    report.json.insert("summary", summary);
     QFile out(parser.value(json));
     if (parser.isSet(json) && !(out.open(QIODevice::WriteOnly | QIODevice::Truncate) &&
-                                out.write(QJsonDocument(report.json()).toJson()) > 0)) {
+                                out.write(QJsonDocument(report.json).toJson()) > 0)) {
         std::fprintf(stderr, "k5-bench: cannot write %s\n", qPrintable(out.fileName()));
         return 1;
     }

@@ -1,12 +1,9 @@
-#include "benchparts.h"
-#include "benchreport.h"
+#include "bench.h"
 #include "benchwindow.h"
 #include "portnames.h"
 #include "simulatorprocess.h"
-#include "statustexts.h"
 
 #include <QDir>
-#include <QFile>
 
 #include <algorithm>
 #include <memory>
@@ -37,28 +34,6 @@ constexpr FaultPort FaultPorts[] = {
     {"cut:3", 5},      {"hangup", 5},        {nullptr, 8},
 };
 
-// The simulators, by port number less one; none for the port linked to no device.
-bool SetUp(std::vector<std::unique_ptr<SimulatorProcess>> &sims, QString *error)
-{
-    for (const FaultPort &f : FaultPorts) {
-        const int n = int(sims.size()) + 1;
-        const QString port = PortName(n);
-        QStringList arguments{"--no-pacing", "--link", port};
-        if (f.fault && *f.fault)
-            arguments << "--fault" << f.fault;
-        sims.push_back(f.fault ? std::make_unique<SimulatorProcess>(arguments) : nullptr);
-        const bool ready =
-            f.fault ? sims.back()->started()
-                    : QDir().mkpath(PortsFolder()) &&
-                          QFile::link("/nonexistent/k5-soak-tty", PortLinkPath(n));
-        if (!ready) {
-            *error = "cannot set up " + port;
-            return false;
-        }
-    }
-    return true;
-}
-
 // The row of a measure sampled before the first exchange (values[0]), at the warm-up's end
 // (values[1]) and after it, named soak_<name>; whether it stayed within bound of the warm-up's end.
 bool Growth(BenchReport &report, const QString &name, const QString &figure, const QString &unit,
@@ -66,39 +41,59 @@ bool Growth(BenchReport &report, const QString &name, const QString &figure, con
 {
     const int decimals = unit == u"fd" ? 0 : 2;
     const double base = values[1];
-    const Spread measured = Spread::of(values.mid(1));
-    report.add("soak_" + name, "soak: " + figure, unit, measured,
-               QStringLiteral("after %1: %2 %3 (before: %4)")
-                   .arg(SampleEvery)
-                   .arg(Figure(base, decimals), unit, Figure(values[0], decimals)),
-               QStringLiteral("%1 %2, highest %3")
-                   .arg(Signed(values.back() - base, decimals), unit,
-                        Signed(measured.max - base, decimals)),
-               "<= +" + Figure(bound, decimals / 2) + ' ' + unit, measured.max - base <= bound);
-    report.addSummary(name + ' ' + Signed(values.back() - base, decimals / 2) +
-                      (decimals == 0 ? "" : ' ' + unit));
-    return measured.max - base <= bound;
+    const double highest = *std::max_element(values.begin() + 1, values.end());
+    report.add(
+        "soak_" + name, "soak: " + figure, unit, values.mid(1),
+        QStringLiteral("after %1: %2 %3 (before: %4)")
+            .arg(SampleEvery)
+            .arg(Figure(base, decimals), unit, Figure(values[0], decimals)),
+        QStringLiteral("%1 %2, highest %3")
+            .arg(Signed(values.back() - base, decimals), unit, Signed(highest - base, decimals)),
+        "<= +" + Figure(bound, decimals / 2) + ' ' + unit, highest - base <= bound);
+    report.summary << name + ' ' + Signed(values.back() - base, decimals / 2) +
+                          (decimals == 0 ? "" : ' ' + unit);
+    return highest - base <= bound;
 }
 
 } // namespace
 
 bool MeasureSoak(BenchReport &report, QString *error)
 {
-    report.newTable();
-    std::vector<std::unique_ptr<SimulatorProcess>> sims; // outlive the window, which closes first
+    report.tables.emplaceBack();
+    // The simulators, by port number less one, none for the port linked to no device; they
+    // outlive the window, which closes first.
+    std::vector<std::unique_ptr<SimulatorProcess>> sims;
+    for (const FaultPort &f : FaultPorts) {
+        const int n = int(sims.size()) + 1;
+        QStringList arguments{"--no-pacing", "--link", PortName(n)};
+        if (f.fault && *f.fault)
+            arguments << "--fault" << f.fault;
+        sims.push_back(f.fault ? std::make_unique<SimulatorProcess>(arguments) : nullptr);
+        if (!(f.fault ? sims.back()->started()
+                      : QDir().mkpath(PortsFolder()) &&
+                            QFile::link("/nonexistent/k5-soak-tty", PortLinkPath(n)))) {
+            *error = "cannot set up " + PortName(n);
+            return false;
+        }
+    }
     BenchWindow window;
-    if (!SetUp(sims, error) || !window.open(error))
+    if (!window.open(error))
         return false;
     std::vector<int> order; // port numbers, shuffled
     for (int port = 1; port <= int(std::size(FaultPorts)); ++port)
         order.insert(order.end(), Exchanges * FaultPorts[port - 1].perMille / 1000, port);
     std::shuffle(order.begin(), order.end(), std::mt19937(5));
 
-    QAbstractButton *buttons[] = {window.readButton(), window.writeButton(),
-                                  window.versionButton()};
-    const QString running[] = {StatusText::ReadRunning, StatusText::WriteRunning,
-                               StatusText::VersionRunning};
-    QList<double> fds{double(OpenDescriptors())}, rss{ResidentMiB()};
+    QList<double> fds, rss;
+    auto sample = [&] {
+        // Less the one that reads the folder.
+        fds << QDir("/proc/self/fd")
+                       .entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot)
+                       .size() -
+                   1.0;
+        rss << ProcStatusKiB("VmRSS") / 1024;
+    };
+    sample();
     QJsonObject outcomes; // how often each fault brought each text
     for (std::size_t i = 0; i < order.size(); ++i) {
         const int port = order[i];
@@ -109,25 +104,21 @@ bool MeasureSoak(BenchReport &report, QString *error)
         BenchWindow::Click click;
         // After a hang-up the next exchange on the port waits for the fresh line.
         if (!window.click(
-                buttons[i % 3], running[i % 3], [] { return true; }, &click) ||
+                BenchWindow::Exchange(i % 3), [] { return true; }, &click) ||
             (sim && fault == std::string_view("hangup") && !sim->waitForDevices(devices + 1))) {
             *error = QStringLiteral("exchange %1 on %2 did not end: \"%3\"")
                          .arg(i + 1)
                          .arg(PortName(port), click.text);
             return false;
         }
-        const QString outcome = QLatin1StringView(!fault   ? "no device"
-                                                  : *fault ? fault
-                                                           : "sound") +
-                                ": " + click.text;
+        const QString outcome =
+            QString(fault ? *fault ? fault : "sound" : "no device") + ": " + click.text;
         outcomes[outcome] = outcomes[outcome].toInt() + 1;
-        if ((i + 1) % SampleEvery == 0 || i + 1 == order.size()) {
-            fds << OpenDescriptors();
-            rss << ResidentMiB();
-        }
+        if ((i + 1) % SampleEvery == 0 || i + 1 == order.size())
+            sample();
     }
-    report.addJson("soak_outcomes", outcomes);
-    report.addSummary(QStringLiteral("soak %1 ok").arg(order.size()));
+    report.json["soak_outcomes"] = outcomes;
+    report.summary << QStringLiteral("soak %1 ok").arg(order.size());
     const bool fdsKept = Growth(report, "fd", "open file descriptors", "fd", fds, 0);
     const bool rssKept = Growth(report, "rss", "resident memory (VmRSS)", "MiB", rss, RssBoundMiB);
     if (!fdsKept || !rssKept)

@@ -3,7 +3,7 @@
 // prints "shown <peak resident KiB>" and ends; the benchmark times it from its start to that line.
 
 #include "applicationnames.h"
-#include "procstatus.h"
+#include "bench.h"
 
 #include <QApplication>
 #include <QEvent>
@@ -19,22 +19,20 @@
 
 // The tool's form with nothing of the tool's own: form1.ui with Qt's classes, the switch boxes,
 // the fonts and colours.
-class Window : public QWidget
+struct Window : QWidget
 {
-public:
     Window()
     {
-        m_ui.setupUi(this);
+        ui.setupUi(this);
         FormLooks::SwitchBoxes boxes{};
         for (QComboBox *&box : boxes)
             box = new QComboBox(this);
-        FormLooks::placeSwitchBoxes(m_ui, boxes);
-        FormLooks::apply(*this, m_ui, boxes);
+        FormLooks::placeSwitchBoxes(ui, boxes);
+        FormLooks::apply(*this, ui, boxes);
     }
     void showCentred() { show(); }
 
-private:
-    Ui::Form1 m_ui;
+    Ui::Form1 ui;
 };
 #else
 #include "form1.h"
@@ -53,16 +51,12 @@ namespace {
     QCoreApplication::quit();
 }
 
-class FirstFrame : public QObject
+// The window's paint comes first in a pass that paints its children and flushes the frame; the
+// report waits until that pass is over.
+struct FirstFrame : QObject
 {
-public:
-    explicit FirstFrame(QWidget *window) : QObject(window) { window->installEventFilter(this); }
-
-protected:
     bool eventFilter(QObject *watched, QEvent *event) override
     {
-        // The window's paint comes first in a pass that paints its children and flushes the
-        // frame; the report waits until that pass is over.
         if (event->type() == QEvent::Paint) {
             watched->removeEventFilter(this);
             QTimer::singleShot(0, this, ReportFirstFrame);
@@ -79,7 +73,8 @@ int main(int argc, char *argv[])
     SetApplicationNames();
 
     Window window;
-    FirstFrame frame(&window);
+    FirstFrame frame;
+    window.installEventFilter(&frame);
     window.showCentred();
     return QApplication::exec();
 }
