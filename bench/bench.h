@@ -39,15 +39,13 @@ double Median(QList<double> values);
 // The time that bytes take on the line.
 double LineMs(qsizetype bytes);
 
-// A memory figure of this process in KiB from /proc/self/status, such as "VmRSS" (resident now)
-// or "VmHWM" (its peak); -1 when unread. Read there rather than from getrusage(), whose ru_maxrss
-// would also count what the process held before its exec.
-inline double ProcStatusKiB(const QByteArray &field)
+// The first number after "field:" on a line of the file at path; -1 when there is none.
+inline double FileField(const QString &path, const QByteArray &field)
 {
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
         return -1;
-    for (const QByteArray &line : status.readAll().split('\n')) {
+    for (const QByteArray &line : file.readAll().split('\n')) {
         if (line.startsWith(field + ':'))
             return line.mid(field.size() + 1).trimmed().split(' ').value(0).toDouble();
     }

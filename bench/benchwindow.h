@@ -8,19 +8,27 @@
 #include "statustexts.h"
 #include "windowfixture.h"
 
-#include <QElapsedTimer>
 #include <QEventLoop>
 #include <QTimer>
 
 #include <ctime>
 #include <functional>
 
+// A clock's time: by default a steady one; CLOCK_PROCESS_CPUTIME_ID, the process's CPU time (user
+// and system).
+inline qint64 ClockNs(clockid_t clock = CLOCK_MONOTONIC)
+{
+    timespec t{};
+    ::clock_gettime(clock, &t);
+    return qint64(t.tv_sec) * 1'000'000'000 + t.tv_nsec;
+}
+
 class BenchWindow : public WindowFixture
 {
 public:
     enum Exchange { Read, Write, Version };
 
-    // One click on a button and the status text it brought, on nsecs()'s clock.
+    // One click on a button and the status text it brought, on ClockNs()'s clocks.
     struct Click
     {
         qint64 clickNs = 0;
@@ -31,8 +39,6 @@ public:
         QString text;
         bool ended = false; // a final text came
     };
-
-    BenchWindow() { m_clock.start(); }
 
     // Shows the window and, with Reset and V, its version button.
     bool open(QString *error)
@@ -47,12 +53,11 @@ public:
             *error = "the version button did not show";
         return versionButton()->isVisible();
     }
-    qint64 nsecs() const { return m_clock.nsecsElapsed(); }
 
     // Clicks the exchange's button; the first status text other than its running text ends the
     // exchange. Waits until it has ended, the link is free again and settled() holds, looked at
     // whenever wake() is called; false when that took too long.
-    bool click(Exchange exchange, const std::function<bool()> &settled, Click *click)
+    bool click(Exchange exchange, Click *click, const std::function<bool()> &settled = {})
     {
         QAbstractButton *const buttons[] = {readButton(), writeButton(), versionButton()};
         const QString running[] = {StatusText::ReadRunning, StatusText::WriteRunning,
@@ -62,20 +67,20 @@ public:
             QObject::connect(status, &QLineEdit::textChanged, status, [&](const QString &text) {
                 if (click->ended || text == running[exchange])
                     return;
-                click->textNs = nsecs();
-                click->cpuNs += CpuNs();
+                click->textNs = ClockNs();
+                click->cpuNs += ClockNs(CLOCK_PROCESS_CPUTIME_ID);
                 click->text = text;
                 click->ended = true;
                 // Looked at once the handler has returned and the port is closed again.
                 QTimer::singleShot(0, status, [this] { wake(); });
             });
-        click->cpuNs = -CpuNs();
-        click->clickNs = nsecs();
+        click->cpuNs = -ClockNs(CLOCK_PROCESS_CPUTIME_ID);
+        click->clickNs = ClockNs();
         WindowFixture::click(buttons[exchange]);
-        click->handledNs = nsecs();
-        click->handlerCpuNs = click->cpuNs + CpuNs();
+        click->handledNs = ClockNs();
+        click->handlerCpuNs = click->cpuNs + ClockNs(CLOCK_PROCESS_CPUTIME_ID);
         const auto done = [&] {
-            return click->ended && !form->busy() && settled();
+            return click->ended && !form->busy() && (!settled || settled());
         };
         if (!done()) {
             QEventLoop loop;
@@ -100,14 +105,5 @@ public:
     using WindowFixture::portSelector;
 
 private:
-    // The process's CPU time, user and system.
-    static qint64 CpuNs()
-    {
-        timespec t{};
-        ::clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
-        return qint64(t.tv_sec) * 1'000'000'000 + t.tv_nsec;
-    }
-
-    QElapsedTimer m_clock;
-    std::function<void()> m_wake; // while click() waits
+    std::function<void()> m_wake; // while click() waits: looks whether it is done
 };

@@ -26,8 +26,7 @@ double Ms(qint64 ns)
 // echo) and had sent the reply's last byte.
 struct Run : BenchWindow::Click
 {
-    qint64 rxNs = -1;
-    qint64 txNs = -1;
+    qint64 rxNs = -1, txNs = -1;
 };
 
 struct Kind
@@ -43,20 +42,19 @@ struct Kind
 // then runs more, each clicked and awaited until its text came and the simulator has seen the
 // port closed. Then 20 to 29 ms pass, so that the clicks do not fall in step with the
 // simulator's own timing. The simulator's log lines are looked at as they come in, on the
-// window's clock.
+// steady clock.
 bool Collect(BenchWindow &window, const QStringList &options, std::span<Kind> kinds, int runs,
              QString *error)
 {
     qsizetype taken = 0;
-    qint64 rxNs = -1;
-    qint64 txNs = -1;
     int closed = 0;
+    Run run;
     SimulatorProcess sim(options + QStringList{"--log", "--link", "COM1"});
     QObject::connect(&sim.process(), &QProcess::readyReadStandardError, &sim.process(), [&] {
         const QStringList lines = sim.log();
         for (; taken < lines.size(); ++taken) {
-            rxNs = lines[taken].startsWith(u"rx ") ? window.nsecs() : rxNs;
-            txNs = lines[taken].startsWith(u"tx ") ? window.nsecs() : txNs;
+            run.rxNs = lines[taken].startsWith(u"rx ") ? ClockNs() : run.rxNs;
+            run.txNs = lines[taken].startsWith(u"tx ") ? ClockNs() : run.txNs;
             closed += lines[taken] == u"closed" ? 1 : 0;
         }
         window.wake();
@@ -67,13 +65,10 @@ bool Collect(BenchWindow &window, const QStringList &options, std::span<Kind> ki
     }
     for (Kind &kind : kinds) {
         for (int i = -1; i < runs; ++i) {
-            Run run;
-            rxNs = txNs = -1;
+            run = Run();
             const int closedBefore = closed;
-            const bool ended = window.click(
-                kind.exchange, [&] { return closed > closedBefore; }, &run);
-            run.rxNs = rxNs;
-            run.txNs = txNs;
+            const bool ended =
+                window.click(kind.exchange, &run, [&] { return closed > closedBefore; });
             if (!ended ||
                 (kind.ok.isEmpty() ? run.text == StatusText::VersionError : run.text != kind.ok) ||
                 run.rxNs < 0 || (kind.bytes > 0 && run.txNs < run.rxNs)) {

@@ -23,10 +23,8 @@
 double Median(QList<double> values)
 {
     std::sort(values.begin(), values.end());
-    const qsizetype half = values.size() / 2;
-    return values.isEmpty()    ? 0
-           : values.size() % 2 ? values[half]
-                               : (values[half - 1] + values[half]) / 2;
+    // The middle one, or the mean of the middle two.
+    return values.isEmpty() ? 0 : (values[(values.size() - 1) / 2] + values[values.size() / 2]) / 2;
 }
 
 double LineMs(qsizetype bytes)

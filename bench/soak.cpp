@@ -85,13 +85,10 @@ bool MeasureSoak(BenchReport &report, QString *error)
     std::shuffle(order.begin(), order.end(), std::mt19937(5));
 
     QList<double> fds, rss;
+    const QDir::Filters all = QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot;
     auto sample = [&] {
-        // Less the one that reads the folder.
-        fds << QDir("/proc/self/fd")
-                       .entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot)
-                       .size() -
-                   1.0;
-        rss << ProcStatusKiB("VmRSS") / 1024;
+        fds << QDir("/proc/self/fd").entryList(all).size() - 1.0; // less the one reading them
+        rss << FileField("/proc/self/status", "VmRSS") / 1024;
     };
     sample();
     QJsonObject outcomes; // how often each fault brought each text
@@ -103,8 +100,7 @@ bool MeasureSoak(BenchReport &report, QString *error)
         const int devices = sim ? int(sim->devices().size()) : 0;
         BenchWindow::Click click;
         // After a hang-up the next exchange on the port waits for the fresh line.
-        if (!window.click(
-                BenchWindow::Exchange(i % 3), [] { return true; }, &click) ||
+        if (!window.click(BenchWindow::Exchange(i % 3), &click) ||
             (sim && fault == std::string_view("hangup") && !sim->waitForDevices(devices + 1))) {
             *error = QStringLiteral("exchange %1 on %2 did not end: \"%3\"")
                          .arg(i + 1)

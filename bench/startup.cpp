@@ -42,11 +42,10 @@ bool StartOnce(const QString &program, const QProcessEnvironment &environment,
 
     const QList<QByteArray> words = out.trimmed().split(' ');
     values[1] << words.value(1).toDouble() / 1024;
-    if (words.value(0) != "shown" || values[1].back() <= 0) {
+    const bool shown = words.value(0) == "shown" && values[1].back() > 0;
+    if (!shown)
         *error = program + " did not report its window: " + QString::fromLocal8Bit(out);
-        return false;
-    }
-    return true;
+    return shown;
 }
 
 // Adds the instructions, in millions, that program executes under callgrind from its start to its
@@ -65,17 +64,11 @@ bool CountOnce(const QString &valgrind, const QString &program,
     if (!process.waitForFinished(CountingPatienceMs))
         process.kill();
     // The dump at the report is the first part; the rest of the run goes to the file itself.
-    QFile dump(out + ".1");
-    if (dir.isValid() && dump.open(QIODevice::ReadOnly)) {
-        for (const QByteArray &line : dump.readAll().split('\n')) {
-            if (line.startsWith("totals:")) {
-                *counts << line.mid(7).trimmed().toDouble() / 1e6;
-                return true;
-            }
-        }
-    }
-    *error = program + " gave no instruction count under " + valgrind;
-    return false;
+    const double count = dir.isValid() ? FileField(out + ".1", "totals") : -1;
+    *counts << count / 1e6;
+    if (count < 0)
+        *error = program + " gave no instruction count under " + valgrind;
+    return count >= 0;
 }
 
 } // namespace
