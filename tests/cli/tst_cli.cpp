@@ -41,9 +41,8 @@ Ran Redirected(const QString &redirection, const QStringList &arguments)
 int Waiting(const QString &device)
 {
     const int fd = ::open(QFile::encodeName(device).constData(), O_RDONLY | O_NOCTTY | O_NONBLOCK);
-    int count = 0;
-    if (fd < 0 || ::ioctl(fd, FIONREAD, &count) != 0)
-        count = -1;
+    int count = -1; // as it stays where the device cannot be opened or asked
+    static_cast<void>(::ioctl(fd, FIONREAD, &count));
     ::close(fd);
     return count;
 }
@@ -72,7 +71,7 @@ private Q_SLOTS:
         for (const WireScenario &s : Wire::Scenarios) {
             QTest::newRow(s.name) << s << false;
             if (sound.contains(s.name) || !s.before.isEmpty())
-                QTest::addRow("%s, through a bridge", s.name) << s << true;
+                QTest::addRow("%s, through a bridge", s.name.constData()) << s << true;
         }
     }
     void scenarios()
@@ -116,13 +115,15 @@ private Q_SLOTS:
         QVERIFY(bridged || sim->waitForClosed(int(s.requests.size())));
         QTRY_COMPARE(sim->log("rx "), s.requests);
 
-        QJsonObject json = QJsonDocument::fromJson(ran.out.toUtf8()).object();
-        QCOMPARE(json.take("command").toString(), s.command.first());
-        QCOMPARE(json.take("outcome").toString(), s.outcome);
-        QCOMPARE(json.take("device").toString(), device);
-        QCOMPARE(json.take("port").toString(), direct ? QString() : s.portName());
-        QCOMPARE(json.take("error").toString(), error);
-        QCOMPARE(json, QJsonDocument::fromJson(s.fields).object());
+        QJsonObject json = s.fields; // and each of these that is not empty
+        for (const auto &[key, value] : {std::pair("command", s.command.first()),
+                                         {"outcome", s.outcome},
+                                         {"device", device},
+                                         {"port", direct ? QString() : s.portName()},
+                                         {"error", error}})
+            if (!value.isEmpty())
+                json.insert(key, value);
+        QCOMPARE(QJsonDocument::fromJson(ran.out.toUtf8()).object(), json);
         if (s.status == 0) {
             QVERIFY(sim->waitForReplies()); // stray bytes after the last reply are in
             QCOMPARE(Cli(s.command).out, s.line + "\n");
@@ -161,46 +162,43 @@ private Q_SLOTS:
     void usage_data()
     {
         QTest::addColumn<QString>("command"); // the JSON object's; none: null
-        QTest::addColumn<int>("status");
-        QTest::addColumn<QString>("error"); // how the error line begins, if there is one
-        QTest::newRow("write 59049") << "write" << 64 << "59049 is out ";
-        QTest::newRow("write 012345") << "write" << 64 << "012345 is out ";
-        QTest::newRow("write 12a") << "write" << 64 << "'12a' is not a code: ";
-        QTest::newRow("write +0-+0") << "write" << 64 << "'+0-+0' has 5 switch characters: ";
-        QTest::newRow("write +0-+0x+0-+") << "write" << 64 << "'+0-+0x+0-+' is no switch setting: ";
-        QTest::newRow("--port COM17 read") << "read" << 64
-                                           << "unknown port 'COM17': name one of COM1 to COM16, or "
-                                              "a device such as /dev/ttyUSB0\n";
-        QTest::newRow("erase") << "erase" << 64 << "unknown command 'erase' ";
-        QTest::newRow("<empty>") << "" << 64 << "unknown command '' ";
-        QTest::newRow("map COM2 /dev/null") << "map" << 64 << "/dev/null: not a serial device: ";
-        QTest::newRow("map COM2 /nonexistent/ttyUSB9")
-            << "map" << 64 << "/nonexistent/ttyUSB9: no such device: ";
-        QTest::newRow("map COM2 <empty>")
-            << "map" << 64 << "no device given: give the adapter's device, as 'ports' lists them\n";
-        QTest::newRow("write -1") << "write" << 64 << "'-1' is not a code: ";
-        QTest::newRow("write -+-0++0+0x") << "write" << 64 << "'-+-0++0+0x' is no switch setting: ";
-        QTest::newRow("--port COM1 --port COM2 write 1")
-            << "write" << 64 << "--port given more than once";
-        QTest::newRow("read --verify") << "read" << 64 << "--verify goes with write only";
-        QTest::newRow("ports --port COM1") << "ports" << 64 << "ports takes no --port\n";
-        QTest::newRow("write <100000-nines>")
-            << "write" << 64 << QString(64, u'9') + "... is out of range";
-        QTest::newRow("write 12<newline>") << "write" << 64 << "'12\\n' is not a code: ";
+        QTest::addColumn<QString>("error");   // how the error line begins; none: status 0
+        const auto row = [](const char *line, const QString &command, const QString &error) {
+            QTest::newRow(line) << command << error;
+        };
+        row("write 59049", "write", "59049 is out ");
+        row("write 012345", "write", "012345 is out ");
+        row("write 12a", "write", "'12a' is not a code: ");
+        row("write +0-+0", "write", "'+0-+0' has 5 switch characters: ");
+        row("write +0-+0x+0-+", "write", "'+0-+0x+0-+' is no switch setting: ");
+        row("--port COM17 read", "read",
+            "unknown port 'COM17': name one of COM1 to COM16, or a device such as /dev/ttyUSB0\n");
+        row("erase", "erase", "unknown command 'erase' ");
+        row("<empty>", "", "unknown command '' ");
+        row("map COM2 /dev/null", "map", "/dev/null: not a serial device: ");
+        row("map COM2 /nonexistent/ttyUSB9", "map", "/nonexistent/ttyUSB9: no such device: ");
+        row("map COM2 <empty>", "map",
+            "no device given: give the adapter's device, as 'ports' lists them\n");
+        row("write -1", "write", "'-1' is not a code: ");
+        row("write -+-0++0+0x", "write", "'-+-0++0+0x' is no switch setting: ");
+        row("--port COM1 --port COM2 write 1", "write", "--port given more than once");
+        row("read --verify", "read", "--verify goes with write only");
+        row("ports --port COM1", "ports", "ports takes no --port\n");
+        row("write <100000-nines>", "write", QString(64, u'9') + "... is out of range");
+        row("write 12<newline>", "write", "'12\\n' is not a code: ");
         // Cut before the character that would cross the limit, not within it.
-        QTest::newRow("write <63-a-and-emoji>")
-            << "write" << 64 << "'" + QString(63, u'a') + "...' ";
-        QTest::newRow("<escape>[31m") << "\x1b[31m" << 64 << "unknown command '\\x1B[31m' ";
-        QTest::newRow("--bogus read") << "read" << 64 << "Unknown option 'bogus'. (see --help)\n";
-        QTest::newRow("--bogus") << "" << 64 << "Unknown option 'bogus'.";
-        QTest::newRow("--version") << "--version" << 0 << "";
-        QTest::newRow("--help") << "--help" << 0 << "";
+        row("write <63-a-and-emoji>", "write", "'" + QString(63, u'a') + "...' ");
+        row("<escape>[31m", "\x1b[31m", "unknown command '\\x1B[31m' ");
+        row("--bogus read", "read", "Unknown option 'bogus'. (see --help)\n");
+        row("--bogus", "", "Unknown option 'bogus'.");
+        row("--version", "--version", "");
+        row("--help", "--help", "");
     }
     void usage()
     {
         QFETCH(QString, command);
-        QFETCH(int, status);
         QFETCH(QString, error);
+        const int status = error.isEmpty() ? 0 : 64;
         QVERIFY(SimulatorProcess::startOnCom1(sim));
         QStringList arguments = QString(QTest::currentDataTag()).split(u' ');
         arguments.replaceInStrings("<empty>", "")

@@ -19,40 +19,34 @@ class SwitchCodeTest : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    void everyCodeRoundTrips()
+    // Every code comes back from its switches; the worked examples, switch 1 first, both ways.
+    void conversions()
     {
         for (std::int32_t code = LowestCode; code <= HighestCode; ++code)
             if (CodeFromPositions(PositionsFromCode(code)) != code)
                 QFAIL(qPrintable(QString::number(code)));
-    }
-
-    void workedExamples()
-    {
-        // Switch 1 first.
-        const QList<QPair<int, QString>> examples = {
-            {0, "----------"},     {2, "+---------"},     {3, "-0--------"},
-            {12345, "-+-0++0+0-"}, {19683, "---------0"}, {29524, "0000000000"},
-            {59048, "++++++++++"},
-        };
-        for (const auto &[code, switches] : examples) {
+        for (const auto &[code, switches] : {
+                 std::pair(0, u"----------"), {2, u"+---------"}, {3, u"-0--------"},
+                 {12345, u"-+-0++0+0-"}, {19683, u"---------0"}, {29524, u"0000000000"},
+                 {59048, u"++++++++++"}}) {
             QString texts;
             SwitchPositions parsed{};
             for (int i = 0; i < SwitchCount; ++i) {
                 texts += TextFromPosition(PositionsFromCode(code).at(i));
-                parsed.at(i) = PositionFromText(switches.mid(i, 1));
+                parsed.at(i) = PositionFromText(QStringView(switches).mid(i, 1));
             }
             QCOMPARE(texts, switches);
             QCOMPARE(CodeFromPositions(parsed), code);
         }
         // Any other text is a minus, as the boxes' own "-".
-        for (const QString &text : {QString(), QStringLiteral(" +"), QStringLiteral("00")})
+        for (const char16_t *text : {u"", u" +", u"00"})
             QCOMPARE(PositionFromText(text), SwitchPosition::Minus);
     }
 
     void codeText_data()
     {
         QTest::addColumn<TextRow>("row");
-        const QList<TextRow> rows = {
+        for (const TextRow &row : QList<TextRow>{
             {"12345", 12345, 12345},   {"", 0, 0},           {"12ab", 12, 12},
             {"-5", -5, -1},            {"+7", 7, 7},         {".5", 0.5, 0},
             {"3.", 3, 3},              {"25E-1", 2.5, 2},    {"12e", 12, 12},
@@ -60,8 +54,7 @@ private Q_SLOTS:
             {"-0", 0, 0},              {"12.5", 12.5, 12},   {"13.5", 13.5, 14},
             {"59048", 59048, 59048},   {"59049", 59049, -1}, {"59048.6", 59048.6, -1},
             {"9e99999", qInf(), -1},   {"1e+1", 10, 10},     {"2e3", 2000, 2000},
-        };
-        for (const TextRow &row : rows)
+             })
             QTest::newRow(qPrintable(row.text)) << row;
     }
     void codeText()

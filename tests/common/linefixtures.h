@@ -61,8 +61,6 @@ public:
         qputenv("XDG_CONFIG_HOME", QFile::encodeName(m_path));
     }
     ~PrivateConfig() { qputenv("XDG_CONFIG_HOME", m_saved); }
-    PrivateConfig(const PrivateConfig &) = delete;
-    PrivateConfig &operator=(const PrivateConfig &) = delete;
 
     // The folder by its real path.
     QString path() const { return m_path; }

@@ -21,8 +21,6 @@ public:
         m_process.start(QStringLiteral(K5_SIM_PATH), arguments);
     }
     ~SimulatorProcess() { stop(); }
-    SimulatorProcess(const SimulatorProcess &) = delete;
-    SimulatorProcess &operator=(const SimulatorProcess &) = delete;
 
     // Starts a simulator linked as COM1 into sim, unpaced so that tests run fast, with its log;
     // false when it did not come up.
@@ -38,7 +36,6 @@ public:
     {
         return waitFor([&] { return closedCount() >= count; });
     }
-
     // Waits until the simulator offers its first device.
     bool started() { return waitForDevices(1); }
     // The first device; a hang-up makes the simulator offer further ones.
@@ -72,10 +69,7 @@ public:
     QProcess &process() { return m_process; }
 
 private:
-    template <typename Done> static bool waitFor(Done done)
-    {
-        return QTest::qWaitFor(done, PatienceMs);
-    }
+    static bool waitFor(auto done) { return QTest::qWaitFor(done, PatienceMs); }
     // Takes the whole lines that have come on each channel: devices on stdout, the log on stderr.
     void collect()
     {

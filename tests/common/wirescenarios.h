@@ -17,7 +17,7 @@ struct WireScenario
 {
     enum Port { Sound, Missing, InUse }; // missing: the port's link leads to /nonexistent/ttyUSB9
 
-    const char *name;
+    QByteArray name;
     QStringList simulator; // its options besides the link as COM1 and the log
     // The command line's arguments, the exchange first; DEVICE stands for the simulator's device.
     // The window runs the same exchange on the same port.
@@ -28,7 +28,7 @@ struct WireScenario
     // Standard output's line; with a status other than 0 the error line after the program's
     // name and the port with its device ("COM1 (/dev/pts/3): ").
     QString line;
-    QByteArray fields; // more that the JSON object holds
+    QJsonObject fields; // more that the JSON object holds
     QString window;    // the window's status text after the exchange
     // The code box after the window's exchange, which starts with the text "abc" there; off:
     // the function is unticked.
@@ -58,16 +58,14 @@ inline QList<WireScenario> Load()
     QFile file(K5_WIRE_SCENARIOS);
     if (!file.open(QIODevice::ReadOnly))
         qFatal("cannot read %s", K5_WIRE_SCENARIOS);
-    static QList<QByteArray> names; // the rows' names live as long as the program
     QList<WireScenario> rows;
     for (const QJsonValue &row : QJsonDocument::fromJson(file.readAll()).array()) {
         const auto at = [&](const char *key) { return row.toObject().value(key); };
         const auto words = [&](const char *key) { return at(key).toVariant().toStringList(); };
-        names << at("name").toString().toUtf8();
-        rows.append({names.constLast().constData(), words("simulator"), words("command"),
+        rows.append({at("name").toString().toUtf8(), words("simulator"), words("command"),
                      words("requests"), at("status").toInt(), at("outcome").toString(),
                      at("line").toString(),
-                     QJsonDocument(at("fields").toObject()).toJson(QJsonDocument::Compact),
+                     at("fields").toObject(),
                      at("window").toString(), at("shown").toString(),
                      WireScenario::Port(QStringList{"sound", "missing", "in-use"}.indexOf(
                          at("port").toString("sound"))),

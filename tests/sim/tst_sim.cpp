@@ -235,9 +235,8 @@ private Q_SLOTS:
         QFETCH(QString, error);
         const Ran ran =
             RunProcess(K5_SIM_PATH, QString::fromUtf8(QTest::currentDataTag()).split(u' '));
-        QCOMPARE(ran.status, 2);
         QCOMPARE(ran.err, "k5-transmitter-sim: " + error + "\n");
-        QCOMPARE(ran.out, QString());
+        QVERIFY(ran.status == 2 && ran.out.isEmpty());
     }
 };
 
