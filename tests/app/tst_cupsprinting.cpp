@@ -44,16 +44,6 @@ class CupsPrintingTest : public QObject, WindowFixture
         return dialog.result();
     }
 
-    // Clicks Print; the jobs that the click handed to the scheduler.
-    QStringList print()
-    {
-        const QStringList before = PrivateCups::Jobs();
-        click(printButton());
-        QStringList jobs = PrivateCups::Jobs();
-        jobs.removeIf([&](const QString &job) { return before.contains(job); });
-        return jobs;
-    }
-
 private Q_SLOTS:
     void initTestCase()
     {
@@ -93,7 +83,10 @@ private Q_SLOTS:
         this->fault = fault;
         answer = cancel ? QDialogButtonBox::Cancel : QDialogButtonBox::Ok;
         const bool fails = cancel || !fault.isEmpty();
-        const QStringList jobs = print();
+        const QStringList before = PrivateCups::Jobs();
+        click(printButton());
+        QStringList jobs = PrivateCups::Jobs(); // those that the click handed to the scheduler
+        jobs.removeIf([&](const QString &job) { return before.contains(job); });
         QVERIFY(struck);
         QCOMPARE(chosen, Queue);
         QCOMPARE(statusBox()->text(), fails ? "Printer error" : "");

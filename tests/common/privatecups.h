@@ -42,11 +42,8 @@ inline bool AddQueue(const QString &name, const QString &paper)
 // Every job that the scheduler holds or has finished, as lpstat names it ("queue-id").
 inline QStringList Jobs()
 {
-    QStringList lines =
-        RunProcess("lpstat", {"-W", "all", "-o"}).out.split(u'\n', Qt::SkipEmptyParts);
-    for (QString &line : lines)
-        line = line.section(u' ', 0, 0);
-    return lines;
+    const QString listed = RunProcess("lpstat", {"-W", "all", "-o"}).out;
+    return listed.split(u'\n', Qt::SkipEmptyParts).replaceInStrings(QRegularExpression(" .*"), "");
 }
 
 // The title that the scheduler logged for the job once it finished, and the PDF that cups-pdf
