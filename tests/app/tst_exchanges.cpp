@@ -212,9 +212,8 @@ private Q_SLOTS:
                  qPrintable(linkLog.join(u'\n')));
 
         pick(portSelector(), 0);
-        QVERIFY(
-            runExchange(writeButton())); // nothing is left locked, the reason went with its text
-        checkShown(Wire::WriteOk, "29524", "");
+        QVERIFY(runExchange(writeButton())); // nothing is left locked
+        checkShown(Wire::WriteOk, "29524", ""); // the reason went with its text
     }
 
     // The user acts while a write waits: other exchanges and printing do nothing, the request

@@ -54,10 +54,9 @@ private Q_SLOTS:
 
         const QList<QPair<QString, qreal>> fonts = {
             {"Label19", 32.25}, {"Label7", 9.75}, {"Label15", 12}, {"Combo2(4)", 9.75}, {"Text1", 9}};
-        for (const auto &[name, points] : fonts) {
-            QCOMPARE(control(name)->font().pointSizeF(), points);
-            QVERIFY(control(name)->font().bold());
-        }
+        for (const auto &[name, points] : fonts)
+            QCOMPARE(std::pair(control(name)->font().pointSizeF(), control(name)->font().bold()),
+                     std::pair(points, true));
         QCOMPARE(form->font().pointSizeF(), 9.0);
         const QImage title =
             control("Label19")->grab().toImage().convertToFormat(QImage::Format_RGB32);
