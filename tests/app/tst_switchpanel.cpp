@@ -161,10 +161,14 @@ private Q_SLOTS:
     void virtualKeys()
     {
         const Qt::KeyboardModifiers none, keypad = Qt::KeypadModifier, shift = Qt::ShiftModifier;
-        // What the window's keys do not tell apart: the keypad's own codes, the main keyboard's
-        // plus and minus by their shifted characters, a US keyboard's shifted 0 and 9; Home, which
-        // no handler tells apart, and no key at all, as an input method may send.
+        // The codes that Windows gives, where the key handlers on this platform would not tell a
+        // wrong one apart: the editing keys, the letters, the keypad's own keys, the main
+        // keyboard's plus and minus by their shifted characters, a US keyboard's shifted 0 and 9;
+        // Home, which no handler tells apart, and no key at all, as an input method may send.
         const QList<std::tuple<int, Qt::KeyboardModifiers, int>> rows = {
+            {Qt::Key_Backspace, none, 8},    {Qt::Key_Return, none, 13},
+            {Qt::Key_Left, none, 37},        {Qt::Key_Right, none, 39},
+            {Qt::Key_Delete, none, 46},      {Qt::Key_A, none, 65},
             {Qt::Key_0, keypad, 96},         {Qt::Key_9, keypad, 105},
             {Qt::Key_Plus, keypad, 107},     {Qt::Key_Minus, keypad, 109},
             {Qt::Key_Asterisk, keypad, 106}, {Qt::Key_Enter, keypad, 13},
