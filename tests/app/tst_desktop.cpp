@@ -1,6 +1,7 @@
 // The window on a real X server, with input going through the server as a keyboard and a mouse
 // deliver it: a held key is one key-up and one click, and the wheel changes only a box that
-// already has the focus. Counts what reached the window, not only what it shows at the end.
+// already has the focus. Counts what reached the window, not only what it shows at the end. And
+// the program, started as a user starts it, shows its window there.
 
 #include "linefixtures.h"
 #include "windowfixture.h"
@@ -78,6 +79,19 @@ private Q_SLOTS:
         // One release, the real one at the end, and one signal.
         QCOMPARE(std::pair(keys.releases, int(spy.count())), std::pair(1, 1));
         QCOMPARE(codeBox()->text(), codeAfter);
+    }
+
+    // The program itself shows its window on the display it is given.
+    void programShowsItsWindow()
+    {
+        QProcess program;
+        program.start(K5_APP_PATH);
+        const QStringList search = {"search", "--onlyvisible", "--pid",
+                                    QString::number(program.processId())};
+        const bool shown = QTest::qWaitFor([&] { return xdotool(search); }, PatienceMs);
+        program.kill();
+        program.waitForFinished();
+        QVERIFY(shown);
     }
 
     void wheel_data()
