@@ -42,7 +42,7 @@ class PicturesTest : public QObject, WindowFixture
             QRect(0, 0, int(control->width() * ratio), int(control->height() * ratio)) &
             QRect(at, picture.size());
         QVERIFY(!area.isEmpty());
-        for (int y = area.top(); y <= area.bottom(); ++y) {
+        for (int y = area.top(); y <= area.bottom(); ++y)
             for (int x = area.left(); x <= area.right(); ++x) {
                 const QRgb a = drawn.pixel(x, y), b = picture.pixel(x - at.x(), y - at.y());
                 const int difference = std::max({qAbs(qRed(a) - qRed(b)),
@@ -52,7 +52,6 @@ class PicturesTest : public QObject, WindowFixture
                     QFAIL(qPrintable(QString::asprintf("%s at %g differs at (%d, %d) by %d",
                                                        qPrintable(svg), ratio, x, y, difference)));
             }
-        }
     }
 
     // The background and a button of each face template, the reset button narrower than its
@@ -62,13 +61,12 @@ class PicturesTest : public QObject, WindowFixture
         compare(control("Image1"), K5_BACKGROUND_SVG);
         const QList<QPair<QAbstractButton *, QString>> buttons = {
             {readButton(), "read"}, {resetButton(), "reset"}, {stepUpButton(), "plus"}};
-        for (const auto &[button, face] : buttons) {
+        for (const auto &[button, face] : buttons)
             for (const QString look : {"pressed", "disabled", "normal"}) {
                 button->setDown(look == u"pressed");
                 button->setEnabled(look != u"disabled");
                 compare(button, QStringLiteral(K5_FACE_SVG_DIR "/%1_%2.svg").arg(face, look));
             }
-        }
     }
 
 private Q_SLOTS:
