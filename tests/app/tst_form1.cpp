@@ -38,13 +38,13 @@ private Q_SLOTS:
     }
 
     // The first state, beyond the panel's and the port selector's (tried with their edits), the
-    // counter's (with the exchanges), the first focus and the hidden version button (with the
-    // focus order and the version key). The point sizes with fractions, the bold faces and the
-    // white on black that the form sets beyond its .ui; a button the keyboard gave the focus
-    // framed three pixels inside its edge.
+    // first focus and the hidden version button (with the focus order and the version key). The
+    // point sizes with fractions, the bold faces and the white on black that the form sets beyond
+    // its .ui; a button the keyboard gave the focus framed three pixels inside its edge.
     void startUp()
     {
         QCOMPARE(statusBox()->text(), "SW4172-36v03-K5_DIP-switch");
+        QCOMPARE(counterBox()->text(), "0"); // the exchanges' windows start with Reset clicked
         QVERIFY(functionCheck()->isChecked());
         const QPoint offCentre =
             form->frameGeometry().center() - form->screen()->availableGeometry().center();
