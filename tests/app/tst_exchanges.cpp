@@ -143,6 +143,10 @@ private Q_SLOTS:
         prepare(exchange == "read" ? shown != "off" || status != Wire::ReadOk
                                    : exchange == "write off");
         click(button(exchange));
+        // While it waits, the status names the exchange.
+        QCOMPARE(statusBox()->text(), exchange == "read"      ? "Read transmitter DIP-switch code"
+                                      : exchange == "version" ? "Read transmitter version"
+                                                              : "Write transmitter DIP-switch code");
         // A write sends the switches, or off with the function unticked.
         if (exchange.startsWith("write"))
             QCOMPARE(line->scripted().sent,
@@ -231,7 +235,6 @@ private Q_SLOTS:
         QVERIFY(form->busy());
         for (QWidget *button : {readButton(), writeButton(), versionButton(), printButton()})
             click(button);
-        QCOMPARE(statusBox()->text(), "Write transmitter DIP-switch code");
         QCOMPARE(printed, QStringList());
         click(resetButton());
         QCOMPARE(counterBox()->text(), "0");

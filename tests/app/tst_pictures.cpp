@@ -70,16 +70,12 @@ class PicturesTest : public QObject, WindowFixture
     }
 
 private Q_SLOTS:
-    void init()
-    {
-        QVERIFY(openWindow());
-        statusBox()->setFocus(); // no focus frame over a button's face
-    }
-
     // On the screen it starts on; then, where there is a screen at another scale (CTest's
     // twoscreens.json), moved there and back.
     void pictures()
     {
+        QVERIFY(openWindow());
+        statusBox()->setFocus(); // no focus frame over a button's face
         QCOMPARE(form->devicePixelRatioF(),
                  qEnvironmentVariable("QT_SCALE_FACTOR", QStringLiteral("1")).toDouble());
         compareAll();
