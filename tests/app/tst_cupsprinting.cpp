@@ -33,31 +33,10 @@ class CupsPrintingTest : public QObject, WindowFixture
     QDialogButtonBox::StandardButton answer = QDialogButtonBox::Ok; // the button clicked there
     QString chosen; // the printer that the dialog had chosen, the queue by default
 
-    int answerDialog(QPrintDialog &dialog)
-    {
-        dialog.show();
-        if (!QTest::qWaitForWindowExposed(&dialog))
-            return QDialog::Rejected;
-        struck = fault.isEmpty() || PrivateCups::Run(fault);
-        QTest::mouseClick(dialog.findChild<QDialogButtonBox *>()->button(answer), Qt::LeftButton);
-        chosen = dialog.printer()->printerName();
-        return dialog.result();
-    }
-
-    // Clicks Print; the jobs that the click handed to the scheduler.
-    QStringList print()
-    {
-        const QStringList before = PrivateCups::Jobs();
-        click(printButton());
-        QStringList jobs = PrivateCups::Jobs();
-        jobs.removeIf([&](const QString &job) { return before.contains(job); });
-        return jobs;
-    }
-
 private Q_SLOTS:
     void initTestCase()
     {
-        if (PrivateCups::Folder().isEmpty())
+        if (PrivateCups::Folder.isEmpty())
             QSKIP("it prints only on the private scheduler that privatecups.sh runs it under");
         qputenv("PRINTER", Queue.toLocal8Bit());
     }
@@ -66,9 +45,18 @@ private Q_SLOTS:
     {
         QVERIFY(PrivateCups::AddQueue(Queue, QueuePaper));
         QVERIFY(openWindow());
+        // The dialog answered as a person would, with the fault struck while it is open.
         form->setPrintTargetFactory([this](QPrinter &printer) {
-            return std::make_unique<QtPrintTarget>(
-                printer, form.get(), [this](QPrintDialog &dialog) { return answerDialog(dialog); });
+            return std::make_unique<QtPrintTarget>(printer, form.get(), [this](QPrintDialog &dlg) {
+                dlg.show();
+                if (!QTest::qWaitForWindowExposed(&dlg))
+                    return int(QDialog::Rejected);
+                struck = fault.isEmpty() || PrivateCups::Run(fault);
+                QAbstractButton *button = dlg.findChild<QDialogButtonBox *>()->button(answer);
+                QTest::mouseClick(button, Qt::LeftButton);
+                chosen = dlg.printer()->printerName();
+                return dlg.result();
+            });
         });
     }
 
@@ -93,7 +81,10 @@ private Q_SLOTS:
         this->fault = fault;
         answer = cancel ? QDialogButtonBox::Cancel : QDialogButtonBox::Ok;
         const bool fails = cancel || !fault.isEmpty();
-        const QStringList jobs = print();
+        const QStringList before = PrivateCups::Jobs();
+        click(printButton());
+        QStringList jobs = PrivateCups::Jobs(); // those that the click handed to the scheduler
+        jobs.removeIf([&](const QString &job) { return before.contains(job); });
         QVERIFY(struck);
         QCOMPARE(chosen, Queue);
         QCOMPARE(statusBox()->text(), fails ? "Printer error" : "");

@@ -1,6 +1,7 @@
 // The window on a real X server, with input going through the server as a keyboard and a mouse
 // deliver it: a held key is one key-up and one click, and the wheel changes only a box that
-// already has the focus. Counts what reached the window, not only what it shows at the end.
+// already has the focus. Counts what reached the window, not only what it shows at the end. And
+// the program, started as a user starts it, shows its window there.
 
 #include "linefixtures.h"
 #include "windowfixture.h"
@@ -20,8 +21,7 @@ bool xdotool(const QStringList &arguments)
 // The key events that reach a control, repeats or not.
 struct KeyCounter : QObject
 {
-    int presses = 0;
-    int releases = 0;
+    int presses = 0, releases = 0;
     bool eventFilter(QObject *, QEvent *event) override
     {
         presses += event->type() == QEvent::KeyPress;
@@ -30,17 +30,7 @@ struct KeyCounter : QObject
     }
 };
 
-struct HeldKey
-{
-    const char *control;
-    const char *key;     // as xdotool names it
-    const char *counted; // the signal that must come once
-    QString codeAfter;
-};
-
 } // namespace
-
-Q_DECLARE_METATYPE(HeldKey)
 
 class DesktopTest : public QObject, WindowFixture
 {
@@ -57,46 +47,63 @@ private Q_SLOTS:
 
     void heldKeyComesUpOnce_data()
     {
-        QTest::addColumn<HeldKey>("held");
+        QTest::addColumn<QString>("name");       // the control's
+        QTest::addColumn<QString>("key");        // as xdotool names it
+        QTest::addColumn<QByteArray>("counted"); // the signal that must come once
+        QTest::addColumn<QString>("codeAfter");
         QTest::newRow("digit in the code box, its text selected")
-            << HeldKey{"Text2", "6", SIGNAL(keyUp(int)), "29524"};
+            << "Text2" << "6" << QByteArray(SIGNAL(keyUp(int))) << "29524";
         QTest::newRow("enter on the step-up button")
-            << HeldKey{"Command4", "Return", SIGNAL(clicked()), "29525"};
+            << "Command4" << "Return" << QByteArray(SIGNAL(clicked())) << "29525";
     }
     void heldKeyComesUpOnce()
     {
-        QFETCH(HeldKey, held);
-        QWidget *target = control(QString::fromLatin1(held.control));
+        QFETCH(QString, name);
+        QFETCH(QString, key);
+        QFETCH(QByteArray, counted);
+        QFETCH(QString, codeAfter);
+        QWidget *target = control(name);
         target->setFocus();
         if (auto *box = qobject_cast<QLineEdit *>(target))
             box->selectAll();
-        QSignalSpy counted(target, held.counted);
+        QSignalSpy spy(target, counted.constData());
         KeyCounter keys;
         target->installEventFilter(&keys);
 
-        QVERIFY(xdotool({"keydown", held.key}));
+        QVERIFY(xdotool({"keydown", key}));
         RunEventLoop(1500);
-        QVERIFY(xdotool({"keyup", held.key}));
+        QVERIFY(xdotool({"keyup", key}));
         RunEventLoop(200);
 
         QVERIFY2(keys.presses > 5, "the server did not repeat the held key");
-        QCOMPARE(keys.releases, 1); // the real one, at the end
-        QCOMPARE(counted.count(), 1);
-        QCOMPARE(codeBox()->text(), held.codeAfter);
+        // One release, the real one at the end, and one signal.
+        QCOMPARE(std::pair(keys.releases, int(spy.count())), std::pair(1, 1));
+        QCOMPARE(codeBox()->text(), codeAfter);
+    }
+
+    // The program itself shows its window on the display it is given.
+    void programShowsItsWindow()
+    {
+        QProcess program;
+        program.start(K5_APP_PATH);
+        const QStringList search = {"search", "--onlyvisible", "--pid",
+                                    QString::number(program.processId())};
+        const bool shown = QTest::qWaitFor([&] { return xdotool(search); }, PatienceMs);
+        program.kill();
+        program.waitForFinished();
+        QVERIFY(shown);
     }
 
     void wheel_data()
     {
-        QTest::addColumn<QString>("box");
         QTest::addColumn<bool>("clickedFirst");
-        QTest::newRow("switch box under the pointer only") << "Combo2(2)" << false;
-        QTest::newRow("switch box focused by a click") << "Combo2(2)" << true;
+        QTest::newRow("switch box under the pointer only") << false;
+        QTest::newRow("switch box focused by a click") << true;
     }
     void wheel()
     {
-        QFETCH(QString, box);
         QFETCH(bool, clickedFirst);
-        auto *target = control<DropDownBox>(box);
+        DropDownBox *target = switchBox(2);
         resetButton()->setFocus();
         const QString before = target->text();
         const QPoint at = target->mapToGlobal(target->lineEdit()->geometry().center());
@@ -108,8 +115,8 @@ private Q_SLOTS:
         QVERIFY(xdotool({"click", "5"})); // one notch of the wheel towards the user
         RunEventLoop(200);
 
-        QCOMPARE(target->hasFocus(), clickedFirst);
-        QCOMPARE(target->text() != before, clickedFirst);
+        QCOMPARE(std::pair(target->hasFocus(), target->text() != before),
+                 std::pair(clickedFirst, clickedFirst));
         QCOMPARE(target->view()->isVisible(), false);
         QCOMPARE(switches(), switchesOf(codeBox()->text().toInt())); // as a pick would
     }

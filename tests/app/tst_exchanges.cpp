@@ -49,7 +49,6 @@ class ExchangesTest : public QObject, WindowFixture
     ScriptedLine *line = nullptr; // the window's, when it runs on a scripted line
     LinkInstant now{};
 
-    QString status() const { return statusBox()->text(); }
     // A new window, on a scripted line or the system's ports, with its version button shown: it
     // shows once Reset has the focus and V is pressed.
     bool startWindow(bool scripted)
@@ -82,11 +81,13 @@ class ExchangesTest : public QObject, WindowFixture
             click(functionCheck());
         codeBox()->setText("abc");
     }
-    // What the window shows once an exchange has ended: the status, the code box (off: the
-    // function unticked), the switches after a read, and the counter, 1 after a confirmed write.
-    void checkShown(const QString &status, const QString &shown)
+    // What the window shows once an exchange has ended: the status and its tooltip, the code box
+    // (off: the function unticked), the switches after a read, and the counter, 1 after a
+    // confirmed write.
+    void checkShown(const QString &status, const QString &shown, const QString &toolTip)
     {
-        QCOMPARE(this->status(), status);
+        QCOMPARE(statusBox()->text(), status);
+        QCOMPARE(statusBox()->toolTip(), toolTip);
         QCOMPARE(functionCheck()->isChecked() ? codeBox()->text() : "off", shown);
         if (status == Wire::ReadOk)
             QCOMPARE(switches(), shown == "off" ? QString(9, u' ') : switchesOf(shown.toInt()));
@@ -114,27 +115,23 @@ private Q_SLOTS:
     void onAScriptedLine_data()
     {
         QTest::addColumn<Answer>("a");
-        const QByteArray code = Frame::Reply(2, 2, Hex("30 39"));
-        const QByteArray confirmed = Frame::Reply(2, 0x12, {});
-        const QString garbled = "the answer to the version request was garbled (wrong checksum, "
-                                "or too long): retry";
         for (const Answer &a : QList<Answer>{
-                 {"read a code", "read", code, Wire::ReadOk, "12345"},
                  {"read off", "read", Frame::Reply(2, 2, Hex("FF FF")), Wire::ReadOk, "off"},
                  {"read a value that is no code", "read", Frame::Reply(2, 2, Hex("FF 00")),
                   Wire::ReadOk, "29524"},
-                 {"read, no answer", "read", {}, Wire::ReadError, "off",
+                 {"read, no answer", "read", "", Wire::ReadError, "off",
                   "the transmitter did not answer the read request: check that it is connected "
                   "and switched on"},
-                 {"write the switches", "write", confirmed, Wire::WriteOk, "29524"},
-                 {"write off", "write off", confirmed, Wire::WriteOk, "off"},
-                 {"write, answered as a read", "write", code,
+                 {"write off", "write off", Frame::Reply(2, 0x12, {}), Wire::WriteOk, "off"},
+                 {"write, answered as a read", "write", Frame::Reply(2, 2, Hex("30 39")),
                   "Write transmitter DIP-switch code error", "29524",
                   "the answer did not belong to the write request: check that a K5 transmitter "
                   "is connected"},
                  {"version", "version", Frame::Reply(1, 0, "\x01\x02K5"), "K5", "abc"},
                  {"version, garbled", "version", Hex("FF 00 01 00 00 00"),
-                  "Read transmitter version error", "abc", garbled}})
+                  "Read transmitter version error", "abc",
+                  "the answer to the version request was garbled (wrong checksum, or too long): "
+                  "retry"}})
             QTest::newRow(a.name) << a;
     }
     void onAScriptedLine()
@@ -142,21 +139,22 @@ private Q_SLOTS:
         QFETCH(Answer, a);
         const auto &[name, exchange, reply, status, shown, reason] = a;
         QVERIFY(startWindow(true));
-        const bool read = exchange == "read";
         // A read starts from the function state opposite to the one it shows; write off unticks.
-        prepare(read ? shown != "off" || status != Wire::ReadOk : exchange == "write off");
+        prepare(exchange == "read" ? shown != "off" || status != Wire::ReadOk
+                                   : exchange == "write off");
         click(button(exchange));
-        const QByteArray request = read ? Frame::ReadCodeRequest()
-                                   : exchange == "version"
-                                       ? Frame::ReadVersionRequest()
-                                       : Frame::WriteCodeRequest(shown == "off" ? 0xFFFF : 29524);
-        QCOMPARE(line->scripted().sent, request);
-        line->scripted().deliver(request + reply);
+        // While it waits, the status names the exchange.
+        QCOMPARE(statusBox()->text(), exchange == "read"      ? "Read transmitter DIP-switch code"
+                                      : exchange == "version" ? "Read transmitter version"
+                                                              : "Write transmitter DIP-switch code");
+        // A write sends the switches, or off with the function unticked.
+        if (exchange.startsWith("write"))
+            QCOMPARE(line->scripted().sent,
+                     Frame::WriteCodeRequest(shown == "off" ? 0xFFFF : 29524));
+        line->scripted().deliver(line->scripted().sent + reply);
         if (reply.isEmpty())
             silence();
-        QVERIFY(!form->busy());
-        checkShown(status, shown);
-        QCOMPARE(statusBox()->toolTip(), reason.isEmpty() ? "" : "COM1 (/dev/ttyS0): " + reason);
+        checkShown(status, shown, reason.isEmpty() ? "" : "COM1 (/dev/ttyS0): " + reason);
     }
 
     void scenarios_data()
@@ -170,18 +168,15 @@ private Q_SLOTS:
     {
         QFETCH(WireScenario, s);
         QVERIFY(SimulatorProcess::startOnCom1(sim, s.simulator));
-        const QString exchange = s.command.first();
         if (!s.before.isEmpty()) {
             QVERIFY(runExchange(button(s.before.first())));
             QVERIFY(sim->waitForReplies());
         }
-        // A read starts from the function state opposite to the one it finds; write off unticks.
-        prepare(exchange == "read" ? s.outcome != "off" : s.command.endsWith("off"));
-        QVERIFY(runExchange(button(exchange)));
-        checkShown(s.window, s.shown);
+        prepare(s.command.first() == "read"); // the read ticks the function again
+        QVERIFY(runExchange(button(s.command.first())));
         // An error's reason is the tooltip's, in the command line's words.
-        QCOMPARE(statusBox()->toolTip(),
-                 s.window.endsWith("error") ? "COM1 (" + sim->device() + "): " + s.line : "");
+        checkShown(s.window, s.shown,
+                   s.window.endsWith("error") ? "COM1 (" + sim->device() + "): " + s.line : "");
         QCOMPARE(sim->log("rx "), s.requests);
         QCOMPARE(linkLog.first(), "COM1: opened " + sim->device() + " at 2400 8N1");
         // What waited on the line for the exchange is discarded, and the log says how much.
@@ -198,21 +193,21 @@ private Q_SLOTS:
         QVERIFY(QFile::link("/nonexistent/ttyUSB9", config.portLink(s.portName())));
         // Each entry of the list says which device its port stands for, as it is when it opens.
         const int entry = s.portName().mid(3).toInt() - 1;
+        const auto tip = [&](int i) {
+            return portSelector()->itemData(i, Qt::ToolTipRole).toString();
+        };
         pick(portSelector(), entry);
-        QCOMPARE(portSelector()->itemData(0, Qt::ToolTipRole).toString(), sim->device());
-        QVERIFY(portSelector()->itemData(15, Qt::ToolTipRole).toString().contains("/dev/ttyS15"));
-        QCOMPARE(portSelector()->itemData(entry, Qt::ToolTipRole).toString(),
-                 "Nothing connected: /nonexistent/ttyUSB9 is not there");
+        QCOMPARE(tip(0), sim->device());
+        QVERIFY(tip(15).contains("/dev/ttyS15"));
+        QCOMPARE(tip(entry), "Nothing connected: /nonexistent/ttyUSB9 is not there");
         // A link to a file that is no device, made while the list was closed.
         QVERIFY(QFile::link(config.path(), config.portLink("COM6")));
         pick(portSelector(), entry);
-        QCOMPARE(portSelector()->itemData(5, Qt::ToolTipRole).toString(),
-                 "Nothing connected: " + config.path() + " is no serial device");
+        QCOMPARE(tip(5), "Nothing connected: " + config.path() + " is no serial device");
         click(readButton());
-        QCOMPARE(status(), s.window);
-        // The reason is the tooltip's, in the words of the command line's error line.
-        QCOMPARE(statusBox()->toolTip(), "COM5 (/nonexistent/ttyUSB9): " + s.line);
         QVERIFY(!form->busy());
+        // The reason is the tooltip's, in the words of the command line's error line.
+        checkShown(s.window, "29524", "COM5 (/nonexistent/ttyUSB9): " + s.line);
         // The window shows only its message; support finds the device and the reason in the log.
         QVERIFY2(linkLog.size() == 1 &&
                      linkLog[0].startsWith("COM5: cannot open /nonexistent/ttyUSB9: No such file"),
@@ -220,46 +215,35 @@ private Q_SLOTS:
 
         pick(portSelector(), 0);
         QVERIFY(runExchange(writeButton())); // nothing is left locked
-        QCOMPARE(status(), Wire::WriteOk);
-        QCOMPARE(statusBox()->toolTip(), QString()); // the reason went with its text
+        checkShown(Wire::WriteOk, "29524", ""); // the reason went with its text
     }
 
-    void secondClicksDuringAnExchangeDoNothing()
+    // The user acts while a write waits: other exchanges and printing do nothing, the request
+    // stays as it was when clicked, Reset and the panel work.
+    void actingDuringAnExchange()
     {
         QVERIFY(startWindow(true));
         QStringList printed;
         form->setPrintTargetFactory(
             [&](QPrinter &) { return std::make_unique<ScriptedTarget>(-1, &printed); });
-        click(readButton());
-        QVERIFY(form->busy());
-        for (QWidget *button : {readButton(), writeButton(), versionButton(), printButton()})
-            click(button);
-        QCOMPARE(status(), "Read transmitter DIP-switch code");
-        QCOMPARE(printed, QStringList());
-        silence();
-        QCOMPARE(status(), Wire::ReadError);
-        QCOMPARE(line->scripted().sent, Frame::ReadCodeRequest());
-    }
-
-    // The user acts while a write waits: the request stays as it was sent.
-    void panelAndResetWorkDuringTheWait()
-    {
-        QVERIFY(startWindow(true));
         click(writeButton());
         line->scripted().deliver(line->scripted().sent + Frame::Reply(2, 0x12, {}));
         QCOMPARE(counterBox()->text(), "1");
-        click(allMinusLabel()); // code 0
+        click(control("Label17")); // all switches -: code 0
         line->scripted().sent.clear();
         click(writeButton());
         QVERIFY(form->busy());
+        for (QWidget *button : {readButton(), writeButton(), versionButton(), printButton()})
+            click(button);
+        QCOMPARE(printed, QStringList());
         click(resetButton());
         QCOMPARE(counterBox()->text(), "0");
         click(allPlusLabel());
         QCOMPARE(codeBox()->text(), "59048");
         QTRY_COMPARE(line->scripted().sent, Frame::WriteCodeRequest(0));
         line->scripted().deliver(Frame::WriteCodeRequest(0) + Frame::Reply(2, 0x12, {}));
-        QCOMPARE(status(), Wire::WriteOk);
-        QCOMPARE(counterBox()->text(), "1");
+        checkShown(Wire::WriteOk, "59048", "");
+        QCOMPARE(linkLog.filter("refused"), QStringList()); // no handler asked the busy link
     }
 
     void endingDuringAnExchange_data()
@@ -275,7 +259,7 @@ private Q_SLOTS:
         click(readButton());
         QVERIFY(sim->waitForLog(Wire::Read));
         QTimer::singleShot(0, form.get(),
-                           [&] { closeBox ? void(form->close()) : click(exitButton()); });
+                           [&] { closeBox ? void(form->close()) : click(control("Command2")); });
         const QObject watching; // a watchdog for this test alone
         QTimer::singleShot(PatienceMs, &watching, [] { QCoreApplication::exit(1); });
         QCOMPARE(QCoreApplication::exec(), 0);

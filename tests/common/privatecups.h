@@ -17,10 +17,7 @@ namespace PrivateCups {
 constexpr int PatienceMs = 30'000;
 
 // The scheduler's folder; empty where the test does not run under privatecups.sh.
-inline QString Folder()
-{
-    return qEnvironmentVariable("K5_CUPS_FOLDER");
-}
+inline const QString Folder = qEnvironmentVariable("K5_CUPS_FOLDER");
 
 // Runs one of the CUPS tools (lpadmin, cupsdisable...), program first.
 inline bool Run(const QStringList &command)
@@ -35,18 +32,15 @@ inline bool Run(const QStringList &command)
 // Debian's printer-driver-cups-pdf sets up its own queue, with the given default paper.
 inline bool AddQueue(const QString &name, const QString &paper)
 {
-    return Run({"lpadmin", "-p", name, "-E", "-v", "cups-pdf:/" + QDir(Folder()).dirName(), "-m",
+    return Run({"lpadmin", "-p", name, "-E", "-v", "cups-pdf:/" + QDir(Folder).dirName(), "-m",
                 "lsb/usr/cups-pdf/CUPS-PDF_opt.ppd", "-o", "PageSize=" + paper});
 }
 
 // Every job that the scheduler holds or has finished, as lpstat names it ("queue-id").
 inline QStringList Jobs()
 {
-    QStringList lines =
-        RunProcess("lpstat", {"-W", "all", "-o"}).out.split(u'\n', Qt::SkipEmptyParts);
-    for (QString &line : lines)
-        line = line.section(u' ', 0, 0);
-    return lines;
+    const QString listed = RunProcess("lpstat", {"-W", "all", "-o"}).out;
+    return listed.split(u'\n', Qt::SkipEmptyParts).replaceInStrings(QRegularExpression(" .*"), "");
 }
 
 // The title that the scheduler logged for the job once it finished, and the PDF that cups-pdf
@@ -57,13 +51,13 @@ inline std::pair<QString, QString> WaitUntilFinished(const QString &job)
     QString title;
     const bool done = QTest::qWaitFor(
         [&] {
-            QFile log(Folder() + "/log/page_log");
+            QFile log(Folder + "/log/page_log");
             const QString logged = log.open(QIODevice::ReadOnly) ? log.readAll() : QByteArray();
             title = QRegularExpression("(?m)^" + id + " total (.*)$").match(logged).captured(1);
             return !title.isEmpty();
         },
         PatienceMs);
-    const QDir out(Folder() + "/out");
+    const QDir out(Folder + "/out");
     const QStringList pdfs = out.entryList({"*-job_" + id + ".pdf"});
     return {title, done && pdfs.size() == 1 ? out.filePath(pdfs[0]) : QString()};
 }

@@ -12,9 +12,7 @@ class ScriptedTarget final : public PrintTarget
 public:
     // Calls count from 0, the dialog: 1 is the font size, 2 to 8 the lines, 9 the end, and an
     // abandon comes after the failing call.
-    ScriptedTarget(int failingCall, QStringList *log)
-        : m_failingCall(failingCall), m_log(log)
-    {}
+    ScriptedTarget(int failingCall, QStringList *log) : m_failingCall(failingCall), m_log(log) {}
 
     bool showDialog() override { return call("dialog"); }
     bool setFontSize(int points) override { return call(QString("font %1").arg(points)); }

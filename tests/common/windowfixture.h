@@ -48,15 +48,12 @@ protected:
         return control<DropDownBox>(QStringLiteral("Combo2(%1)").arg(i));
     }
     QAbstractButton *readButton() const { return control<QAbstractButton>("Command1"); }
-    QAbstractButton *exitButton() const { return control<QAbstractButton>("Command2"); }
     QAbstractButton *printButton() const { return control<QAbstractButton>("Command3"); }
     QAbstractButton *stepUpButton() const { return control<QAbstractButton>("Command4"); }
-    QAbstractButton *stepDownButton() const { return control<QAbstractButton>("Command5"); }
     QAbstractButton *writeButton() const { return control<QAbstractButton>("Command6"); }
     QAbstractButton *resetButton() const { return control<QAbstractButton>("Command7"); }
     QAbstractButton *versionButton() const { return control<QAbstractButton>("Command8"); }
     QLabel *allPlusLabel() const { return control<QLabel>("Label15"); }
-    QLabel *allMinusLabel() const { return control<QLabel>("Label17"); }
 
     static void click(QWidget *w) { QTest::mouseClick(w, Qt::LeftButton); }
     // Opens the box's list and clicks its entry with the mouse.
