@@ -213,6 +213,8 @@ private Q_SLOTS:
         QList<std::optional<std::int32_t>> codes; // what each read found
         const QByteArray answer = Frame::ReadCodeRequest() + Frame::Reply(2, 2, Hex("30 39"));
         QVERIFY(link.readCode({1, {}}, [&](const ExchangeReport &r) { codes << r.code; }));
+        // A call while an exchange runs is refused, and its done never runs.
+        QVERIFY(!link.readVersion({1, {}}, [&](const ExchangeReport &) { codes << -1; }));
         scripted->scripted().deliver(answer);
         QVERIFY(link.readCode({1, {}}, [&](const ExchangeReport &r) { codes << r.code; }));
         scripted->scripted().deliver(Hex("55 AA 00")); // the first reply's
