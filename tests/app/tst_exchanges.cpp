@@ -10,6 +10,7 @@
 #include "windowfixture.h"
 #include "wirescenarios.h"
 
+#include <QPointer>
 #include <QSerialPort>
 #include <QTimer>
 
@@ -244,6 +245,10 @@ private Q_SLOTS:
         line->scripted().deliver(Frame::WriteCodeRequest(0) + Frame::Reply(2, 0x12, {}));
         checkShown(Wire::WriteOk, "59048", "");
         QCOMPARE(linkLog.filter("refused"), QStringList()); // no handler asked the busy link
+        // The window owns the link it was given.
+        const QPointer<QObject> link = line->parent();
+        form.reset();
+        QVERIFY(!link);
     }
 
     void endingDuringAnExchange_data()

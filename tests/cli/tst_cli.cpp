@@ -310,6 +310,7 @@ private Q_SLOTS:
         const Ran again = Cli({"unmap", "COM3"}); // nothing left to do, and it says so
         QCOMPARE(again.status, 0);
         QCOMPARE(again.out, "COM3 was not mapped: it stands for /dev/ttyS2 (built-in)\n");
+        QCOMPARE(Json({"unmap", "COM3"})["was_mapped"], false);
     }
 
     // A device the system lists as a serial port is taken, and is no longer listed apart.

@@ -219,6 +219,7 @@ private Q_SLOTS:
         QTest::newRow("--code 65536") << "--code: '65536' is not a number from 0 to 65535";
         QTest::newRow("--code +5") << "--code: '+5' is not a number from 0 to 65535";
         QTest::newRow("--code 5 --off") << "--code and --off exclude each other";
+        QTest::newRow("-code 65536") << "--code: '65536' is not a number from 0 to 65535";
         QTest::newRow("--version-text K5\u20AC")
             << "--version-text: only Latin-1 characters fit on the line";
         QTest::newRow("--fault cut:256") << "--fault: unknown fault 'cut:256' (see --help)";
