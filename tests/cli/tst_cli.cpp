@@ -184,6 +184,7 @@ private Q_SLOTS:
         row("--port COM1 --port COM2 write 1", "write", "--port given more than once");
         row("read --verify", "read", "--verify goes with write only");
         row("ports --port COM1", "ports", "ports takes no --port\n");
+        row("read 5", "read", "read takes no arguments\n");
         row("write <100000-nines>", "write", QString(64, u'9') + "... is out of range");
         row("write 12<newline>", "write", "'12\\n' is not a code: ");
         // Cut before the character that would cross the limit, not within it.
@@ -221,6 +222,21 @@ private Q_SLOTS:
         QCOMPARE(Cli({"read"}).status, 0);
         QVERIFY(sim->waitForClosed(1));
         QCOMPARE(sim->log("rx "), QStringList{Wire::Read});
+    }
+
+    // --help word for word, as the manual pages are made from it.
+    void help_data()
+    {
+        QTest::addColumn<QString>("program");
+        QTest::newRow("k5-dipswitch-cli") << K5_CLI_PATH;
+        QTest::newRow("k5-transmitter-sim") << K5_SIM_PATH;
+    }
+    void help()
+    {
+        QFETCH(QString, program);
+        QFile expected(QString(K5_HELP_DIR "/%1.txt").arg(QTest::currentDataTag()));
+        QVERIFY(expected.open(QIODevice::ReadOnly));
+        QCOMPARE(RunProcess(program, {"--help"}).out, QString::fromUtf8(expected.readAll()));
     }
 
     // Started with its standard streams redirected: an answer it could not write is an error.

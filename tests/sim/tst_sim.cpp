@@ -10,6 +10,7 @@
 #include <QSerialPort>
 
 #include <fcntl.h>
+#include <poll.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -166,6 +167,7 @@ private Q_SLOTS:
         QVERIFY(fd >= 0 && ::tcgetattr(fd, &settings) == 0);
         settings.c_lflag |= ICANON;
         settings.c_iflag |= ICRNL;
+        ::cfsetspeed(&settings, B4800);
         QVERIFY(::tcsetattr(fd, TCSANOW, &settings) == 0 &&
                 ::write(fd, first.constData(), size_t(first.size())) == first.size());
         QTRY_COMPARE(sim.log().count(ReadLogged), 3);
@@ -174,7 +176,7 @@ private Q_SLOTS:
         QTRY_COMPARE(sim.log(),
                      (QStringList{"open", "line 9600 baud", ReadLogged, "tx FF 00 02", "hangup",
                                   "open", ReadLogged, "tx " + Reply12345.toHex(' ').toUpper(),
-                                  "closed", "open", "line 2400 baud", ReadLogged, "closed"}));
+                                  "closed", "open", "line 4800 baud", ReadLogged, "closed"}));
         fd = ::open(device.constData(), O_RDWR | O_NOCTTY);
         QVERIFY(fd >= 0 && ::tcgetattr(fd, &settings) == 0 && ::close(fd) == 0);
         QVERIFY(!(settings.c_lflag & ICANON) && !(settings.c_iflag & ICRNL) &&
@@ -209,6 +211,24 @@ private Q_SLOTS:
                 ::close(fd) == 0);
         QVERIFY(sim.waitForLog("closed") && sim.waitForReplies());
         QCOMPARE(Exchange(sim.device(), {}, waiting.size()), waiting);
+    }
+
+    // The other side stops reading and the line fills up; once it reads again the rest follows.
+    void fullLineGoesOn()
+    {
+        SimulatorProcess sim({"--no-pacing"});
+        QVERIFY(sim.started());
+        const int fd = ::open(QFile::encodeName(sim.device()).constData(), O_RDWR | O_NOCTTY);
+        const auto closeFd = qScopeGuard([&] { ::close(fd); });
+        const QByteArray sent(40000, 'U'); // twice what a pseudo-terminal holds
+        QVERIFY(::write(fd, sent.constData(), size_t(sent.size())) == sent.size());
+        QTest::qWait(200); // the line fills while nobody reads
+        QByteArray back;
+        pollfd ready{fd, POLLIN, 0};
+        char chunk[4096];
+        while (back.size() < sent.size() && ::poll(&ready, 1, PatienceMs) == 1)
+            back.append(chunk, std::max<ssize_t>(0, ::read(fd, chunk, sizeof chunk)));
+        QCOMPARE(back, sent);
     }
 
     // Exit status 2 and one line that says why. Each row's name is the command line.
