@@ -227,6 +227,10 @@ grep -q '^COM1  present' "$work/ports" || fail "ports: COM1 not present"
 # The ports past COM16 in the order of their numbers.
 [ "$(sed -n '/^Serial devices that no port names:$/,$p' "$work/ports" | tail -n +2 | xargs)" = \
     "COM17 COM101" ] || fail "ports: $(cat "$work/ports")"
+# Windows has no port links: every port stands for itself.
+wine "$installed/k5-dipswitch-cli.exe" ports --json | tr -d '\r' >"$work/ports.json"
+jq -e '.ports[0] == {"port": "COM1", "device": "COM1", "present": true, "mapped": false}' \
+    "$work/ports.json" >/dev/null || fail "ports --json: $(cat "$work/ports.json")"
 wine "$installed/k5-dipswitch-cli.exe" map COM2 /dev/null >/dev/null 2>&1 && rc=0 || rc=$?
 [ "$rc" = 64 ] || fail "map: exit status $rc, not 64"
 
