@@ -38,6 +38,10 @@ inline QString Signed(double value, int decimals = 1)
 double Median(QList<double> values);
 // The time that bytes take on the line.
 double LineMs(qsizetype bytes);
+// What a read and a write put on the line: the request (its echo comes back as it goes) and the
+// reply.
+qsizetype ReadBytes();
+qsizetype WriteBytes();
 
 // The first number after "field:" on a line of the file at path; -1 when there is none.
 inline double FileField(const QString &path, const QByteArray &field)

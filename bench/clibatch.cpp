@@ -1,5 +1,4 @@
 #include "bench.h"
-#include "frame.h"
 #include "simulatorprocess.h"
 
 #include <QElapsedTimer>
@@ -53,10 +52,7 @@ bool MeasureCliBatch(BenchReport &report, QString *error)
 
     // Everything a cycle puts on the line and gets back: read, write and the write's read-back,
     // each request echoed.
-    using namespace Frame;
-    const qsizetype bytes =
-        (ReadCodeRequest() + Reply(CodeGroup, ReadCodeCommand, QByteArray(2, 0))).size() * 2 +
-        (WriteCodeRequest(0) + Reply(CodeGroup, WriteCodeCommand, {})).size();
+    const qsizetype bytes = ReadBytes() * 2 + WriteBytes();
     const double lineMs = LineMs(bytes);
     const QString line = QStringLiteral("line %1 ms (%2 bytes)").arg(Figure(lineMs)).arg(bytes);
     const double own = Median(unpacedMs);

@@ -91,10 +91,8 @@ bool MeasureExchanges(BenchReport &report, int runs, QString *error)
     BenchWindow window;
     using namespace Frame;
     Kind kinds[] = {
-        {"read", BenchWindow::Read, StatusText::ReadOk,
-         (ReadCodeRequest() + Reply(CodeGroup, ReadCodeCommand, QByteArray(2, 0))).size()},
-        {"write", BenchWindow::Write, StatusText::WriteOk,
-         (WriteCodeRequest(0) + Reply(CodeGroup, WriteCodeCommand, {})).size()},
+        {"read", BenchWindow::Read, StatusText::ReadOk, ReadBytes()},
+        {"write", BenchWindow::Write, StatusText::WriteOk, WriteBytes()},
         {"version", BenchWindow::Version, QString(),
          (ReadVersionRequest() + Reply(VersionGroup, ReadVersionCommand, QByteArray(2, 0))).size()},
     };

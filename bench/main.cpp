@@ -7,6 +7,7 @@
 // measurement failed or the soak found descriptors or memory growing, 2 for bad options.
 
 #include "bench.h"
+#include "frame.h"
 #include "linesettings.h"
 
 #include <QApplication>
@@ -25,6 +26,18 @@ double Median(QList<double> values)
     std::sort(values.begin(), values.end());
     // The middle one, or the mean of the middle two.
     return values.isEmpty() ? 0 : (values[(values.size() - 1) / 2] + values[values.size() / 2]) / 2;
+}
+
+qsizetype ReadBytes()
+{
+    using namespace Frame;
+    return (ReadCodeRequest() + Reply(CodeGroup, ReadCodeCommand, QByteArray(2, 0))).size();
+}
+
+qsizetype WriteBytes()
+{
+    using namespace Frame;
+    return (WriteCodeRequest(0) + Reply(CodeGroup, WriteCodeCommand, {})).size();
 }
 
 double LineMs(qsizetype bytes)
