@@ -152,17 +152,15 @@ row() {
         start_sim --no-pacing "${simulator[@]}"
     fi
     [ "$port" = in-use ] && hold_com1
-    first wine "$installed/k5-dipswitch-cli.exe"
-    wine "$installed/k5-dipswitch-cli.exe" "${windows_command[@]}" --json >"$work/win.out" \
-        2>"$work/win.all" && wrc=0 || wrc=$?
-    # Wine's own client, seldom, loses its server before the program starts: once more, said.
-    if grep -q '^wine client error' "$work/win.all"; then
-        echo "again: $name: $(grep '^wine client error' "$work/win.all")"
-        start_sim --no-pacing "${simulator[@]}"
+    for attempt in first again; do
+        [ "$attempt" = first ] || start_sim --no-pacing "${simulator[@]}"
         first wine "$installed/k5-dipswitch-cli.exe"
         wine "$installed/k5-dipswitch-cli.exe" "${windows_command[@]}" --json >"$work/win.out" \
             2>"$work/win.all" && wrc=0 || wrc=$?
-    fi
+        # Wine's own client, seldom, loses its server before the program starts: once more, said.
+        grep -q '^wine client error' "$work/win.all" && [ "$attempt" = first ] || break
+        echo "again: $name: $(grep '^wine client error' "$work/win.all")"
+    done
     [ "$port" = in-use ] && release_com1
     lines >"$work/win.line"
     tr -d '\r' <"$work/win.out" | same_device >"$work/win.json"
