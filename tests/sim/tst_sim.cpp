@@ -230,7 +230,6 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("error");
         QTest::newRow("--link COM17") << "--link: 'COM17' is not a port name from COM1 to COM16";
-        QTest::newRow("--code 65536") << "--code: '65536' is not a number from 0 to 65535";
         QTest::newRow("--code +5") << "--code: '+5' is not a number from 0 to 65535";
         QTest::newRow("--code 5 --off") << "--code and --off exclude each other";
         QTest::newRow("-code 65536") << "--code: '65536' is not a number from 0 to 65535";
