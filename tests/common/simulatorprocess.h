@@ -11,7 +11,6 @@
 #include <QTest>
 
 #include <memory>
-#include <utility>
 
 class SimulatorProcess
 {
@@ -54,8 +53,8 @@ public:
         return waitFor([&] { return log("tx ").size() >= log("rx ").size(); });
     }
 
-    QStringList devices() { return collect(), m_devices; }
-    QStringList log() { return collect(), m_log; }
+    QStringList devices() { return m_devices += takeLines(QProcess::StandardOutput); }
+    QStringList log() { return m_log += takeLines(QProcess::StandardError); }
     // The log lines that hold text, such as "rx ".
     QStringList log(const QString &text) { return log().filter(text); }
 
@@ -70,15 +69,14 @@ public:
 
 private:
     static bool waitFor(auto done) { return QTest::qWaitFor(done, PatienceMs); }
-    // Takes the whole lines that have come on each channel: devices on stdout, the log on stderr.
-    void collect()
+    // The whole lines that have come on channel since the last look.
+    QStringList takeLines(QProcess::ProcessChannel channel)
     {
-        for (const auto &[channel, lines] : {std::pair(QProcess::StandardOutput, &m_devices),
-                                             std::pair(QProcess::StandardError, &m_log)}) {
-            m_process.setReadChannel(channel);
-            while (m_process.canReadLine())
-                *lines << QString::fromLocal8Bit(m_process.readLine()).chopped(1);
-        }
+        QStringList lines;
+        m_process.setReadChannel(channel);
+        while (m_process.canReadLine())
+            lines << QString::fromLocal8Bit(m_process.readLine()).chopped(1);
+        return lines;
     }
 
     QProcess m_process;

@@ -17,27 +17,30 @@ struct WireScenario
 {
     enum Port { Sound, Missing, InUse }; // missing: the port's link leads to /nonexistent/ttyUSB9
 
-    QByteArray name;
-    QStringList simulator; // its options besides the link as COM1 and the log
+    QJsonObject row; // as the file holds it; each field below is read from it
+    QByteArray name = row.value("name").toString().toUtf8();
+    QStringList simulator = words("simulator"); // its options besides the link as COM1 and the log
     // The command line's arguments, the exchange first; DEVICE stands for the simulator's device.
     // The window runs the same exchange on the same port.
-    QStringList command;
-    QStringList requests; // the frames received, as the simulator logs them
-    int status;
-    QString outcome; // the JSON object's
+    QStringList command = words("command");
+    QStringList requests = words("requests"); // the frames received, as the simulator logs them
+    int status = row.value("status").toInt();
+    QString outcome = row.value("outcome").toString(); // the JSON object's
     // Standard output's line; with a status other than 0 the error line after the program's
     // name and the port with its device ("COM1 (/dev/pts/3): ").
-    QString line;
-    QJsonObject fields; // more that the JSON object holds
-    QString window;    // the window's status text after the exchange
+    QString line = row.value("line").toString();
+    QJsonObject fields = row.value("fields").toObject(); // more that the JSON object holds
+    QString window = row.value("window").toString(); // the window's status text after the exchange
     // The code box after the window's exchange, which starts with the text "abc" there; off:
     // the function is unticked.
-    QString shown;
-    Port port;
+    QString shown = row.value("shown").toString();
+    Port port = Port(
+        QStringList{"sound", "missing", "in-use"}.indexOf(row.value("port").toString("sound")));
     // An exchange run first, as the command line's arguments, whose answer comes so late that it
     // waits on the line for the row's own exchange.
-    QStringList before;
+    QStringList before = words("before");
 
+    QStringList words(const char *key) const { return row.value(key).toVariant().toStringList(); }
     // The port it runs on: COM1, or the one that --port names.
     QString portName() const
     {
@@ -59,18 +62,8 @@ inline QList<WireScenario> Load()
     if (!file.open(QIODevice::ReadOnly))
         qFatal("cannot read %s", K5_WIRE_SCENARIOS);
     QList<WireScenario> rows;
-    for (const QJsonValue &row : QJsonDocument::fromJson(file.readAll()).array()) {
-        const auto at = [&](const char *key) { return row.toObject().value(key); };
-        const auto words = [&](const char *key) { return at(key).toVariant().toStringList(); };
-        rows.append({at("name").toString().toUtf8(), words("simulator"), words("command"),
-                     words("requests"), at("status").toInt(), at("outcome").toString(),
-                     at("line").toString(),
-                     at("fields").toObject(),
-                     at("window").toString(), at("shown").toString(),
-                     WireScenario::Port(QStringList{"sound", "missing", "in-use"}.indexOf(
-                         at("port").toString("sound"))),
-                     words("before")});
-    }
+    for (const QJsonValue &row : QJsonDocument::fromJson(file.readAll()).array())
+        rows.append({row.toObject()});
     return rows;
 }
 inline const QList<WireScenario> Scenarios = Load();
