@@ -53,9 +53,8 @@ class PicturesTest : public QObject, WindowFixture
     void compareAll()
     {
         compare(control("Image1"), K5_BACKGROUND_SVG);
-        const QList<QPair<QAbstractButton *, QString>> buttons = {
-            {readButton(), "read"}, {resetButton(), "reset"}, {stepUpButton(), "plus"}};
-        for (const auto &[button, face] : buttons)
+        for (const auto &[button, face] : QList<QPair<QAbstractButton *, QString>>{
+                 {readButton(), "read"}, {resetButton(), "reset"}, {stepUpButton(), "plus"}})
             for (const QString look : {"pressed", "disabled", "normal"}) {
                 button->setDown(look == u"pressed");
                 button->setEnabled(look != u"disabled");
