@@ -17,23 +17,17 @@ class PicturesTest : public QObject, WindowFixture
 
     QTemporaryDir m_scratch;
 
-    // The SVG source drawn directly at ratio times its size, on the black that the window puts
-    // behind every picture. Null when rsvg-convert fails.
-    QImage reference(const QString &svg, qreal ratio)
+    // The control as the window draws it against its source drawn directly at the control's ratio
+    // by rsvg-convert, on the black that the window puts behind every picture: centred in whole
+    // device pixels and clipped to the control, at most 8 colour steps apart in any pixel.
+    void compare(QWidget *control, const QString &svg)
     {
+        const qreal ratio = control->devicePixelRatioF();
         const QString png =
             m_scratch.filePath(QStringLiteral("%1@%2.png").arg(svg.section(u'/', -1)).arg(ratio));
         QProcess::execute(K5_RSVG_CONVERT, {"--zoom", QString::number(ratio), "--background-color",
                                             "black", "--output", png, svg});
-        return QImage(png).convertToFormat(QImage::Format_RGB32);
-    }
-
-    // The control as the window draws it against its source at the control's ratio: centred in
-    // whole device pixels and clipped to the control, at most 8 colour steps apart in any pixel.
-    void compare(QWidget *control, const QString &svg)
-    {
-        const qreal ratio = control->devicePixelRatioF();
-        const QImage picture = reference(svg, ratio);
+        const QImage picture = QImage(png).convertToFormat(QImage::Format_RGB32);
         QVERIFY2(!picture.isNull(), qPrintable(svg));
         const QImage drawn = control->grab().toImage().convertToFormat(QImage::Format_RGB32);
         const QPoint at((drawn.width() - picture.width()) / 2,
@@ -59,9 +53,8 @@ class PicturesTest : public QObject, WindowFixture
     void compareAll()
     {
         compare(control("Image1"), K5_BACKGROUND_SVG);
-        const QList<QPair<QAbstractButton *, QString>> buttons = {
-            {readButton(), "read"}, {resetButton(), "reset"}, {stepUpButton(), "plus"}};
-        for (const auto &[button, face] : buttons)
+        for (const auto &[button, face] : QList<QPair<QAbstractButton *, QString>>{
+                 {readButton(), "read"}, {resetButton(), "reset"}, {stepUpButton(), "plus"}})
             for (const QString look : {"pressed", "disabled", "normal"}) {
                 button->setDown(look == u"pressed");
                 button->setEnabled(look != u"disabled");

@@ -53,7 +53,6 @@ protected:
     QAbstractButton *writeButton() const { return control<QAbstractButton>("Command6"); }
     QAbstractButton *resetButton() const { return control<QAbstractButton>("Command7"); }
     QAbstractButton *versionButton() const { return control<QAbstractButton>("Command8"); }
-    QLabel *allPlusLabel() const { return control<QLabel>("Label15"); }
 
     static void click(QWidget *w) { QTest::mouseClick(w, Qt::LeftButton); }
     // Opens the box's list and clicks its entry with the mouse.
