@@ -232,13 +232,11 @@ private Q_SLOTS:
     void linksLeadToTheDevice()
     {
         const QDir dir(config.path());
-        QVERIFY(QFile(dir.filePath("ttyFAKE0")).open(QIODevice::WriteOnly));
-        QVERIFY(dir.mkpath("by-id") &&
-                QFile::link(dir.filePath("ttyFAKE0"), dir.filePath("by-id/usb-FAKE-if00")));
-        QVERIFY(QFile::link(dir.filePath("by-id/usb-FAKE-if00"), config.portLink("COM3")));
-        QCOMPARE(DevicePathForPort(3), dir.filePath("ttyFAKE0"));
-        QCOMPARE(StableDeviceName(dir.filePath("ttyFAKE0"), dir.filePath("by-id")),
-                 dir.filePath("by-id/usb-FAKE-if00"));
+        const QString device = dir.filePath("ttyFAKE0"), byId = dir.filePath("by-id/usb-FAKE-if00");
+        QVERIFY(QFile(device).open(QIODevice::WriteOnly) && dir.mkpath("by-id"));
+        QVERIFY(QFile::link(device, byId) && QFile::link(byId, config.portLink("COM3")));
+        QCOMPARE(DevicePathForPort(3), device);
+        QCOMPARE(StableDeviceName(device, dir.filePath("by-id")), byId);
     }
 
     // A relative XDG_CONFIG_HOME is no folder (XDG base directory rules): ~/.config stands in,
