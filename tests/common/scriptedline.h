@@ -1,9 +1,9 @@
 #pragma once
 
 // A serial line that the test plays in its own process, on the link's fake clock: what the test
-// delivers is read in order, what the link writes is kept. Writes wait in the device
-// (bytesToWrite) while holding, as a serial port's wait for its event loop, until the test hands
-// them to the system. As a SerialLine it opens and closes as the link asks.
+// delivers is read in order, what the link writes is kept. The test says how much of it waits in
+// the device (bytesToWrite), as a serial port's writes wait for its event loop before they go to
+// the system. As a SerialLine it opens and closes as the link asks.
 
 #include "serialline.h"
 
@@ -17,8 +17,7 @@ class ScriptedDevice : public QIODevice
 public:
     QByteArray incoming;
     QByteArray sent;
-    bool holding = false;
-    qint64 held = 0;
+    qint64 unsent = 0; // what bytesToWrite() says: the device has not handed it to the system
 
     // The line brings bytes; while the device is closed they wait on it.
     void deliver(const QByteArray &bytes)
@@ -29,7 +28,7 @@ public:
     }
     bool isSequential() const override { return true; }
     qint64 bytesAvailable() const override { return incoming.size(); }
-    qint64 bytesToWrite() const override { return held; }
+    qint64 bytesToWrite() const override { return unsent; }
 
 protected:
     qint64 readData(char *data, qint64 maxSize) override
@@ -42,7 +41,6 @@ protected:
     qint64 writeData(const char *data, qint64 size) override
     {
         sent.append(data, size);
-        held += holding ? size : 0;
         return size;
     }
 };

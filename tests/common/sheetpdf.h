@@ -8,23 +8,19 @@
 #include <QRectF>
 #include <QStringList>
 
-struct PdfLine
-{
-    QString text; // the words, one blank between them
-    QRectF box;   // in points from the paper's top left corner
-};
-
 struct PdfContents
 {
     QList<QSizeF> pages; // each page's paper, in points
-    QList<PdfLine> lines;
-    QStringList fonts; // the fonts' names
+    QStringList lines;   // each line's words, one blank between them
+    QList<QRectF> boxes; // each line's, in points from the paper's top left corner
+    QStringList fonts;   // the fonts' names
 };
 
 inline PdfContents ReadPdf(const QString &path)
 {
     PdfContents pdf;
-    // Columns: level (1 page, 4 line, 5 word), five numbers, left, top, width, height, conf, text.
+    // Columns: level (1 page, 4 line, 5 word), page, paragraph, block and line numbers, word number
+    // (0 the line's first), left, top, width, height, conf, text.
     for (const QString &row : RunProcess("pdftotext", {"-tsv", path, "-"}).out.split(u'\n')) {
         const QStringList f = row.split(u'\t');
         const QRectF box(f.value(6).toDouble(), f.value(7).toDouble(), f.value(8).toDouble(),
@@ -32,9 +28,11 @@ inline PdfContents ReadPdf(const QString &path)
         if (f[0] == u"1")
             pdf.pages << box.size();
         else if (f[0] == u"4")
-            pdf.lines << PdfLine{{}, box};
-        else if (f[0] == u"5" && !pdf.lines.isEmpty())
-            pdf.lines.last().text += (pdf.lines.last().text.isEmpty() ? "" : " ") + f.value(11);
+            pdf.boxes << box;
+        else if (f[0] == u"5" && f[5] == u"0")
+            pdf.lines << f.value(11);
+        else if (f[0] == u"5")
+            pdf.lines.last() += u' ' + f.value(11);
     }
     // Two lines of headings, then a font a line, its name first.
     for (const QString &font :

@@ -33,23 +33,19 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
             reception.expire(now);
         else
             reception.take(data[i], now);
+        FUZZ_CHECK(reception.status() == Reception::Complete ||
+                   reception.status() == Reception::BadFrame ||
+                   reception.status() == Reception::TimedOut);
+        // The whole reply that the length byte promises, once it is in.
         const QByteArray bytes = reception.bytes();
-        FUZZ_CHECK(bytes.size() <= Frame::MaxReplySize);
-        if (bytes.size() > Frame::ReplyLengthOffset) {
-            const int length = std::uint8_t(bytes[Frame::ReplyLengthOffset]);
-            FUZZ_CHECK(bytes.size() <= Frame::ReplyDataOffset + length + 1);
-        }
-    }
-    if (!reception.finished())
-        return 0;
-    const Reception status = reception.status();
-    FUZZ_CHECK(status == Reception::Complete || status == Reception::BadFrame ||
-               status == Reception::TimedOut);
-    if (status == Reception::Complete) {
-        const QByteArray bytes = reception.bytes();
-        FUZZ_CHECK(bytes.size() > Frame::ReplyLengthOffset);
-        FUZZ_CHECK(bytes.size() ==
-                   Frame::ReplyDataOffset + std::uint8_t(bytes[Frame::ReplyLengthOffset]) + 1);
+        const int promised =
+            bytes.size() > Frame::ReplyLengthOffset
+                ? Frame::ReplyDataOffset + std::uint8_t(bytes[Frame::ReplyLengthOffset]) + 1
+                : Frame::MaxReplySize;
+        FUZZ_CHECK(bytes.size() <= Frame::MaxReplySize && bytes.size() <= promised);
+        if (!reception.finished() || reception.status() != Reception::Complete)
+            continue;
+        FUZZ_CHECK(bytes.size() == promised);
         unsigned sum = 0;
         for (const char b : bytes)
             sum += std::uint8_t(b);

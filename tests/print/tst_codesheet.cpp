@@ -11,29 +11,6 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include <memory>
-
-namespace {
-
-const QStringList zeros(10, "0");
-// The printable area's top left corner on the paper, in points.
-constexpr QPointF margin(18, 36); // whole pixels at 1200 dpi
-// Arial and its metric twin Liberation Sans space their lines 1.15 times their size apart.
-constexpr double lineSpacingEm = 1.15;
-
-// A printer that writes a PDF file on A5 paper.
-std::unique_ptr<QPrinter> pdfPrinter(const QString &fileName)
-{
-    auto printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
-    printer->setOutputFormat(QPrinter::PdfFormat);
-    printer->setOutputFileName(fileName);
-    printer->setPageSize(QPageSize(QPageSize::A5));
-    printer->setPageMargins(QMarginsF(margin.x(), margin.y(), 10, 10), QPageLayout::Point);
-    return printer;
-}
-
-} // namespace
-
 class CodeSheetTest : public QObject
 {
     Q_OBJECT
@@ -73,43 +50,50 @@ private Q_SLOTS:
         QCOMPARE(log, calls);
     }
 
-    // One page, the lines in one face at 16 points, each at the printable area's left edge and
-    // directly below the one before, line 1 at its top: so lines 4, 5 and 7 lie three, four and
-    // six line spacings below it.
+    // On a printer that starts the document: one page, the lines in one face at 16 points, each
+    // at the printable area's left edge and directly below the one before, line 1 at its top: so
+    // lines 4, 5 and 7 lie three, four and six line spacings below it. On one that cannot start
+    // it, nothing of the sheet reaches the file.
+    void onPaper_data()
+    {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<bool>("starts");
+        QTest::newRow("printed") << "sheet.pdf" << true;
+        QTest::newRow("printer cannot start") << "missing-folder/sheet.pdf" << false;
+    }
     void onPaper()
     {
-        const QString path = m_dir.filePath("sheet.pdf");
-        const auto printer = pdfPrinter(path);
-        QtPrintTarget target(*printer);
-        QCOMPARE(PrintCodeSheet(target, zeros, "29524"), PrintOutcome::Printed);
+        QFETCH(QString, file);
+        QFETCH(bool, starts);
+        const QString path = m_dir.filePath(file);
+        constexpr QPointF margin(18, 36); // the printable area's corner; whole pixels at 1200 dpi
+        QPrinter printer(QPrinter::HighResolution);
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(path);
+        printer.setPageSize(QPageSize(QPageSize::A5));
+        printer.setPageMargins(QMarginsF(margin.x(), margin.y(), 10, 10), QPageLayout::Point);
+        QtPrintTarget target(printer);
+        QCOMPARE(PrintCodeSheet(target, QStringList(10, "0"), "29524"),
+                 starts ? PrintOutcome::Printed : PrintOutcome::Failed);
+        QCOMPARE(QFile::exists(path), starts);
+        if (!starts)
+            return;
 
         const PdfContents pdf = ReadPdf(path);
         QCOMPARE(pdf.pages, QList<QSizeF>{QSizeF(420, 595)});
         QCOMPARE(pdf.fonts.size(), 1);
         QVERIFY2(pdf.fonts[0].contains("LiberationSans") || pdf.fonts[0].contains("Arial"),
                  qPrintable(pdf.fonts[0]));
-        QStringList texts;
-        for (const PdfLine &line : pdf.lines)
-            texts << line.text;
-        QCOMPARE(texts,
+        QCOMPARE(pdf.lines,
                  (QStringList{"DIP-switch 1-10", "0 0 0 0 0 0 0 0 0 0", "DIP-switch code: 29524"}));
-        const double pitch = pdf.lines[1].box.top() - pdf.lines[0].box.top();
-        QCOMPARE_LT(qAbs(pitch - 16 * lineSpacingEm), 0.1);
+        // Arial and its metric twin Liberation Sans space their lines 1.15 times their size apart.
+        const double pitch = pdf.boxes[1].top() - pdf.boxes[0].top();
+        QCOMPARE_LT(qAbs(pitch - 16 * 1.15), 0.1);
         const int spacings[] = {3, 4, 6};
         for (int i = 0; i < 3; ++i) {
-            QCOMPARE_LT(qAbs(pdf.lines[i].box.left() - margin.x()), 0.02);
-            QCOMPARE_LT(qAbs(pdf.lines[i].box.top() - margin.y() - spacings[i] * pitch), 0.02);
+            QCOMPARE_LT(qAbs(pdf.boxes[i].left() - margin.x()), 0.02);
+            QCOMPARE_LT(qAbs(pdf.boxes[i].top() - margin.y() - spacings[i] * pitch), 0.02);
         }
-    }
-
-    // Nothing of a sheet reaches the file when the printer cannot start the document.
-    void printerThatCannotStart()
-    {
-        const QString path = m_dir.filePath("missing-folder/sheet.pdf");
-        const auto printer = pdfPrinter(path);
-        QtPrintTarget target(*printer);
-        QCOMPARE(PrintCodeSheet(target, zeros, "29524"), PrintOutcome::Failed);
-        QVERIFY(!QFile::exists(path));
     }
 };
 
