@@ -239,10 +239,6 @@ private Q_SLOTS:
         const QStringList command =
             QString(QTest::currentDataTag()).section(u',', 0, 0).split(u' ');
         QCOMPARE(Redirected(redirection, command).status, status);
-        QCOMPARE(Cli({"read"}).status, 0);
-        const QStringList requests(command.first() == "read" ? 2 : 1, Wire::Read);
-        QVERIFY(sim->waitForClosed(int(requests.size())));
-        QCOMPARE(sim->log("rx "), requests);
     }
 
     // Started without descriptors 0 to 2 and with the log on, the program would open the device

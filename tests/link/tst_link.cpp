@@ -238,17 +238,6 @@ private Q_SLOTS:
         QCOMPARE(DevicePathForPort(3), device);
         QCOMPARE(StableDeviceName(device, dir.filePath("by-id")), byId);
     }
-
-    // A relative XDG_CONFIG_HOME is no folder (XDG base directory rules): ~/.config stands in,
-    // for the tool as for the simulator that makes the links.
-    void relativeConfigFolder()
-    {
-        qputenv("HOME", QFile::encodeName(config.path())); // the test's own home from here on
-        qputenv("XDG_CONFIG_HOME", "relative/config");
-        const QString folder = PortsFolder();
-        qputenv("XDG_CONFIG_HOME", QFile::encodeName(config.path()));
-        QCOMPARE(folder, config.path() + "/.config/k5-dipswitch/ports");
-    }
 };
 
 QTEST_GUILESS_MAIN(LinkTest)
