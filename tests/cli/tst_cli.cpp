@@ -281,10 +281,8 @@ private Q_SLOTS:
                                             {file.fileName(), "unfit  "}}) {
             QVERIFY(QFile::remove(com3) && QFile::link(target, com3));
             const bool unfit = state.startsWith("unfit");
-            QJsonObject entry{{"port", "COM3"},
-                              {"device", target},
-                              {"present", state == "present"},
-                              {"mapped", true}};
+            QJsonObject entry{{"port", "COM3"}, {"device", target},
+                              {"present", state == "present"}, {"mapped", true}};
             if (unfit)
                 entry.insert("problem", "not a serial device");
             QCOMPARE(Json({"ports"})["ports"][2].toObject(), entry);
