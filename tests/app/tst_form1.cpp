@@ -113,35 +113,27 @@ private Q_SLOTS:
     }
 
     // The program's own options, answered before any window is made, and a start without a
-    // display. Each row's name is the command line; "-" alone: no display.
-    void commandLine_data()
-    {
-        QTest::addColumn<int>("status");
-        QTest::addColumn<QString>("out"); // how standard output begins
-        QTest::addColumn<QString>("err");
-        const QString version = "k5-dipswitch " K5_VERSION "\n";
-        QTest::newRow("--version") << 0 << version << "";
-        QTest::newRow("-platform offscreen --version") << 0 << version << "";
-        QTest::newRow("--help") << 0 << "Usage: k5-dipswitch [options]\n"
-                                << "";
-        QTest::newRow("--bogus") << 64 << ""
-                                 << "k5-dipswitch: Unknown option 'bogus'. (see --help)\n";
-        QTest::newRow("-") << 69 << ""
-                           << "k5-dipswitch: no display to show the window on: start it in a "
-                              "desktop session (DISPLAY or WAYLAND_DISPLAY set), or with "
-                              "QT_QPA_PLATFORM=offscreen for a test\n";
-    }
+    // display. Each row: the command line ("-" alone: no display), the exit status, how standard
+    // output begins and standard error.
     void commandLine()
     {
-        QFETCH(int, status);
-        QFETCH(QString, out);
-        QFETCH(QString, err);
-        const QString tag = QTest::currentDataTag();
         for (const char *name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
             qunsetenv(name);
-        const Ran ran = RunProcess(K5_APP_PATH, tag == "-" ? QStringList() : tag.split(u' '));
-        QCOMPARE(std::tuple(ran.status, ran.out.left(out.size()), ran.err),
-                 std::tuple(status, out, err));
+        const QString version = "k5-dipswitch " K5_VERSION "\n";
+        for (const auto &[line, status, out, err] :
+             QList<std::tuple<QString, int, QString, QString>>{
+                 {"--version", 0, version, ""},
+                 {"-platform offscreen --version", 0, version, ""},
+                 {"--help", 0, "Usage: k5-dipswitch [options]\n", ""},
+                 {"--bogus", 64, "", "k5-dipswitch: Unknown option 'bogus'. (see --help)\n"},
+                 {"-", 69, "",
+                  "k5-dipswitch: no display to show the window on: start it in a desktop session "
+                  "(DISPLAY or WAYLAND_DISPLAY set), or with QT_QPA_PLATFORM=offscreen for a "
+                  "test\n"}}) {
+            const Ran ran = RunProcess(K5_APP_PATH, line == "-" ? QStringList() : line.split(u' '));
+            QCOMPARE(std::tuple(line, ran.status, ran.out.left(out.size()), ran.err),
+                     std::tuple(line, status, out, err));
+        }
     }
 
     // The boxes' texts reach the sheet, the code box's as the picks left it, and the status

@@ -222,23 +222,19 @@ private Q_SLOTS:
     }
 
     // Started with its standard streams redirected: an answer it could not write is an error.
-    void redirected_data()
-    {
-        QTest::addColumn<QString>("redirection");
-        QTest::addColumn<int>("status");
-        QTest::newRow("read, standard output full") << ">/dev/full" << 74;
-        QTest::newRow("read, standard output closed") << ">&-" << 74;
-        QTest::newRow("read, descriptors 0 and 2 closed") << "0<&- 2>&-" << 0;
-        QTest::newRow("write 12a, standard error full") << "2>/dev/full" << 74;
-    }
+    // Each row: the command, how the shell redirects the streams, and the exit status.
     void redirected()
     {
-        QFETCH(QString, redirection);
-        QFETCH(int, status);
         QVERIFY(SimulatorProcess::startOnCom1(sim));
-        const QStringList command =
-            QString(QTest::currentDataTag()).section(u',', 0, 0).split(u' ');
-        QCOMPARE(Redirected(redirection, command).status, status);
+        for (const auto &[command, redirection, status] : QList<std::tuple<QString, QString, int>>{
+                 {"read", ">/dev/full", 74},
+                 {"read", ">&-", 74},
+                 {"read", "0<&- 2>&-", 0},
+                 {"write 12a", "2>/dev/full", 74}}) {
+            const int ran = Redirected(redirection, command.split(u' ')).status;
+            QCOMPARE(std::tuple(command, redirection, ran),
+                     std::tuple(command, redirection, status));
+        }
     }
 
     // Started without descriptors 0 to 2 and with the log on, the program would open the device

@@ -22,32 +22,29 @@ private Q_SLOTS:
 
     // The first failing call ends the procedure; a document begun is abandoned, never ended.
     // The switch texts, switch 1 first, and the code text are printed exactly as they stand.
-    void steps_data()
-    {
-        QTest::addColumn<int>("failingCall"); // 0 the dialog, 1 the font, 2 to 8 the lines, 9 end
-        for (int call = -1; call <= 9; ++call)
-            QTest::addRow(call < 0 ? "printed" : "call %d fails", call) << call;
-    }
+    // Each call failing in turn (0 the dialog, 1 the font, 2 to 8 the lines, 9 the end), and
+    // none (-1).
     void steps()
     {
-        QFETCH(int, failingCall);
-        QStringList calls{"dialog", "font 16", "line ", "line ", "line ", "line DIP-switch 1-10",
-                          "line  +    abc  0  -       ++  0  ", "line ",
-                          "line DIP-switch code:  012 ", "end"};
-        calls = calls.first(failingCall < 0 ? calls.size() : failingCall + 1);
-        if (failingCall > 0)
-            calls << "abandon";
-        // The log names the line that failed, counted from 1.
-        if (failingCall >= 2 && failingCall <= 8)
-            QTest::ignoreMessage(QtWarningMsg,
-                                 qPrintable(QString("printing failed at line %1 - the "
-                                                    "document is abandoned")
-                                                .arg(failingCall - 1)));
-        QStringList log;
-        ScriptedTarget target(failingCall, &log);
-        QCOMPARE(PrintCodeSheet(target, QString(" +||abc|0|- |||++|0|").split(u'|'), " 012 "),
-                 failingCall < 0 ? PrintOutcome::Printed : PrintOutcome::Failed);
-        QCOMPARE(log, calls);
+        for (int failingCall = -1; failingCall <= 9; ++failingCall) {
+            QStringList calls{"dialog", "font 16", "line ", "line ", "line ",
+                              "line DIP-switch 1-10", "line  +    abc  0  -       ++  0  ",
+                              "line ", "line DIP-switch code:  012 ", "end"};
+            calls = calls.first(failingCall < 0 ? calls.size() : failingCall + 1);
+            if (failingCall > 0)
+                calls << "abandon";
+            // The log names the line that failed, counted from 1.
+            if (failingCall >= 2 && failingCall <= 8)
+                QTest::ignoreMessage(QtWarningMsg, qPrintable(QString("printing failed at line %1 "
+                                                                      "- the document is abandoned")
+                                                                  .arg(failingCall - 1)));
+            QStringList log;
+            ScriptedTarget target(failingCall, &log);
+            const PrintOutcome outcome =
+                PrintCodeSheet(target, QString(" +||abc|0|- |||++|0|").split(u'|'), " 012 ");
+            QCOMPARE(std::tuple(failingCall, outcome == PrintOutcome::Printed, log.join(u'|')),
+                     std::tuple(failingCall, failingCall < 0, calls.join(u'|')));
+        }
     }
 
     // On a printer that starts the document: one page, the lines in one face at 16 points, each

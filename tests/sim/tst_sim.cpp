@@ -193,32 +193,40 @@ private Q_SLOTS:
         QCOMPARE(Exchange(sim.device(), {}, waiting.size()), waiting);
     }
 
-    // Exit status 2 and one line that says why. Each row's name is the command line.
-    void rejectsBadOptions_data()
+    // The other side stops reading and the line fills up; once it reads again the rest follows.
+    void fullLineGoesOn()
     {
-        QTest::addColumn<QString>("error");
-        QTest::newRow("--link COM17") << "--link: 'COM17' is not a port name from COM1 to COM16";
-        QTest::newRow("--code +5") << "--code: '+5' is not a number from 0 to 65535";
-        QTest::newRow("--code 5 --off") << "--code and --off exclude each other";
-        QTest::newRow("-code 65536") << "--code: '65536' is not a number from 0 to 65535";
-        QTest::newRow("--version-text K5\u20AC")
-            << "--version-text: only Latin-1 characters fit on the line";
-        QTest::newRow("--fault cut:256") << "--fault: unknown fault 'cut:256' (see --help)";
-        QTest::newRow("--fault slow:2001") << "--fault: unknown fault 'slow:2001' (see --help)";
-        QTest::newRow("--fault late:2001") << "--fault: unknown fault 'late:2001' (see --help)";
-        QTest::newRow("--fault no-reply --fault-count 0")
-            << "--fault-count: '0' is not a number from 1 to 9999 after a --fault";
-        QTest::newRow("--fault-count 1")
-            << "--fault-count: '1' is not a number from 1 to 9999 after a --fault";
-        QTest::newRow("COM1") << "unexpected argument 'COM1'";
+        SimulatorProcess sim({"--no-pacing"});
+        QVERIFY(sim.started());
+        const int fd = ::open(QFile::encodeName(sim.device()).constData(), O_RDWR | O_NOCTTY);
+        const auto closeFd = qScopeGuard([&] { ::close(fd); });
+        const QByteArray sent(40000, 'U'); // twice what a pseudo-terminal holds
+        QVERIFY(::write(fd, sent.constData(), size_t(sent.size())) == sent.size());
+        QTest::qWait(200); // the line fills while nobody reads
+        QCOMPARE(Exchange(sim.device(), {}, sent.size()), sent); // as a second user of the line
     }
+
+    // Each command line, and the one line that says why it is refused, with exit status 2.
     void rejectsBadOptions()
     {
-        QFETCH(QString, error);
-        const Ran ran =
-            RunProcess(K5_SIM_PATH, QString::fromUtf8(QTest::currentDataTag()).split(u' '));
-        QCOMPARE(ran.err, "k5-transmitter-sim: " + error + "\n");
-        QVERIFY(ran.status == 2 && ran.out.isEmpty());
+        const QString count = "--fault-count: '%1' is not a number from 1 to 9999 after a --fault";
+        for (const auto &[line, error] : QList<std::pair<QString, QString>>{
+                 {"--link COM17", "--link: 'COM17' is not a port name from COM1 to COM16"},
+                 {"--code +5", "--code: '+5' is not a number from 0 to 65535"},
+                 {"--code 5 --off", "--code and --off exclude each other"},
+                 {"-code 65536", "--code: '65536' is not a number from 0 to 65535"},
+                 {"--version-text K5\u20AC",
+                  "--version-text: only Latin-1 characters fit on the line"},
+                 {"--fault cut:256", "--fault: unknown fault 'cut:256' (see --help)"},
+                 {"--fault slow:2001", "--fault: unknown fault 'slow:2001' (see --help)"},
+                 {"--fault late:2001", "--fault: unknown fault 'late:2001' (see --help)"},
+                 {"--fault no-reply --fault-count 0", count.arg(0)},
+                 {"--fault-count 1", count.arg(1)},
+                 {"COM1", "unexpected argument 'COM1'"}}) {
+            const Ran ran = RunProcess(K5_SIM_PATH, line.split(u' '));
+            QCOMPARE(std::tuple(line, ran.status, ran.out, ran.err),
+                     std::tuple(line, 2, QString(), "k5-transmitter-sim: " + error + "\n"));
+        }
     }
 };
 
